@@ -1,0 +1,3 @@
+#include "app/FXUException.h"
+
+FXUException::~FXUException() = default;

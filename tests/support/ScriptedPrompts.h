@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/Prompts.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+// Records what the user would have been shown and answers from a script (OK when the script is empty).
+class RecordingProgress : public Progress {
+public:
+    void setCaption(const std::string& text) override { calls.push_back("caption:" + text); }
+    void setMessage(const std::string& text) override { calls.push_back("message:" + text); }
+    void setMax(int max) override { calls.push_back("max:" + std::to_string(max)); }
+    void setPosition(int position) override { calls.push_back("position:" + std::to_string(position)); }
+    void show() override { calls.push_back("show"); }
+    void hide() override { calls.push_back("hide"); }
+
+    std::vector<std::string> calls;
+};
+
+class ScriptedPrompts : public Prompts {
+public:
+    struct Shown {
+        Kind kind;
+        std::string text;
+        Buttons buttons;
+    };
+
+    Answer message(Kind kind, const std::string& text, Buttons buttons) override {
+        shown.push_back({kind, text, buttons});
+        if (answers.empty())
+            return Answer::Ok;
+        const Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    Progress& progress() override { return progressWindow; }
+
+    std::vector<Shown> shown;
+    std::deque<Answer> answers;
+    RecordingProgress progressWindow;
+};

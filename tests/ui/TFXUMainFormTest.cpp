@@ -1,0 +1,354 @@
+#include "ui/TFXUMainForm.h"
+
+#include "app/CLogger.h"
+#include "app/IniFile.h"
+#include "i18n/FXUStringTable.h"
+#include "link/EComPort.h"
+#include "link/TComPort.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TempDir.h"
+#include "support/VirtualClock.h"
+#include "ui/MenuMergeSource.h"
+#include "ui/TComComboBox.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        // A test that never closed its window still leaves no shared state behind.
+        testing::internal::CaptureStdout();
+        try {
+            CLogger::destroyInstance();
+        } catch (const std::ios_base::failure&) {
+        }
+        testing::internal::GetCapturedStdout();
+        FXUStringTable::destroyInstance();
+    }
+
+    std::string program() const { return dir.file("orvane-service-kit"); }
+    std::string iniPath() const { return dir.file("orvane-service-kit.INI"); }
+    std::string logPath() const { return dir.file("orvane-service-kit.log"); }
+    void settings(const std::string& content) { TempDir::write(iniPath(), content); }
+    IniFile ini() const { return IniFile(iniPath()); }
+
+    std::unique_ptr<TFXUMainForm> start() {
+        auto port = std::make_unique<TComPort>([this] {
+            if (enumerationFails)
+                throw EComPort("enumerate ports", 5);
+            return ports;
+        });
+        return std::make_unique<TFXUMainForm>(program(), std::move(port), clock, prompts);
+    }
+    static void close(TFXUMainForm& window) {
+        testing::internal::CaptureStdout();
+        window.close();
+        testing::internal::GetCapturedStdout();
+        ASSERT_TRUE(window.closed());
+    }
+    static std::vector<QString> menuBarTitles(TFXUMainForm& window) {
+        std::vector<QString> titles;
+        for (QAction* action : window.menuBar()->actions())
+            titles.push_back(action->text());
+        return titles;
+    }
+    bool chooserShown(TFXUMainForm& window) const { return window.ComComboBoxAction->isVisible(); }
+
+    TempDir dir;
+    std::vector<std::string> ports;
+    bool enumerationFails = false;
+    VirtualClock clock;
+    ScriptedPrompts prompts;
+};
+
+class MergingChild : public QWidget, public MenuMergeSource {
+public:
+    MergingChild() : edition_(new QMenu(QStringLiteral("Edition"), this)) {}
+    std::vector<std::pair<int, QMenu*>> mergedMenus() const override { return {{12, edition_}}; }
+
+private:
+    QMenu* edition_;
+};
+
+} // namespace
+
+TEST_F(MainFormTest, FirstStartUsesTheDefaultsAndTheCloseWritesEveryKeyButTheDatabasePath) {
+    auto window = start();
+    EXPECT_EQ(window->width(), 668);
+    EXPECT_EQ(window->height(), 775);
+    EXPECT_EQ(window->x(), 200);
+    EXPECT_EQ(window->y(), 130);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral(" Orvane Service Kit 5.1 - BETA VERSION C3"));
+    EXPECT_EQ(window->languageCode(), 1);
+    EXPECT_EQ(menuBarTitles(*window), (std::vector<QString>{"Fichier", "Options", "Fenêtre"}));
+    EXPECT_EQ(window->ImportMenuItem->text(), "Importer données (.dat)");
+    EXPECT_EQ(window->ImportBinMenuItem->text(), "Importer historique (.bin)");
+    EXPECT_EQ(window->ExitMenuItem->text(), "Quitter");
+    EXPECT_EQ(window->LanguageMenuItem->title(), "Langue");
+    EXPECT_EQ(window->cascMenuItem->text(), "Cascade");
+    EXPECT_EQ(window->dbMLGroupBox->title(), "Tri");
+    EXPECT_EQ(window->MachineIdRadioButt->text(), "Par machine");
+    EXPECT_EQ(window->NameRadioButt->text(), "Par nom");
+    EXPECT_EQ(window->upgradeToolButt->toolTip(), "Mise à jour");
+    EXPECT_EQ(window->uploadToolButt->toolTip(), "Lire l'historique");
+    EXPECT_EQ(window->upgradeToolButt->text(), "Mise à jour");
+    EXPECT_TRUE(window->MachineIdRadioButt->isChecked());
+    EXPECT_FALSE(window->NameRadioButt->isChecked());
+    EXPECT_TRUE(window->autoCOM());
+    EXPECT_TRUE(window->autoCOMMenuItem->isChecked());
+    EXPECT_EQ(window->autoCOMMenuItem->text(), "Auto COM port");
+    EXPECT_FALSE(chooserShown(*window));
+    EXPECT_TRUE(clock.sleeps.empty()) << "automatic mode does not wait at start";
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_FALSE(window->comPort().Connected()) << "the port stays closed at start";
+
+    close(*window);
+    IniFile written = ini();
+    EXPECT_EQ(written.ReadInteger("MainForm", "Height", 0), 775);
+    EXPECT_EQ(written.ReadInteger("MainForm", "Width", 0), 668);
+    EXPECT_EQ(written.ReadInteger("MainForm", "Top", 0), 130);
+    EXPECT_EQ(written.ReadInteger("MainForm", "Left", 0), 200);
+    EXPECT_EQ(written.ReadString("GENERAL", "LANGUAGE", "-"), "1");
+    EXPECT_EQ(written.ReadString("GENERAL", "SORTBYNAME", "-"), "0");
+    EXPECT_EQ(written.ReadString("COM", "AUTO", "-"), "1");
+    EXPECT_EQ(written.ReadString("COM", "PORT", "-"), "");
+    EXPECT_EQ(TempDir::read(iniPath()).find("DBPATH"), std::string::npos);
+    EXPECT_EQ(written.ReadString("FILEPATH", "DBPATH", "absent"), "absent");
+
+    const std::string log = TempDir::read(logPath());
+    ASSERT_GE(log.size(), 20u);
+    EXPECT_EQ(log.substr(20), "Starting program\r\n");
+    EXPECT_EQ(FXUStringTable::getInstance()->Language(), 1) << "the catalogue was released and starts anew";
+}
+
+TEST_F(MainFormTest, StoredSettingsAreAppliedAndTheDatabasePathSurvives) {
+    settings("[MainForm]\nHeight=500\nWidth=700\nTop=20\nLeft=30\n[GENERAL]\nLANGUAGE=256\nSORTBYNAME=1\n"
+             "[FILEPATH]\nDBPATH=/srv/machines\n");
+    TempDir::write(logPath(), "01/02 03H04m05s06 : from the last run\r\n");
+    auto window = start();
+    EXPECT_EQ(window->height(), 500);
+    EXPECT_EQ(window->width(), 700);
+    EXPECT_EQ(window->y(), 20);
+    EXPECT_EQ(window->x(), 30);
+    EXPECT_EQ(window->languageCode(), 0) << "256 keeps its low 8 bits";
+    EXPECT_EQ(menuBarTitles(*window), (std::vector<QString>{"File", "Options", "Window"}));
+    EXPECT_TRUE(window->NameRadioButt->isChecked());
+    EXPECT_FALSE(window->MachineIdRadioButt->isChecked());
+
+    window->MachineIdRadioButt->setChecked(true);
+    close(*window);
+    EXPECT_EQ(ini().ReadString("FILEPATH", "DBPATH", ""), "/srv/machines");
+    EXPECT_EQ(ini().ReadString("GENERAL", "SORTBYNAME", "-"), "0");
+    EXPECT_EQ(ini().ReadString("GENERAL", "LANGUAGE", "-"), "0");
+    const std::string log = TempDir::read(logPath());
+    const std::string previous = "01/02 03H04m05s06 : from the last run\r\n";
+    ASSERT_EQ(log.substr(0, previous.size()), previous);
+    EXPECT_EQ(log.substr(previous.size() + 17), " : Starting program\r\n") << "this run's first line follows";
+}
+
+TEST_F(MainFormTest, GarbageSettingsGiveDefaultsAndAnUnwritableSettingsFileIsLogged) {
+    settings("[MainForm]\nHeight=tall\nWidth=\n[GENERAL]\nLANGUAGE=x\nSORTBYNAME=maybe\n[COM]\nAUTO=no\n");
+    auto window = start();
+    EXPECT_EQ(window->height(), 775);
+    EXPECT_EQ(window->width(), 668);
+    EXPECT_EQ(window->languageCode(), 1);
+    EXPECT_TRUE(window->autoCOM());
+
+    // The settings file is replaced by a directory: the close still writes the log.
+    std::filesystem::remove(iniPath());
+    std::filesystem::create_directory(iniPath());
+    close(*window);
+    const std::string log = TempDir::read(logPath());
+    EXPECT_NE(log.find("Starting program\r\n"), std::string::npos);
+    EXPECT_NE(log.find("Couldn't write settings file "), std::string::npos) << log;
+}
+
+TEST_F(MainFormTest, AnUnwritableLogDoesNotStopTheClose) {
+    std::filesystem::create_directory(logPath());
+    auto window = start();
+    window->EnglishMenuItemClick();
+    close(*window);
+    EXPECT_EQ(ini().ReadString("GENERAL", "LANGUAGE", "-"), "0");
+    EXPECT_TRUE(std::filesystem::is_directory(logPath()));
+}
+
+TEST_F(MainFormTest, ManualModeWithoutAPortNameStartsAutomatic) {
+    settings("[COM]\nAUTO=0\n");
+    auto window = start();
+    EXPECT_TRUE(window->autoCOM());
+    EXPECT_TRUE(window->autoCOMMenuItem->isChecked());
+    EXPECT_FALSE(chooserShown(*window));
+    EXPECT_TRUE(clock.sleeps.empty());
+    close(*window);
+    EXPECT_EQ(ini().ReadString("COM", "AUTO", "-"), "1");
+
+    settings("[COM]\nAUTO=0\nPORT=\n");
+    window = start();
+    EXPECT_TRUE(window->autoCOM());
+    close(*window);
+}
+
+TEST_F(MainFormTest, ManualModeChoosesTheSavedPortOrTheLastOneListed) {
+    ports = {"ttyUSB0", "ttyS0", "ttyACM0"};
+    settings("[COM]\nAUTO=0\nPORT=ttyS9\n");
+    auto window = start();
+    EXPECT_FALSE(window->autoCOM());
+    EXPECT_FALSE(window->autoCOMMenuItem->isChecked());
+    EXPECT_TRUE(chooserShown(*window));
+    EXPECT_EQ(clock.sleeps, (std::vector<int>{2000, 2000}));
+    ASSERT_EQ(window->ComComboBox->count(), 3);
+    EXPECT_EQ(window->ComComboBox->itemText(0), "ttyACM0");
+    EXPECT_EQ(window->ComComboBox->itemText(2), "ttyUSB0");
+    EXPECT_EQ(window->ComComboBox->currentText(), "ttyUSB0");
+    EXPECT_EQ(window->comPort().PortName(), "ttyUSB0");
+    close(*window);
+    EXPECT_EQ(ini().ReadString("COM", "PORT", ""), "ttyUSB0");
+    EXPECT_EQ(ini().ReadString("COM", "AUTO", ""), "0");
+
+    settings("[COM]\nAUTO=0\nPORT=ttyS0\n");
+    window = start();
+    EXPECT_EQ(window->ComComboBox->currentText(), "ttyS0");
+    EXPECT_EQ(window->comPort().PortName(), "ttyS0");
+    EXPECT_TRUE(prompts.shown.empty());
+
+    // Choosing another entry makes it the port name.
+    window->ComComboBox->setCurrentIndex(0);
+    window->ComComboBoxChange();
+    EXPECT_EQ(window->comPort().PortName(), "ttyACM0");
+    close(*window);
+    EXPECT_EQ(ini().ReadString("COM", "PORT", ""), "ttyACM0");
+}
+
+TEST_F(MainFormTest, ManualModeWithoutPortsWarnsAndStaysManual) {
+    settings("[GENERAL]\nLANGUAGE=0\n[COM]\nAUTO=0\nPORT=ttyS0\n");
+    auto window = start();
+    EXPECT_FALSE(window->autoCOM());
+    EXPECT_EQ(clock.sleeps, (std::vector<int>{2000, 2000}));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Warning);
+    EXPECT_EQ(prompts.shown[0].text, "No COM port found");
+    EXPECT_EQ(prompts.shown[0].buttons, Prompts::Buttons::Ok);
+    close(*window);
+    EXPECT_NE(TempDir::read(logPath()).find(" : Starting program\r\n"), std::string::npos);
+    EXPECT_NE(TempDir::read(logPath()).find(" : No COM port !\r\n"), std::string::npos);
+
+    // Ports that cannot be listed count as none, without the first wait.
+    enumerationFails = true;
+    clock.sleeps.clear();
+    prompts.shown.clear();
+    window = start();
+    EXPECT_EQ(clock.sleeps, (std::vector<int>{2000}));
+    EXPECT_EQ(window->ComComboBox->count(), 0);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    close(*window);
+}
+
+TEST_F(MainFormTest, PortModeSwitch) {
+    auto window = start();
+    ASSERT_TRUE(window->autoCOM());
+
+    // No port present: back to automatic, with an error box.
+    window->autoCOMMenuItemClick();
+    EXPECT_TRUE(window->autoCOM());
+    EXPECT_TRUE(window->autoCOMMenuItem->isChecked());
+    EXPECT_FALSE(chooserShown(*window));
+    EXPECT_EQ(clock.sleeps, (std::vector<int>{500, 500, 500}));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Error);
+    EXPECT_EQ(prompts.shown[0].text, "Pas de COM port disponible");
+
+    // Ports present but none named yet: three fills, then the last port is taken.
+    ports = {"ttyS1", "ttyS0"};
+    clock.sleeps.clear();
+    window->autoCOMMenuItemClick();
+    EXPECT_FALSE(window->autoCOM());
+    EXPECT_FALSE(window->autoCOMMenuItem->isChecked());
+    EXPECT_TRUE(chooserShown(*window));
+    EXPECT_EQ(clock.sleeps, (std::vector<int>{500, 500, 500}));
+    EXPECT_EQ(window->comPort().PortName(), "ttyS1");
+    EXPECT_EQ(window->ComComboBox->currentText(), "ttyS1");
+
+    window->autoCOMMenuItemClick();
+    EXPECT_TRUE(window->autoCOM());
+    EXPECT_FALSE(chooserShown(*window));
+
+    // The port name is listed now: one fill selects it.
+    clock.sleeps.clear();
+    window->autoCOMMenuItemClick();
+    EXPECT_EQ(clock.sleeps, (std::vector<int>{500}));
+    EXPECT_EQ(window->ComComboBox->currentText(), "ttyS1");
+    EXPECT_EQ(prompts.shown.size(), 1u);
+
+    // The menu item drives the same switch.
+    window->autoCOMMenuItem->trigger();
+    EXPECT_TRUE(window->autoCOM());
+    EXPECT_TRUE(window->autoCOMMenuItem->isChecked());
+    close(*window);
+    EXPECT_EQ(ini().ReadString("COM", "AUTO", ""), "1");
+    EXPECT_EQ(ini().ReadString("COM", "PORT", ""), "ttyS1");
+}
+
+TEST_F(MainFormTest, LanguageItemsSwitchTheCatalogueButNotTheCaptions) {
+    settings("[GENERAL]\nLANGUAGE=0\n");
+    auto window = start();
+    const auto items = window->LanguageMenuItem->actions();
+    ASSERT_EQ(items.size(), 5);
+    EXPECT_EQ(items[0]->text(), "English");
+    EXPECT_EQ(items[1]->text(), "Français");
+    EXPECT_EQ(items[2]->text(), "Nederlands");
+    EXPECT_EQ(items[3]->text(), "Italiano");
+    EXPECT_EQ(items[4]->text(), "Deutsch");
+    for (QAction* item : items)
+        EXPECT_FALSE(item->isCheckable());
+
+    const std::pair<QAction*, int> codes[] = {{window->DutchMenuItem, 3},
+                                              {window->ItalianoMenuItem, 2},
+                                              {window->GermanMenuItem, 4},
+                                              {window->EnglishMenuItem, 0},
+                                              {window->FrenchMenuItem, 1}};
+    for (const auto& [item, code] : codes) {
+        item->trigger();
+        EXPECT_EQ(window->languageCode(), code) << item->text().toStdString();
+        EXPECT_EQ(FXUStringTable::getInstance()->Language(), code);
+    }
+    EXPECT_EQ(window->FileMenuItem->title(), "File") << "captions keep the start-up language";
+    EXPECT_EQ(window->NameRadioButt->text(), "By name");
+
+    // The next message is in the new language.
+    window->autoCOMMenuItemClick();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, "Pas de COM port disponible");
+    close(*window);
+    EXPECT_EQ(ini().ReadString("GENERAL", "LANGUAGE", ""), "1");
+}
+
+TEST_F(MainFormTest, MachineWindowMenusMergeAfterWindow) {
+    auto window = start();
+    window->cascMenuItemClick(); // nothing to arrange: nothing happens
+    EXPECT_EQ(menuBarTitles(*window), (std::vector<QString>{"Fichier", "Options", "Fenêtre"}));
+
+    auto* child = new MergingChild;
+    QMdiSubWindow* sub = window->mdiArea->addSubWindow(child);
+    sub->show();
+    window->mdiArea->setActiveSubWindow(sub);
+    window->rebuildMenuBar();
+    EXPECT_EQ(menuBarTitles(*window), (std::vector<QString>{"Fichier", "Options", "Fenêtre", "Edition"}));
+    window->cascMenuItemClick();
+
+    window->mdiArea->removeSubWindow(sub);
+    delete sub;
+    window->rebuildMenuBar();
+    EXPECT_EQ(menuBarTitles(*window), (std::vector<QString>{"Fichier", "Options", "Fenêtre"}));
+
+    window->ExitMenuItemClick();
+    EXPECT_TRUE(window->closed());
+}

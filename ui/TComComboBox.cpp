@@ -1,0 +1,39 @@
+#include "ui/TComComboBox.h"
+
+#include "link/EComPort.h"
+#include "link/Port.h"
+
+TComComboBox::TComComboBox(Port& port, QWidget* parent) : QComboBox(parent), port_(port) {
+    setEditable(false);
+}
+
+bool TComComboBox::showPorts() {
+    std::vector<std::string> names;
+    try {
+        names = port_.EnumComPorts();
+    } catch (const EComPort&) {
+        clear();
+        return false;
+    }
+    const QSignalBlocker quiet(this);
+    clear();
+    for (const std::string& name : names)
+        addItem(QString::fromStdString(name));
+    setCurrentIndex(
+        findText(QString::fromStdString(port_.PortName()), Qt::MatchExactly | Qt::MatchCaseSensitive));
+    return true;
+}
+
+void TComComboBox::selectCurrentOrLast() {
+    if (count() == 0)
+        return;
+    const QSignalBlocker quiet(this);
+    const int current =
+        findText(QString::fromStdString(port_.PortName()), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (current >= 0) {
+        setCurrentIndex(current);
+        return;
+    }
+    setCurrentIndex(count() - 1);
+    port_.SetPort(currentText().toStdString());
+}

@@ -1,0 +1,362 @@
+#include "ui/TFXUMainForm.h"
+
+#include "app/AppSettings.h"
+#include "app/CLogger.h"
+#include "app/Clock.h"
+#include "app/ProgramFile.h"
+#include "app/Prompts.h"
+#include "i18n/FXUStringTable.h"
+#include "link/EComPort.h"
+#include "link/Port.h"
+#include "ui/MenuMergeSource.h"
+#include "ui/TComComboBox.h"
+#include "ui/ToolIcons.h"
+#include "ui/WinText.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QScreen>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <iostream>
+
+namespace {
+
+constexpr int kComboLeft = 72;
+
+QString title() {
+    return QStringLiteral(" Orvane Service Kit %1.%2 - BETA VERSION C3")
+        .arg(TFXUMainForm::kMajorVersion)
+        .arg(TFXUMainForm::kMinorVersion);
+}
+
+} // namespace
+
+TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port> comPort, Clock& clock,
+                           Prompts& prompts, QWidget* parent)
+    : QMainWindow(parent), ComPort_(std::move(comPort)), clock_(clock), prompts_(prompts) {
+    buildWindow();
+
+    logger_ = CLogger::getInstance();
+    try {
+        logger_->open(ProgramFile::withExtension(programPath, ".log"));
+    } catch (const std::ios_base::failure&) {
+        // First run: there is no log yet; it is written at close.
+    }
+    logger_->log("Starting program");
+
+    settings_ = std::make_unique<AppSettings>(ProgramFile::withExtension(programPath, ".INI"));
+    applyGeometry();
+
+    languageCode_ = settings_->Language();
+    catalogue_ = FXUStringTable::getInstance();
+    catalogue_->SetLanguage(languageCode_);
+
+    // The machine list and its database, loaded from DBPATH, take their place here.
+
+    if (settings_->SortByName()) {
+        NameRadioButt->setChecked(true);
+        MachineIdRadioButt->setChecked(false);
+    }
+
+    setCaptions();
+
+    autoCOM_ = settings_->AutoCom();
+    ComPort_->SetPort(settings_->Port());
+    if (ComPort_->PortName().empty())
+        autoCOM_ = true;
+    showPortChooser();
+    if (!autoCOM_)
+        choosePortAtStart();
+}
+
+TFXUMainForm::~TFXUMainForm() = default;
+
+void TFXUMainForm::buildWindow() {
+    setWindowTitle(title());
+    setWindowIcon(ToolIcons::program());
+    resize(797, 584);
+    buildMenus();
+    buildToolBar();
+
+    auto* central = new QWidget(this);
+    auto* row = new QHBoxLayout(central);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    buildPanel();
+    row->addWidget(Panel1);
+    mdiArea = new QMdiArea(central);
+    mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    row->addWidget(mdiArea, 1);
+    setCentralWidget(central);
+    connect(mdiArea, &QMdiArea::subWindowActivated, this, [this] { rebuildMenuBar(); });
+}
+
+void TFXUMainForm::buildMenus() {
+    FileMenuItem = new QMenu(this);
+    ImportMenuItem = FileMenuItem->addAction(QString());
+    ImportBinMenuItem = FileMenuItem->addAction(QString());
+    FileMenuItem->addSeparator();
+    ExitMenuItem = FileMenuItem->addAction(QString());
+    // The two imports arrive with the machine database; until then they cannot be chosen.
+    ImportMenuItem->setEnabled(false);
+    ImportBinMenuItem->setEnabled(false);
+    connect(ExitMenuItem, &QAction::triggered, this, &TFXUMainForm::ExitMenuItemClick);
+
+    ToolMenuItem = new QMenu(this);
+    autoCOMMenuItem = ToolMenuItem->addAction(QStringLiteral("Auto COM port"));
+    autoCOMMenuItem->setCheckable(true);
+    autoCOMMenuItem->setChecked(true);
+    connect(autoCOMMenuItem, &QAction::triggered, this, &TFXUMainForm::autoCOMMenuItemClick);
+    LanguageMenuItem = ToolMenuItem->addMenu(QString());
+    EnglishMenuItem = LanguageMenuItem->addAction(QStringLiteral("English"));
+    FrenchMenuItem = LanguageMenuItem->addAction(QStringLiteral("Français"));
+    DutchMenuItem = LanguageMenuItem->addAction(QStringLiteral("Nederlands"));
+    ItalianoMenuItem = LanguageMenuItem->addAction(QStringLiteral("Italiano"));
+    GermanMenuItem = LanguageMenuItem->addAction(QStringLiteral("Deutsch"));
+    connect(EnglishMenuItem, &QAction::triggered, this, &TFXUMainForm::EnglishMenuItemClick);
+    connect(FrenchMenuItem, &QAction::triggered, this, &TFXUMainForm::FrenchMenuItemClick);
+    connect(DutchMenuItem, &QAction::triggered, this, &TFXUMainForm::DutchMenuItemClick);
+    connect(ItalianoMenuItem, &QAction::triggered, this, &TFXUMainForm::ItalianoMenuItemClick);
+    connect(GermanMenuItem, &QAction::triggered, this, &TFXUMainForm::GermanMenuItemClick);
+
+    WindowMenuItem = new QMenu(this);
+    cascMenuItem = WindowMenuItem->addAction(QString());
+    connect(cascMenuItem, &QAction::triggered, this, &TFXUMainForm::cascMenuItemClick);
+
+    ownMenus_ = {{kFileGroup, FileMenuItem}, {kToolGroup, ToolMenuItem}, {kWindowGroup, WindowMenuItem}};
+    rebuildMenuBar();
+}
+
+void TFXUMainForm::buildToolBar() {
+    ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setFixedHeight(41);
+    ToolBar1->setIconSize(QSize(24, 24));
+    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+
+    auto makeButton = [this](const QIcon& icon) {
+        auto* button = new QToolButton(ToolBar1);
+        button->setIcon(icon);
+        button->setIconSize(QSize(24, 24));
+        button->setFixedSize(31, 30);
+        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        button->setAutoRaise(true);
+        ToolBar1->addWidget(button);
+        return button;
+    };
+    upgradeToolButt = makeButton(ToolIcons::upgrade());
+    uploadToolButt = makeButton(ToolIcons::loadHistory());
+    // The upgrade and the history download arrive with the machine link; until then they cannot be used.
+    upgradeToolButt->setEnabled(false);
+    uploadToolButt->setEnabled(false);
+
+    // Puts the port chooser at its place on the bar, after the two buttons.
+    auto* gap = new QWidget(ToolBar1);
+    gap->setFixedWidth(std::max(0, kComboLeft - 2 * 31 - 2 * ToolBar1->layout()->spacing() - 2));
+    ToolBar1->addWidget(gap);
+    ComComboBox = new TComComboBox(*ComPort_, ToolBar1);
+    ComComboBox->setFixedWidth(97);
+    ComComboBoxAction = ToolBar1->addWidget(ComComboBox);
+    ComComboBoxAction->setVisible(false);
+    connect(ComComboBox, &QComboBox::activated, this, &TFXUMainForm::ComComboBoxChange);
+}
+
+void TFXUMainForm::buildPanel() {
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Panel1->setLineWidth(1);
+    auto* column = new QVBoxLayout(Panel1);
+    column->setContentsMargins(1, 1, 1, 1);
+    column->setSpacing(0);
+    column->addStretch(1);
+
+    dbMLGroupBox = new QGroupBox(Panel1);
+    dbMLGroupBox->setFixedHeight(46);
+    auto* buttons = new QHBoxLayout(dbMLGroupBox);
+    buttons->setContentsMargins(7, 0, 4, 2);
+    buttons->setSpacing(6);
+    MachineIdRadioButt = new QRadioButton(dbMLGroupBox);
+    NameRadioButt = new QRadioButton(dbMLGroupBox);
+    // The second button starts 104 pixels after the first, unless the first's text needs more room.
+    MachineIdRadioButt->setMinimumWidth(104 - buttons->spacing());
+    MachineIdRadioButt->setChecked(true);
+    buttons->addWidget(MachineIdRadioButt);
+    buttons->addWidget(NameRadioButt);
+    buttons->addStretch(1);
+    column->addWidget(dbMLGroupBox);
+}
+
+void TFXUMainForm::applyGeometry() {
+    const int height = settings_->Height();
+    const int width = settings_->Width();
+    const int top = settings_->Top();
+    const int left = settings_->Left();
+    resize(width, height);
+    // A place saved on a screen that is no longer attached would hide the window.
+    QPoint place(left, top);
+    const QRect wanted(place, QSize(width, height));
+    const auto screens = QGuiApplication::screens();
+    const bool visible = std::any_of(screens.begin(), screens.end(), [&](const QScreen* screen) {
+        return screen->availableGeometry().intersects(wanted);
+    });
+    if (!visible && !screens.isEmpty())
+        place = QPoint(200, 130);
+    move(place);
+}
+
+std::string TFXUMainForm::text(int id) const {
+    return catalogue_->Text(static_cast<std::uint16_t>(id));
+}
+
+void TFXUMainForm::setCaptions() {
+    auto q = [this](int id) { return WinText::toQt(text(id)); };
+    FileMenuItem->setTitle(q(0));
+    ImportMenuItem->setText(q(1));
+    ImportBinMenuItem->setText(q(2));
+    ExitMenuItem->setText(q(3));
+    ToolMenuItem->setTitle(q(7));
+    LanguageMenuItem->setTitle(q(48));
+    WindowMenuItem->setTitle(q(8));
+    cascMenuItem->setText(q(9));
+    dbMLGroupBox->setTitle(q(30));
+    MachineIdRadioButt->setText(q(32));
+    NameRadioButt->setText(q(31));
+    upgradeToolButt->setText(q(10));
+    upgradeToolButt->setToolTip(q(5));
+    uploadToolButt->setText(q(11));
+    uploadToolButt->setToolTip(q(6));
+    setWindowTitle(title());
+    Panel1->setFixedWidth(std::max(230, dbMLGroupBox->sizeHint().width() + 2));
+}
+
+void TFXUMainForm::showPortChooser() {
+    ComComboBoxAction->setVisible(!autoCOM_);
+    autoCOMMenuItem->setChecked(autoCOM_);
+}
+
+void TFXUMainForm::choosePortAtStart() {
+    if (ComComboBox->showPorts())
+        clock_.sleepMs(2000);
+    clock_.sleepMs(2000);
+    if (ComComboBox->count() > 0) {
+        ComComboBox->selectCurrentOrLast();
+        return;
+    }
+    logger_->log("No COM port !");
+    prompts_.message(Prompts::Kind::Warning, text(14), Prompts::Buttons::Ok);
+}
+
+bool TFXUMainForm::sortByName() const {
+    return NameRadioButt->isChecked();
+}
+
+void TFXUMainForm::rebuildMenuBar() {
+    std::vector<std::pair<int, QMenu*>> menus = ownMenus_;
+    if (QMdiSubWindow* active = mdiArea ? mdiArea->activeSubWindow() : nullptr)
+        if (const auto* child = dynamic_cast<const MenuMergeSource*>(active->widget())) {
+            const auto merged = child->mergedMenus();
+            menus.insert(menus.end(), merged.begin(), merged.end());
+        }
+    std::stable_sort(menus.begin(), menus.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    menuBar()->clear();
+    for (const auto& [group, menu] : menus)
+        menuBar()->addMenu(menu);
+}
+
+void TFXUMainForm::ExitMenuItemClick() {
+    close();
+}
+
+void TFXUMainForm::cascMenuItemClick() {
+    mdiArea->cascadeSubWindows();
+}
+
+void TFXUMainForm::autoCOMMenuItemClick() {
+    autoCOM_ = !autoCOM_;
+    if (!autoCOM_) {
+        for (int fills = 0; fills < 3; ++fills) {
+            ComComboBox->showPorts();
+            clock_.sleepMs(500);
+            if (ComComboBox->currentIndex() >= 0)
+                break;
+        }
+        if (ComComboBox->count() == 0) {
+            autoCOM_ = true;
+            prompts_.message(Prompts::Kind::Error, text(14), Prompts::Buttons::Ok);
+        } else {
+            try {
+                ComComboBox->selectCurrentOrLast();
+            } catch (const EComPort&) {
+                prompts_.message(Prompts::Kind::Warning, text(15), Prompts::Buttons::Ok);
+            }
+        }
+    }
+    showPortChooser();
+}
+
+void TFXUMainForm::ComComboBoxChange() {
+    if (ComComboBox->currentIndex() < 0)
+        return;
+    try {
+        ComPort_->SetPort(ComComboBox->currentText().toStdString());
+    } catch (const EComPort&) {
+        prompts_.message(Prompts::Kind::Warning, text(15), Prompts::Buttons::Ok);
+    }
+}
+
+void TFXUMainForm::selectLanguage(std::uint8_t code) {
+    // Captions already shown keep their language until the next start; texts fetched from now on change.
+    languageCode_ = code;
+    catalogue_->SetLanguage(code);
+}
+
+void TFXUMainForm::closeEvent(QCloseEvent* event) {
+    if (!closed_)
+        FormClose();
+    event->accept();
+}
+
+void TFXUMainForm::FormClose() {
+    closed_ = true;
+    try {
+        settings_->SetHeight(height());
+        settings_->SetWidth(width());
+        settings_->SetTop(y());
+        settings_->SetLeft(x());
+        settings_->SetPort(ComPort_->PortName());
+        settings_->SetAutoCom(autoCOM_);
+        settings_->SetLanguage(languageCode_);
+        settings_->SetSortByName(sortByName());
+    } catch (const std::ios_base::failure& error) {
+        logger_->log("Couldn't write settings file " + settings_->FileName());
+        std::cerr << error.what() << '\n';
+    }
+
+    // Every machine whose window was opened in this run is saved here, once the machine list exists.
+
+    try {
+        CLogger::destroyInstance();
+    } catch (const std::ios_base::failure& error) {
+        // The entries are lost; the close goes on so the settings and machines are not lost with them.
+        std::cerr << "event log not written: " << error.what() << '\n';
+    }
+    logger_ = nullptr;
+    settings_.reset();
+    FXUStringTable::destroyInstance();
+    catalogue_ = nullptr;
+}

@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QMainWindow>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class AppSettings;
+class CLogger;
+class Clock;
+class FXUStringTable;
+class Port;
+class Prompts;
+class TComComboBox;
+class QAction;
+class QFrame;
+class QGroupBox;
+class QMdiArea;
+class QMenu;
+class QRadioButton;
+class QToolBar;
+class QToolButton;
+
+// The program's only top-level window: machine windows inside, the machine-link commands on the tool
+// bar, the machine list on the left. Its construction is the program's start-up, its close the shutdown.
+class TFXUMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kMajorVersion = 5;
+    static constexpr int kMinorVersion = 1;
+    // Menu groups: a machine window's own menus are merged in after "Window" (group 12).
+    static constexpr int kFileGroup = 1;
+    static constexpr int kToolGroup = 2;
+    static constexpr int kWindowGroup = 3;
+
+    TFXUMainForm(const std::string& programPath, std::unique_ptr<Port> comPort, Clock& clock,
+                 Prompts& prompts, QWidget* parent = nullptr);
+    ~TFXUMainForm() override;
+
+    std::uint8_t languageCode() const { return languageCode_; }
+    bool autoCOM() const { return autoCOM_; }
+    bool sortByName() const;
+    Port& comPort() const { return *ComPort_; }
+    bool closed() const { return closed_; }
+    // Rebuilds the menu bar from this window's menus and the active machine window's, by group index.
+    void rebuildMenuBar();
+
+    // Components, named as the rest of the program refers to them.
+    QToolBar* ToolBar1 = nullptr;
+    QToolButton* upgradeToolButt = nullptr;
+    QToolButton* uploadToolButt = nullptr;
+    TComComboBox* ComComboBox = nullptr;
+    QAction* ComComboBoxAction = nullptr; // a tool bar widget is shown and hidden through its action
+    QFrame* Panel1 = nullptr;
+    QGroupBox* dbMLGroupBox = nullptr;
+    QRadioButton* MachineIdRadioButt = nullptr;
+    QRadioButton* NameRadioButt = nullptr;
+    QMdiArea* mdiArea = nullptr;
+    QMenu* FileMenuItem = nullptr;
+    QAction* ImportMenuItem = nullptr;
+    QAction* ImportBinMenuItem = nullptr;
+    QAction* ExitMenuItem = nullptr;
+    QMenu* ToolMenuItem = nullptr;
+    QAction* autoCOMMenuItem = nullptr;
+    QMenu* LanguageMenuItem = nullptr;
+    QAction* EnglishMenuItem = nullptr;
+    QAction* FrenchMenuItem = nullptr;
+    QAction* DutchMenuItem = nullptr;
+    QAction* ItalianoMenuItem = nullptr;
+    QAction* GermanMenuItem = nullptr;
+    QMenu* WindowMenuItem = nullptr;
+    QAction* cascMenuItem = nullptr;
+
+public slots:
+    void ExitMenuItemClick();
+    void cascMenuItemClick();
+    void autoCOMMenuItemClick();
+    void ComComboBoxChange();
+    void EnglishMenuItemClick() { selectLanguage(0); }
+    void FrenchMenuItemClick() { selectLanguage(1); }
+    void ItalianoMenuItemClick() { selectLanguage(2); }
+    void DutchMenuItemClick() { selectLanguage(3); }
+    void GermanMenuItemClick() { selectLanguage(4); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildWindow();
+    void buildMenus();
+    void buildToolBar();
+    void buildPanel();
+    void applyGeometry();
+    void setCaptions();
+    void choosePortAtStart();
+    void selectLanguage(std::uint8_t code);
+    void FormClose();
+    void showPortChooser();
+    std::string text(int id) const;
+
+    std::unique_ptr<Port> ComPort_;
+    Clock& clock_;
+    Prompts& prompts_;
+    std::unique_ptr<AppSettings> settings_;
+    CLogger* logger_ = nullptr;
+    FXUStringTable* catalogue_ = nullptr;
+    std::uint8_t languageCode_ = 1;
+    bool autoCOM_ = true;
+    bool closed_ = false;
+    std::vector<std::pair<int, QMenu*>> ownMenus_;
+};
