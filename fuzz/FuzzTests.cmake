@@ -1,13 +1,31 @@
 # Runs every fuzz target for a short time on its seed corpus. New inputs go to the build tree, never to
-# the seeds; a crash leaves its input in build/fuzz-artifacts.
-set(OSK_FUZZ_SECONDS 20 CACHE STRING "Seconds each fuzz target runs under CTest")
-foreach(target fuzz_log fuzz_ini)
-    string(REPLACE "fuzz_" "" kind ${target})
+# the seeds; generated seeds are written there first; a crash leaves its input in build/fuzz-artifacts.
+set(OSK_FUZZ_SECONDS 25 CACHE STRING "Seconds each fuzz target runs under CTest")
+set(artifacts ${CMAKE_BINARY_DIR}/fuzz-artifacts/)
+# target, corpus folder, generated seed kind (or "none")
+set(OSK_FUZZ_RUNS
+    "fuzz_log log none"
+    "fuzz_ini ini none"
+    "fuzz_record record record"
+    "fuzz_machine_file machine machine"
+    "fuzz_bin bin bin")
+foreach(run IN LISTS OSK_FUZZ_RUNS)
+    separate_arguments(parts UNIX_COMMAND "${run}")
+    list(GET parts 0 target)
+    list(GET parts 1 kind)
+    list(GET parts 2 seeds)
     set(work ${CMAKE_BINARY_DIR}/fuzz-corpus/${kind})
-    set(artifacts ${CMAKE_BINARY_DIR}/fuzz-artifacts/)
+    set(seedDirs "'${work}'")
+    if(EXISTS ${CMAKE_SOURCE_DIR}/fuzz/corpus/${kind})
+        string(APPEND seedDirs " '${CMAKE_SOURCE_DIR}/fuzz/corpus/${kind}'")
+    endif()
+    set(prepare "mkdir -p '${work}' '${artifacts}'")
+    if(NOT seeds STREQUAL "none")
+        string(APPEND prepare " && '${OSK_FUZZ_DIR}/fuzz/fuzz_seeds' ${seeds} '${work}'")
+    endif()
     add_test(NAME fuzz.${kind}
-             COMMAND sh -c "mkdir -p '${work}' '${artifacts}' && exec '${OSK_FUZZ_DIR}/fuzz/${target}' \
--max_total_time=${OSK_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
--artifact_prefix='${artifacts}${kind}-' '${work}' '${CMAKE_SOURCE_DIR}/fuzz/corpus/${kind}'")
+             COMMAND sh -c "${prepare} && exec '${OSK_FUZZ_DIR}/fuzz/${target}' \
+-max_total_time=${OSK_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1 \
+-artifact_prefix='${artifacts}${kind}-' ${seedDirs}")
     set_tests_properties(fuzz.${kind} PROPERTIES TIMEOUT 300 LABELS fuzz)
 endforeach()

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// One 8-byte entry of a record's event ring.
+struct FXUEventEntry {
+    static constexpr std::uint8_t kAlarmCode = 5;
+
+    std::array<std::uint8_t, 4> stamp{}; // BCD, shown as hex digits, never converted
+    std::uint8_t code = 0;
+    std::uint8_t extraB = 0;
+    std::uint8_t fu1 = 0;
+    std::uint8_t fu2 = 0;
+
+    static FXUEventEntry FromBytes(const std::uint8_t* bytes);
+
+    // "03/07 14:05": the stamp's bytes as two hex digits each.
+    std::string timeText() const;
+    // The alarm an alarm entry reports; QP and QG machines number their cutting-head alarms differently.
+    std::uint8_t alarmNumber(std::uint8_t typeByte) const;
+    // The event's text, or for an alarm the alarm's, in the catalogue's current language.
+    std::string text(std::uint8_t typeByte) const;
+};
