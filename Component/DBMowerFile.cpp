@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <ios>
 #include <istream>
@@ -81,11 +82,19 @@ std::string readWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios_base::binary);
     if (!in)
         throw std::ios_base::failure("cannot open machine file " + path);
-    // Read to the end rather than trusting a size: a directory or device reports none that fits.
+    // One read of the size the file reports, then on to the real end: a directory or device reports a size
+    // that does not fit, and a file may have grown since.
     std::string content;
-    std::vector<char> chunk(kChunk);
-    while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0)
-        content.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+    std::error_code error;
+    const auto reported = std::filesystem::file_size(path, error);
+    if (!error && reported < (std::uintmax_t{1} << 31)) {
+        content.resize(static_cast<std::size_t>(reported));
+        in.read(content.data(), static_cast<std::streamsize>(content.size()));
+        content.resize(static_cast<std::size_t>(in.gcount()));
+    }
+    char chunk[4096];
+    while (in && (in.read(chunk, sizeof chunk) || in.gcount() > 0))
+        content.append(chunk, static_cast<std::size_t>(in.gcount()));
     if (in.bad())
         throw std::ios_base::failure("cannot read machine file " + path);
     return content;

@@ -2,6 +2,7 @@
 
 #include "app/CLogger.h"
 #include "i18n/FXUStringTable.h"
+#include "support/SharedState.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -39,15 +40,7 @@ std::unique_ptr<FXULog> readBack(const std::string& bytes) {
 class FXULogTest : public ::testing::Test {
 protected:
     void SetUp() override { FXUStringTable::getInstance()->SetLanguage(0); }
-    void TearDown() override {
-        FXUStringTable::destroyInstance();
-        testing::internal::CaptureStdout();
-        try {
-            CLogger::destroyInstance();
-        } catch (const std::ios_base::failure&) {
-        }
-        testing::internal::GetCapturedStdout();
-    }
+    void TearDown() override { releaseSharedState(); }
     Image image{};
 };
 

@@ -1,6 +1,7 @@
 #include "Component/BinHistoryFile.h"
 
 #include "app/CLogger.h"
+#include "support/SharedState.h"
 #include "support/TempDir.h"
 #include "tools/gen/HistoryGenerator.h"
 
@@ -69,14 +70,7 @@ protected:
         TempDir::write(dir.file("osk.log"), "");
         CLogger::getInstance()->open(dir.file("osk.log"));
     }
-    void TearDown() override {
-        testing::internal::CaptureStdout();
-        try {
-            CLogger::destroyInstance();
-        } catch (const std::ios_base::failure&) {
-        }
-        testing::internal::GetCapturedStdout();
-    }
+    void TearDown() override { releaseEventLog(); }
     std::vector<std::string> logLines() const {
         std::vector<std::string> lines;
         for (const LogEntry& entry : CLogger::getInstance()->entries())

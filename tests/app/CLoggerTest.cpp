@@ -1,5 +1,6 @@
 #include "app/CLogger.h"
 
+#include "support/SharedState.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -35,14 +36,7 @@ std::string numberedLines(int first, int count) {
 
 class CLoggerTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        testing::internal::CaptureStdout();
-        try {
-            CLogger::destroyInstance();
-        } catch (const std::ios_base::failure&) {
-        }
-        testing::internal::GetCapturedStdout();
-    }
+    void TearDown() override { releaseEventLog(); }
     CLogger* fresh() {
         CLogger* logger = CLogger::getInstance();
         logger->setTimeSource(&fixedStamp);

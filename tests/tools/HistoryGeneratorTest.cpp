@@ -3,6 +3,7 @@
 #include "Class/FXUMowerLog.h"
 #include "app/CLogger.h"
 #include "i18n/Cp1252.h"
+#include "support/SharedState.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -56,14 +57,7 @@ bool hasWindowsAccent(const std::string& text) {
 
 class HistoryGeneratorTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        testing::internal::CaptureStdout();
-        try {
-            CLogger::destroyInstance();
-        } catch (const std::ios_base::failure&) {
-        }
-        testing::internal::GetCapturedStdout();
-    }
+    void TearDown() override { releaseEventLog(); }
 };
 
 } // namespace

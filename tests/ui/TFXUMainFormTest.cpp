@@ -6,6 +6,7 @@
 #include "link/EComPort.h"
 #include "link/TComPort.h"
 #include "support/ScriptedPrompts.h"
+#include "support/SharedState.h"
 #include "support/TempDir.h"
 #include "support/VirtualClock.h"
 #include "ui/MenuMergeSource.h"
@@ -26,13 +27,7 @@ class MainFormTest : public ::testing::Test {
 protected:
     void TearDown() override {
         // A test that never closed its window still leaves no shared state behind.
-        testing::internal::CaptureStdout();
-        try {
-            CLogger::destroyInstance();
-        } catch (const std::ios_base::failure&) {
-        }
-        testing::internal::GetCapturedStdout();
-        FXUStringTable::destroyInstance();
+        releaseSharedState();
     }
 
     std::string program() const { return dir.file("orvane-service-kit"); }
