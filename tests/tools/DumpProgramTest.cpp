@@ -34,7 +34,7 @@ ToolRun inspect(const std::string& kind, const std::string& file, const TempDir&
 
 } // namespace
 
-TEST(InspectTool, DumpsGeneratedFilesAndRefusesBrokenOnes) {
+TEST(DumpProgram, DumpsGeneratedFilesAndRefusesBrokenOnes) {
     TempDir dir;
     HistoryGenerator generator(11);
     auto machine = generator.machine(4);
