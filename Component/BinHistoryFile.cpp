@@ -107,7 +107,7 @@ bool BinHistoryFile::Load(const std::string& path, Contents& result) {
         log->log("bin file incomplete, it ends inside the " + cutPart + ": " + path);
         return false;
     }
-    contents.time = TimeFromPath(path);
+    contents.time = RecordTimeFor(path);
     result = std::move(contents);
     return true;
 }
@@ -122,4 +122,9 @@ FXULogTime BinHistoryFile::TimeFromPath(const std::string& path) {
                       static_cast<std::uint8_t>(leadingNumber(path, n - 11, 2)),
                       static_cast<std::uint8_t>(leadingNumber(path, n - 14, 2)),
                       static_cast<std::uint8_t>(leadingNumber(path, n - 17, 2)));
+}
+
+FXULogTime BinHistoryFile::RecordTimeFor(const std::string& path) {
+    const FXULogTime fromName = TimeFromPath(path);
+    return fromName.isPlausible() ? fromName : FXULogTime();
 }

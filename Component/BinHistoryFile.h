@@ -40,4 +40,7 @@ public:
 
     // From a path ending in "YYYY?MM?DD?hh?mm?ss?serialdata.txt", that time; from any other path, now.
     static FXULogTime TimeFromPath(const std::string& path);
+    // The time an imported record gets: TimeFromPath, but now when the name gives no real date and time.
+    // A stored record with an impossible time could be taken for the other header form when read back.
+    static FXULogTime RecordTimeFor(const std::string& path);
 };

@@ -249,6 +249,14 @@ TEST_F(BinHistoryFileTest, TakesTheRecordTimeFromSerialdataNamesElseNow) {
     // A name too short for the pattern: the fields before the start of the path have no digits.
     EXPECT_EQ(BinHistoryFile::TimeFromPath("serialdata.txt"), FXULogTime(0, 0, 0, 0, 0, 0));
     EXPECT_EQ(BinHistoryFile::TimeFromPath("07_14-05-09_serialdata.txt"), FXULogTime(0, 0, 7, 14, 5, 9));
+    // An import never files a record under a time that cannot be one.
+    EXPECT_EQ(BinHistoryFile::RecordTimeFor("/d/2024-03-07_14-05-09_serialdata.txt"),
+              FXULogTime(2024, 3, 7, 14, 5, 9));
+    const FXULogTime before;
+    const FXULogTime fallback = BinHistoryFile::RecordTimeFor("/d/2024-13-07_14-05-09_serialdata.txt");
+    EXPECT_TRUE(fallback.isPlausible());
+    EXPECT_LE(before, fallback);
+    EXPECT_EQ(fallback.year, before.year);
 
     const Bytes file = concat({kPlainFrame, patternImage(), {70}, patternBlock(70, 0x02)});
     BinHistoryFile::Contents named;

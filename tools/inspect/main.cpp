@@ -43,7 +43,6 @@ int bin(const std::string& path) {
         const auto& entries = CLogger::getInstance()->entries();
         return refuse(entries.empty() ? path + ": cannot be read" : entries.back().text);
     }
-    contents.time = BinHistoryFile::TimeFromPath(path);
     std::cout << RecordJson::record(*contents.makeRecord()).dump(2) << '\n';
     return 0;
 }
