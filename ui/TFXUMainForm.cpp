@@ -3,8 +3,10 @@
 #include "app/AppSettings.h"
 #include "app/CLogger.h"
 #include "app/Clock.h"
+#include "app/FXUDBFC_error.h"
 #include "app/ProgramFile.h"
 #include "app/Prompts.h"
+#include "Component/TDBMowerList.h"
 #include "i18n/FXUStringTable.h"
 #include "link/EComPort.h"
 #include "link/Port.h"
@@ -61,11 +63,19 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
     catalogue_ = FXUStringTable::getInstance();
     catalogue_->SetLanguage(languageCode_);
 
-    // The machine list and its database, loaded from DBPATH, take their place here.
-
-    if (settings_->SortByName()) {
+    const std::string databaseDirectory = settings_->DbPath();
+    machineList = new TDBMowerList(mdiArea, prompts_, Panel1);
+    static_cast<QVBoxLayout*>(Panel1->layout())->insertWidget(0, machineList, 1);
+    machineList->setSortByName(settings_->SortByName());
+    if (machineList->sortByName()) {
         NameRadioButt->setChecked(true);
         MachineIdRadioButt->setChecked(false);
+    }
+    try {
+        machineList->LoadDatabase(databaseDirectory);
+    } catch (const FXUDBFC_error& error) {
+        // The program runs on with an empty list; the first machine added starts a new check file.
+        logger_->log(error.what());
     }
 
     setCaptions();
@@ -182,7 +192,6 @@ void TFXUMainForm::buildPanel() {
     auto* column = new QVBoxLayout(Panel1);
     column->setContentsMargins(1, 1, 1, 1);
     column->setSpacing(0);
-    column->addStretch(1);
 
     dbMLGroupBox = new QGroupBox(Panel1);
     dbMLGroupBox->setFixedHeight(46);
@@ -198,6 +207,8 @@ void TFXUMainForm::buildPanel() {
     buttons->addWidget(NameRadioButt);
     buttons->addStretch(1);
     column->addWidget(dbMLGroupBox);
+    connect(NameRadioButt, &QRadioButton::clicked, this, &TFXUMainForm::NameRadioButtClick);
+    connect(MachineIdRadioButt, &QRadioButton::clicked, this, &TFXUMainForm::MachineIdRadioButtClick);
 }
 
 void TFXUMainForm::applyGeometry() {
@@ -260,9 +271,11 @@ void TFXUMainForm::choosePortAtStart() {
     prompts_.message(Prompts::Kind::Warning, text(14), Prompts::Buttons::Ok);
 }
 
-bool TFXUMainForm::sortByName() const {
-    return NameRadioButt->isChecked();
-}
+bool TFXUMainForm::sortByName() const { return machineList->sortByName(); }
+
+void TFXUMainForm::NameRadioButtClick() { machineList->SortByName(); }
+
+void TFXUMainForm::MachineIdRadioButtClick() { machineList->SortByMachineId(); }
 
 void TFXUMainForm::rebuildMenuBar() {
     std::vector<std::pair<int, QMenu*>> menus = ownMenus_;
@@ -347,7 +360,7 @@ void TFXUMainForm::FormClose() {
         std::cerr << error.what() << '\n';
     }
 
-    // Every machine whose window was opened in this run is saved here, once the machine list exists.
+    machineList->SaveAll();
 
     try {
         CLogger::destroyInstance();

@@ -14,6 +14,7 @@ class FXUStringTable;
 class Port;
 class Prompts;
 class TComComboBox;
+class TDBMowerList;
 class QAction;
 class QFrame;
 class QGroupBox;
@@ -58,6 +59,7 @@ public:
     QRadioButton* MachineIdRadioButt = nullptr;
     QRadioButton* NameRadioButt = nullptr;
     QMdiArea* mdiArea = nullptr;
+    TDBMowerList* machineList = nullptr;
     QMenu* FileMenuItem = nullptr;
     QAction* ImportMenuItem = nullptr;
     QAction* ImportBinMenuItem = nullptr;
@@ -83,6 +85,8 @@ public slots:
     void ItalianoMenuItemClick() { selectLanguage(2); }
     void DutchMenuItemClick() { selectLanguage(3); }
     void GermanMenuItemClick() { selectLanguage(4); }
+    void NameRadioButtClick();
+    void MachineIdRadioButtClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

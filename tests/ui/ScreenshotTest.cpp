@@ -1,16 +1,27 @@
 // Renders the windows to PNG files in the build tree, so anyone can look at them without a display.
 
+#include "Component/TDBMower.h"
+#include "Component/TDBMowerList.h"
 #include "app/CLogger.h"
 #include "i18n/FXUStringTable.h"
 #include "link/TComPort.h"
 #include "support/ScriptedPrompts.h"
+#include "support/SharedState.h"
 #include "support/TempDir.h"
 #include "support/VirtualClock.h"
+#include "tools/gen/DemoDatabase.h"
+#include "tools/gen/HistoryGenerator.h"
+#include "ui/TChildForm.h"
 #include "ui/TFXUMainForm.h"
 #include "ui/TStatusForm.h"
+#include "ui/TchangeODataForm.h"
+#include "ui/TcreateForm.h"
+#include "ui/TinsertForm.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QMdiArea>
 #include <QPixmap>
 #include <QSet>
 #include <gtest/gtest.h>
@@ -31,17 +42,23 @@ void save(QWidget& widget, const QString& name) {
     ASSERT_TRUE(image.save(path)) << path.toStdString();
 }
 
+// The main window on a demo database, and then with the first machine's window open.
 void renderMainWindow(int language, const QString& name) {
     TempDir dir;
+    DemoDatabase::Write(dir.file("db"), 14);
     TempDir::write(dir.file("orvane-service-kit.INI"),
-                   "[MainForm]\nWidth=797\nHeight=584\n[GENERAL]\nLANGUAGE=" + std::to_string(language) +
-                       "\n[COM]\nAUTO=0\nPORT=ttyUSB0\n");
+                   "[MainForm]\nWidth=1000\nHeight=700\n[GENERAL]\nLANGUAGE=" + std::to_string(language) +
+                       "\n[COM]\nAUTO=0\nPORT=ttyUSB0\n[FILEPATH]\nDBPATH=" + dir.file("db") + "\n");
     VirtualClock clock;
     ScriptedPrompts prompts;
     auto port = std::make_unique<TComPort>([] { return std::vector<std::string>{"ttyS0", "ttyUSB0"}; });
     TFXUMainForm window(dir.file("orvane-service-kit"), std::move(port), clock, prompts);
     window.show();
-    save(window, name);
+    save(window, name + ".png");
+    ASSERT_FALSE(window.machineList->entries().empty());
+    window.machineList->entries().front()->OpenWindow();
+    QApplication::processEvents();
+    save(window, name + "-machine.png");
     testing::internal::CaptureStdout();
     window.close();
     testing::internal::GetCapturedStdout();
@@ -50,9 +67,9 @@ void renderMainWindow(int language, const QString& name) {
 } // namespace
 
 TEST(Screenshots, MainWindowInEnglishAndFrenchAndTheProgressWindow) {
-    renderMainWindow(0, QStringLiteral("main-window-en.png"));
-    renderMainWindow(1, QStringLiteral("main-window-fr.png"));
-    renderMainWindow(4, QStringLiteral("main-window-de.png"));
+    renderMainWindow(0, QStringLiteral("main-window-en"));
+    renderMainWindow(1, QStringLiteral("main-window-fr"));
+    renderMainWindow(4, QStringLiteral("main-window-de"));
 
     FXUStringTable* catalogue = FXUStringTable::getInstance();
     catalogue->SetLanguage(1);
@@ -64,4 +81,32 @@ TEST(Screenshots, MainWindowInEnglishAndFrenchAndTheProgressWindow) {
     form.show();
     save(form, QStringLiteral("progress-window-fr.png"));
     FXUStringTable::destroyInstance();
+}
+
+// The dialogs, over a machine list of generated machines.
+TEST(Screenshots, Dialogs) {
+    FXUStringTable::getInstance()->SetLanguage(0);
+    TempDir dir;
+    DemoDatabase::Write(dir.file("db"), 6);
+    ScriptedPrompts prompts;
+    QMdiArea mdi;
+    TDBMowerList list(&mdi, prompts);
+    try {
+        list.LoadDatabase(dir.file("db"));
+    } catch (const std::exception&) {
+    }
+    HistoryGenerator generator(5);
+    std::unique_ptr<FXULog> record = generator.record();
+
+    TinsertForm insert(nullptr, record, list, prompts);
+    insert.show();
+    save(insert, QStringLiteral("insert-dialog-en.png"));
+    TcreateForm create(nullptr, 4, record, list, prompts);
+    create.show();
+    save(create, QStringLiteral("create-dialog-en.png"));
+    TchangeODataForm change(nullptr, list.entries().front()->GetMowerLog().typeCode(),
+                            list.entries().front()->GetMowerLog(), list, prompts);
+    change.show();
+    save(change, QStringLiteral("owner-dialog-en.png"));
+    releaseSharedState();
 }

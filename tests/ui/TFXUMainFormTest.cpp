@@ -1,5 +1,8 @@
 #include "ui/TFXUMainForm.h"
 
+#include "Component/DBMowerFile.h"
+#include "Component/TDBMower.h"
+#include "Component/TDBMowerList.h"
 #include "app/CLogger.h"
 #include "app/IniFile.h"
 #include "i18n/FXUStringTable.h"
@@ -9,6 +12,7 @@
 #include "support/SharedState.h"
 #include "support/TempDir.h"
 #include "support/VirtualClock.h"
+#include "tools/gen/DemoDatabase.h"
 #include "ui/MenuMergeSource.h"
 #include "ui/TComComboBox.h"
 
@@ -25,7 +29,13 @@ namespace {
 
 class MainFormTest : public ::testing::Test {
 protected:
+    // An empty DBPATH is the current directory: the test's own.
+    void SetUp() override {
+        previousDirectory = std::filesystem::current_path();
+        std::filesystem::current_path(dir.path());
+    }
     void TearDown() override {
+        std::filesystem::current_path(previousDirectory);
         // A test that never closed its window still leaves no shared state behind.
         releaseSharedState();
     }
@@ -59,6 +69,7 @@ protected:
     bool chooserShown(TFXUMainForm& window) const { return window.ComComboBoxAction->isVisible(); }
 
     TempDir dir;
+    std::filesystem::path previousDirectory;
     std::vector<std::string> ports;
     bool enumerationFails = false;
     VirtualClock clock;
@@ -119,9 +130,11 @@ TEST_F(MainFormTest, FirstStartUsesTheDefaultsAndTheCloseWritesEveryKeyButTheDat
     EXPECT_EQ(TempDir::read(iniPath()).find("DBPATH"), std::string::npos);
     EXPECT_EQ(written.ReadString("FILEPATH", "DBPATH", "absent"), "absent");
 
+    // No check file in the (current) database directory: one line with the check error, and the run goes on.
     const std::string log = TempDir::read(logPath());
-    ASSERT_GE(log.size(), 20u);
-    EXPECT_EQ(log.substr(20), "Starting program\r\n");
+    ASSERT_EQ(log.size(), 20u + 18 + 20 + 33);
+    EXPECT_EQ(log.substr(20, 18), "Starting program\r\n");
+    EXPECT_EQ(log.substr(58), "no db checker file or corrupted\r\n");
     EXPECT_EQ(FXUStringTable::getInstance()->Language(), 1) << "the catalogue was released and starts anew";
 }
 
@@ -139,7 +152,7 @@ TEST_F(MainFormTest, StoredSettingsAreAppliedAndTheDatabasePathSurvives) {
     EXPECT_TRUE(window->NameRadioButt->isChecked());
     EXPECT_FALSE(window->MachineIdRadioButt->isChecked());
 
-    window->MachineIdRadioButt->setChecked(true);
+    window->MachineIdRadioButt->click();
     close(*window);
     EXPECT_EQ(ini().ReadString("FILEPATH", "DBPATH", ""), "/srv/machines");
     EXPECT_EQ(ini().ReadString("GENERAL", "SORTBYNAME", "-"), "0");
@@ -147,7 +160,8 @@ TEST_F(MainFormTest, StoredSettingsAreAppliedAndTheDatabasePathSurvives) {
     const std::string log = TempDir::read(logPath());
     const std::string previous = "01/02 03H04m05s06 : from the last run\r\n";
     ASSERT_EQ(log.substr(0, previous.size()), previous);
-    EXPECT_EQ(log.substr(previous.size() + 17), " : Starting program\r\n") << "this run's first line follows";
+    EXPECT_EQ(log.substr(previous.size() + 17, 21), " : Starting program\r\n")
+        << "this run's first line follows";
 }
 
 TEST_F(MainFormTest, GarbageSettingsGiveDefaultsAndAnUnwritableSettingsFileIsLogged) {
@@ -346,4 +360,70 @@ TEST_F(MainFormTest, MachineWindowMenusMergeAfterWindow) {
 
     window->ExitMenuItemClick();
     EXPECT_TRUE(window->closed());
+}
+
+TEST_F(MainFormTest, TheDatabaseIsLoadedSortedAndTheOpenedMachinesSavedAtClose) {
+    const std::string db = dir.file("db");
+    ASSERT_EQ(DemoDatabase::Write(db, 6), 6);
+    settings("[GENERAL]\nSORTBYNAME=1\n[FILEPATH]\nDBPATH=" + db + "\n");
+    auto window = start();
+    ASSERT_EQ(window->machineList->entries().size(), 6u);
+    EXPECT_TRUE(window->machineList->sortByName());
+    EXPECT_TRUE(window->NameRadioButt->isChecked());
+    const auto& entries = window->machineList->entries();
+    auto folded = [](const TDBMower* m) {
+        return QString::fromLatin1(m->GetNameText().c_str()).toCaseFolded();
+    };
+    for (std::size_t i = 1; i < entries.size(); ++i)
+        EXPECT_LE(folded(entries[i - 1]).localeAwareCompare(folded(entries[i])), 0)
+            << "sorted by name at start";
+    window->MachineIdRadioButt->click();
+    EXPECT_FALSE(window->machineList->sortByName());
+
+    // Only the machine whose window was opened is written at close.
+    TDBMower* opened = window->machineList->entries()[0];
+    TDBMower* untouched = window->machineList->entries()[1];
+    const std::string untouchedBytes = TempDir::read(untouched->fileName());
+    opened->OpenWindow();
+    opened->GetMowerLog().SetName("Zed");
+    untouched->GetMowerLog().SetName("Yves");
+    const std::string openedPath = opened->fileName();
+    close(*window);
+    DBMowerFile reread;
+    reread.SetFileName(openedPath);
+    reread.LoadMachineFile();
+    EXPECT_EQ(reread.mowerLog().name(), "Zed");
+    EXPECT_EQ(TempDir::read(untouched->fileName()), untouchedBytes);
+    EXPECT_EQ(ini().ReadString("GENERAL", "SORTBYNAME", "-"), "0");
+    EXPECT_EQ(ini().ReadString("FILEPATH", "DBPATH", ""), db) << "never rewritten";
+}
+
+TEST_F(MainFormTest, AFiledRecordSurvivesAProgramThatNeverCloses) {
+    const std::string db = dir.file("db");
+    DemoDatabase::Write(db, 3);
+    settings("[FILEPATH]\nDBPATH=" + db + "\n");
+    auto window = start();
+    TDBMower* machine = window->machineList->entries().front();
+    auto record = std::make_unique<FXULog>(*machine->GetMowerLog().records().rbegin()->second);
+    record->SetLogTime(FXULogTime(2030, 1, 2, 3, 4, 5));
+    ASSERT_TRUE(window->machineList->InsertRecordBySerial(record));
+    EXPECT_FALSE(record) << "the list took the record";
+    // The process would be killed here: no close, no shutdown. The machine file already holds the record.
+    DBMowerFile onDisk;
+    onDisk.SetFileName(machine->fileName());
+    onDisk.LoadMachineFile();
+    EXPECT_NO_THROW(onDisk.mowerLog().Find(FXULogTime(2030, 1, 2, 3, 4, 5)));
+}
+
+TEST_F(MainFormTest, ADamagedCheckFileIsLoggedAndTheProgramRuns) {
+    const std::string db = dir.file("db");
+    DemoDatabase::Write(db, 2);
+    TempDir::write(db + "/dbtisl.chk", "1234567");
+    settings("[FILEPATH]\nDBPATH=" + db + "\n");
+    auto window = start();
+    EXPECT_TRUE(window->machineList->entries().empty());
+    close(*window);
+    const std::string log = TempDir::read(logPath());
+    EXPECT_NE(log.find(" : no db checker file or corrupted\r\n"), std::string::npos) << log;
+    EXPECT_EQ(TempDir::read(db + "/dbtisl.chk"), "1234567") << "left as it was";
 }

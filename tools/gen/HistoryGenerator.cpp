@@ -435,11 +435,26 @@ std::string HistoryGenerator::address() {
 }
 
 std::unique_ptr<FXUMowerLog> HistoryGenerator::machine(int maxRecords) {
+    return machine(maxRecords, randomFeatures());
+}
+
+std::unique_ptr<FXUMowerLog> HistoryGenerator::machine(int maxRecords, std::uint8_t typeCode) {
     HistoryFeatures f = randomFeatures();
+    f.typeCode = typeCode;
+    return machine(maxRecords, f);
+}
+
+std::unique_ptr<FXUMowerLog> HistoryGenerator::machine(int maxRecords, HistoryFeatures f) {
     auto machine = std::make_unique<FXUMowerLog>();
     const Identity id = identity(f);
     machine->SetTypeCode(f.typeCode);
-    machine->SetMachineNumber(uniform(1, 9999));
+    // The large models number their machines in ranges of their own.
+    if (f.typeCode == 6)
+        machine->SetMachineNumber(uniform(5000, 9999));
+    else if (f.typeCode == 2 || f.typeCode == 12)
+        machine->SetMachineNumber(uniform(1, 4999));
+    else
+        machine->SetMachineNumber(uniform(1, 9999));
     machine->SetFactoryFlag(static_cast<std::uint8_t>(uniform(0, 1)));
     machine->SetName(stored(pick(kNames)));
     machine->SetFirstName(stored(pick(kFirstNames)));

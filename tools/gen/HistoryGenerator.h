@@ -68,6 +68,7 @@ public:
 
     // A machine with owner data and 1..maxRecords records of one serial number, at distinct times.
     std::unique_ptr<FXUMowerLog> machine(int maxRecords = 6);
+    std::unique_ptr<FXUMowerLog> machine(int maxRecords, std::uint8_t typeCode);
 
 private:
     // What stays the same across one machine's downloads.
@@ -79,6 +80,7 @@ private:
         std::uint8_t bootloaderVersion = 0;
     };
 
+    std::unique_ptr<FXUMowerLog> machine(int maxRecords, HistoryFeatures features);
     Identity identity(const HistoryFeatures& features);
     std::uint32_t firmwareVersion(const HistoryFeatures& features, const Identity& id);
     std::uint32_t versionCandidate(int layout, bool extraBlock);

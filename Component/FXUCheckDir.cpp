@@ -1,0 +1,109 @@
+#include "Component/FXUCheckDir.h"
+
+#include "app/AtomicFile.h"
+#include "app/ByteOrder.h"
+#include "app/FXUDBFC_error.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+namespace {
+
+std::string entryBytes(std::uint32_t serialNumber) {
+    std::uint8_t entry[FXUCheckDir::kEntrySize];
+    byteorder::putLE32(entry, serialNumber);
+    byteorder::putLE16(entry + 4, FXUCheckDir::EntrySum(serialNumber));
+    return std::string(reinterpret_cast<const char*>(entry), sizeof entry);
+}
+
+std::string readAll(const std::string& path, bool& opened) {
+    std::ifstream in(path, std::ios::binary);
+    opened = in.is_open();
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The serial number a machine file is named after: its name up to the first ".", read as hexadecimal.
+std::uint32_t serialOfPath(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    name = name.substr(0, name.find('.'));
+    return static_cast<std::uint32_t>(std::strtoul(name.c_str(), nullptr, 16));
+}
+
+} // namespace
+
+std::uint16_t FXUCheckDir::EntrySum(std::uint32_t serialNumber) {
+    return static_cast<std::uint16_t>((serialNumber & 0xFF) + ((serialNumber >> 8) & 0xFF) +
+                                      ((serialNumber >> 16) & 0xFF) + (serialNumber >> 24));
+}
+
+std::string FXUCheckDir::Join(const std::string& directory, const std::string& name) {
+    if (directory.empty())
+        return name;
+    if (directory.back() == '/')
+        return directory + name;
+    return directory + "/" + name;
+}
+
+std::string FXUCheckDir::MachineFileName(std::uint32_t serialNumber) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%08X.dat", serialNumber);
+    return name;
+}
+
+std::vector<std::string> FXUCheckDir::GetFileList() {
+    fileList_.clear();
+    if (!ReadCheckFile())
+        throw FXUDBFC_error();
+    return fileList_;
+}
+
+bool FXUCheckDir::ReadCheckFile() {
+    bool opened = false;
+    const std::string content = readAll(checkPath(), opened);
+    if (!opened || content.size() % kEntrySize != 0)
+        return false;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(content.data());
+    std::set<std::uint32_t> listed;
+    for (std::size_t at = 0; at < content.size(); at += kEntrySize) {
+        const std::uint32_t serial = byteorder::getLE32(bytes + at);
+        if (byteorder::getLE16(bytes + at + 4) != EntrySum(serial))
+            continue;
+        // A second entry for the same machine would give two tiles that overwrite each other's file.
+        if (!listed.insert(serial).second)
+            continue;
+        const std::string path = Join(dataDir_, MachineFileName(serial));
+        if (std::ifstream(path, std::ios::binary).is_open())
+            fileList_.push_back(path);
+    }
+    WriteCheckFile();
+    return true;
+}
+
+bool FXUCheckDir::WriteCheckFile() {
+    std::string content;
+    for (const std::string& path : fileList_)
+        content += entryBytes(serialOfPath(path));
+    try {
+        AtomicFile::write(checkPath(), content);
+    } catch (const std::ios_base::failure&) {
+        return false;
+    }
+    return true;
+}
+
+bool FXUCheckDir::AddEntry(const std::string& serialText) {
+    // Old content plus the entry, replaced in one step: a torn append would make the whole file unreadable.
+    bool opened = false;
+    const std::string content = readAll(checkPath(), opened);
+    const auto serial = static_cast<std::uint32_t>(std::strtoul(serialText.c_str(), nullptr, 16));
+    try {
+        AtomicFile::write(checkPath(), content + entryBytes(serial));
+    } catch (const std::ios_base::failure&) {
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,128 @@
+// Start-up with a large database: loading the machine list (check file, machine files, tiles, arranging)
+// against the floor of reading and CRC-ing the same files, measured in the same run, and how arranging
+// grows with the number of machines.
+//
+//   startup_bench [machines...]     (default: 2000 10000; 5 records each)
+
+#include "Component/Crc32.h"
+#include "Component/DBMowerFile.h"
+#include "Component/FXUCheckDir.h"
+#include "Component/TDBMowerList.h"
+#include "app/CLogger.h"
+#include "support/ScriptedPrompts.h"
+#include "tools/gen/HistoryGenerator.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <malloc.h>
+#include <set>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+std::vector<std::string> makeDatabase(const fs::path& dir, int machines) {
+    fs::create_directories(dir);
+    HistoryGenerator generator(static_cast<std::uint32_t>(machines));
+    std::string check;
+    std::vector<std::string> files;
+    std::set<std::uint32_t> serials;
+    while (static_cast<int>(files.size()) < machines) {
+        auto machine = generator.machine(5);
+        if (machine->Count() != 5 || !serials.insert(machine->serialNumber()).second)
+            continue;
+        const std::string bytes = DBMowerFile::Serialize(*machine);
+        const std::string path =
+            FXUCheckDir::Join(dir.string(), FXUCheckDir::MachineFileName(machine->serialNumber()));
+        std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        files.push_back(path);
+        std::uint8_t entry[6];
+        const std::uint32_t serial = machine->serialNumber();
+        for (int i = 0; i < 4; ++i)
+            entry[i] = static_cast<std::uint8_t>(serial >> (8 * i));
+        const std::uint16_t sum = FXUCheckDir::EntrySum(serial);
+        entry[4] = static_cast<std::uint8_t>(sum);
+        entry[5] = static_cast<std::uint8_t>(sum >> 8);
+        check.append(reinterpret_cast<const char*>(entry), 6);
+    }
+    std::ofstream(dir / "dbtisl.chk", std::ios::binary)
+        .write(check.data(), static_cast<std::streamsize>(check.size()));
+    return files;
+}
+
+Clock::duration floorRun(const std::vector<std::string>& files) {
+    const auto start = Clock::now();
+    volatile std::uint32_t sink = 0;
+    for (const std::string& file : files) {
+        std::ifstream in(file, std::ios::binary);
+        std::string bytes(fs::file_size(file), '\0');
+        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        sink = sink ^ Crc32::Compute(bytes);
+    }
+    return Clock::now() - start;
+}
+
+long peakRssKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::atol(line.c_str() + 6);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(std::atoi(argv[i]));
+    if (sizes.empty())
+        sizes = {2000, 10000};
+
+    for (const int machines : sizes) {
+        const fs::path dir = fs::temp_directory_path() /
+                             ("osk-startup-" + std::to_string(::getpid()) + "-" + std::to_string(machines));
+        const auto files = makeDatabase(dir, machines);
+        floorRun(files); // warm the page cache
+        const auto floor = floorRun(files);
+
+        ScriptedPrompts prompts;
+        QMdiArea mdi;
+        const std::size_t heapBefore = mallinfo2().uordblks;
+        auto list = std::make_unique<TDBMowerList>(&mdi, prompts);
+        list->resize(230, 700);
+        const auto start = Clock::now();
+        list->LoadDatabase(dir.string());
+        const auto load = Clock::now() - start;
+        const std::size_t heapAfter = mallinfo2().uordblks;
+
+        const auto arrangeStart = Clock::now();
+        list->Arrange();
+        const auto arrange = Clock::now() - arrangeStart;
+
+        std::printf(
+            "%6d machines: floor %8.1f ms, load %8.1f ms (ratio %.2f, goal at most 3), arrange %7.1f ms "
+            "(%.2f us per tile), heap %.0f MiB, peak RSS %.0f MiB\n",
+            machines, ms(floor), ms(load), ms(load) / ms(floor), ms(arrange), ms(arrange) * 1000.0 / machines,
+            static_cast<double>(heapAfter - heapBefore) / (1 << 20),
+            static_cast<double>(peakRssKiB()) / 1024.0);
+        std::fflush(stdout);
+        list.reset();
+        fs::remove_all(dir);
+    }
+    return 0;
+}

@@ -1,0 +1,436 @@
+#include "Component/TDBMowerList.h"
+
+#include "Class/TFXULogTab.h"
+#include "Component/TDBMower.h"
+#include "Component/TilePictures.h"
+#include "app/CLogger.h"
+#include "app/FXUDBFC_error.h"
+#include "i18n/FXUStringTable.h"
+#include "support/ScriptedPrompts.h"
+#include "support/SharedState.h"
+#include "support/TempDir.h"
+#include "tools/gen/HistoryGenerator.h"
+#include "ui/TChildForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <cstdio>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <set>
+#include <zlib.h>
+
+namespace {
+
+struct TestMachine {
+    std::uint32_t serial = 0;
+    std::string name = "Name";
+    std::string firstName = "First";
+    std::uint8_t typeCode = 4;
+    std::int32_t number = 1;
+};
+
+FXULogTime timeOf(int index) {
+    return FXULogTime(2023, 5, static_cast<std::uint8_t>(1 + index), 10, 0, 0);
+}
+
+std::unique_ptr<FXULog> makeRecord(std::uint32_t serial, const FXULogTime& time) {
+    HistoryGenerator generator(serial ^ time.day);
+    HistoryFeatures features;
+    features.layout = 3;
+    auto record = generator.record(features);
+    record->SetSerialNumber(serial);
+    record->SetLogTime(time);
+    return record;
+}
+
+std::unique_ptr<FXUMowerLog> makeMachine(const TestMachine& wanted) {
+    auto machine = std::make_unique<FXUMowerLog>();
+    machine->SetName(wanted.name);
+    machine->SetFirstName(wanted.firstName);
+    machine->SetTypeCode(wanted.typeCode);
+    machine->SetMachineNumber(wanted.number);
+    machine->SetYear(21);
+    machine->SetFactoryFlag(1);
+    for (int i = 0; i < 2; ++i) {
+        auto record = makeRecord(wanted.serial, timeOf(i));
+        machine->Insert(timeOf(i), record);
+    }
+    return machine;
+}
+
+// Little-endian serial number, then the 16-bit sum of its four bytes.
+std::string checkEntry(std::uint32_t serial, int sum = -1) {
+    const int b[4] = {int(serial & 0xFF), int(serial >> 8 & 0xFF), int(serial >> 16 & 0xFF),
+                      int(serial >> 24)};
+    if (sum < 0)
+        sum = b[0] + b[1] + b[2] + b[3];
+    return {char(b[0]), char(b[1]), char(b[2]), char(b[3]), char(sum & 0xFF), char(sum >> 8)};
+}
+
+std::unique_ptr<FXUMowerLog> readBack(const std::string& path) {
+    auto machine = std::make_unique<FXUMowerLog>();
+    DBMowerFile::Parse(TempDir::read(path), *machine);
+    return machine;
+}
+
+void press(QWidget* widget, Qt::MouseButton button) {
+    QMouseEvent event(QEvent::MouseButtonPress, QPointF(10, 10), widget->mapToGlobal(QPointF(10, 10)), button,
+                      button, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+class TDBMowerListTest : public ::testing::Test {
+protected:
+    TDBMowerListTest() { area.show(); }
+    void TearDown() override {
+        TDBMower::setExportPathChooser({});
+        releaseSharedState();
+    }
+
+    std::string fileOf(std::uint32_t serial) const {
+        char name[16];
+        std::snprintf(name, sizeof name, "%08X.dat", static_cast<unsigned>(serial));
+        return dir.file(name);
+    }
+    void store(const TestMachine& wanted) {
+        TempDir::write(fileOf(wanted.serial), DBMowerFile::Serialize(*makeMachine(wanted)));
+    }
+    void checkFile(const std::string& bytes) { TempDir::write(dir.file("dbtisl.chk"), bytes); }
+    // The tiles are placed across the viewport, which is what "width" sets here.
+    TDBMowerList& makeList(int width = 300, int height = 2000) {
+        list = std::make_unique<TDBMowerList>(&area, prompts);
+        list->resize(width + 2 * list->frameWidth(), height + 2 * list->frameWidth());
+        list->show();
+        EXPECT_EQ(list->viewport()->width(), width);
+        return *list;
+    }
+    TDBMowerList& loaded(const std::vector<TestMachine>& machines, int width = 300, int height = 2000) {
+        std::string entries;
+        for (const TestMachine& wanted : machines) {
+            store(wanted);
+            entries += checkEntry(wanted.serial);
+        }
+        checkFile(entries);
+        makeList(width, height).LoadDatabase(dir.path().string());
+        return *list;
+    }
+    static std::vector<std::string> logged() {
+        std::vector<std::string> texts;
+        for (const LogEntry& entry : CLogger::getInstance()->entries())
+            texts.push_back(entry.text);
+        return texts;
+    }
+    template <typename Value> std::vector<Value> each(Value (*of)(const TDBMower&)) const {
+        std::vector<Value> values;
+        for (const TDBMower* entry : list->entries())
+            values.push_back(of(*entry));
+        return values;
+    }
+    std::vector<QPoint> positions() const {
+        return each<QPoint>([](const TDBMower& e) { return e.pos(); });
+    }
+    std::vector<std::string> names() const {
+        return each<std::string>([](const TDBMower& e) { return e.GetNameText(); });
+    }
+
+    TempDir dir;
+    ScriptedPrompts prompts;
+    QMdiArea area;
+    std::unique_ptr<TDBMowerList> list; // destroyed before the area that holds its windows
+};
+
+} // namespace
+
+TEST_F(TDBMowerListTest, LoadsWhatTheCheckFileNamesAndLogsTheFilesItCannotUse) {
+    const TestMachine good{0x0001A2F3, "Good"}, other{0x00000010, "Other"}, corrupt{0x00000020, "Corrupt"},
+        tooShort{0x00000030}, truncated{0x00000040}, badSum{0x00000050, "BadSum"};
+    for (const TestMachine& wanted : {good, other, corrupt, truncated, badSum})
+        store(wanted);
+    std::string bytes = TempDir::read(fileOf(corrupt.serial));
+    bytes[10] = static_cast<char>(bytes[10] ^ 0x40);
+    TempDir::write(fileOf(corrupt.serial), bytes);
+    TempDir::write(fileOf(tooShort.serial), "\x01\x02");
+    // A valid CRC over a layout that ends early: the file opens but cannot be read.
+    std::string body = TempDir::read(fileOf(truncated.serial));
+    body.resize((body.size() - 4) / 2);
+    const auto crc = ::crc32(0L, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()));
+    for (int i = 0; i < 4; ++i)
+        body.push_back(static_cast<char>((crc >> (8 * i)) & 0xFF));
+    TempDir::write(fileOf(truncated.serial), body);
+    checkFile(checkEntry(good.serial) + checkEntry(corrupt.serial) + checkEntry(0x00000099) /* no file */ +
+              checkEntry(tooShort.serial) + checkEntry(badSum.serial, 0x51) + checkEntry(truncated.serial) +
+              checkEntry(other.serial) + checkEntry(good.serial) /* the same machine again */);
+
+    EXPECT_TRUE(makeList().LoadDatabase(dir.path().string()));
+    EXPECT_EQ(names(), (std::vector<std::string>{"Good First", "Other First"})) << "loaded once each";
+    EXPECT_EQ(logged(), (std::vector<std::string>{fileOf(corrupt.serial) + " corrupted (CRC)",
+                                                  fileOf(tooShort.serial) + " corrupted (CRC)",
+                                                  "error on opening file: " + fileOf(truncated.serial)}));
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(list->entries()[0]->window(), nullptr) << "no window before it is asked for";
+
+    // A refused check file empties the list, which still takes new machines into that file.
+    checkFile(checkEntry(good.serial) + "\x01");
+    EXPECT_THROW(list->LoadDatabase(dir.path().string()), FXUDBFC_error);
+    EXPECT_TRUE(list->entries().empty());
+    EXPECT_TRUE(list->CreateMachine(makeMachine({0x00000077, "New"})));
+    EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")), checkEntry(good.serial) + "\x01" + checkEntry(0x77));
+}
+
+TEST_F(TDBMowerListTest, PlacesTilesRowByRowAcrossTheVisibleWidth) {
+    std::vector<TestMachine> machines;
+    for (std::uint32_t i = 1; i <= 5; ++i)
+        machines.push_back({i, "Name" + std::to_string(i)});
+    loaded(machines, 300);
+    // Two per row: after the second tile x is 210, not below 300 - 95.
+    const std::vector<QPoint> twoPerRow = {{0, 0}, {105, 0}, {0, 100}, {105, 100}, {0, 200}};
+    EXPECT_EQ(positions(), twoPerRow);
+    EXPECT_EQ(list->widget()->size(), QSize(200, 300)) << "the canvas holds all tiles, so the list scrolls";
+
+    // A new width places the same order again; 420 holds four (315 < 325).
+    list->resize(420 + 2 * list->frameWidth(), list->height());
+    EXPECT_EQ(positions(), (std::vector<QPoint>{{0, 0}, {105, 0}, {210, 0}, {315, 0}, {0, 100}}));
+    // Exactly at the limit: x = 210 is not below 305 - 95, so the row ends.
+    list->resize(305 + 2 * list->frameWidth(), list->height());
+    EXPECT_EQ(positions(), twoPerRow);
+
+    loaded(machines, 200, 150);
+    QApplication::processEvents(); // the vertical scroll bar comes and takes its width
+    EXPECT_LT(list->viewport()->width(), 200);
+    EXPECT_EQ(positions(), (std::vector<QPoint>{{0, 0}, {0, 100}, {0, 200}, {0, 300}, {0, 400}}));
+    list->verticalScrollBar()->setValue(300);
+    ASSERT_EQ(list->verticalScrollBar()->value(), 300);
+    list->SortByMachineId();
+    EXPECT_EQ(list->verticalScrollBar()->value(), 0) << "arranging scrolls back to the top";
+}
+
+TEST_F(TDBMowerListTest, SortsNamesIgnoringCaseAndMachineNumbersByTheirBytes) {
+    loaded({{1, "bernard", ""}, {2, "Claire", ""}, {3, "ALAIN", ""}, {4, "Alain", ""}});
+    EXPECT_TRUE(list->sortByName());
+    const auto byName = names();
+    EXPECT_EQ(std::set<std::string>(byName.begin(), byName.begin() + 2),
+              (std::set<std::string>{"ALAIN ", "Alain "}));
+    EXPECT_EQ(std::vector<std::string>(byName.begin() + 2, byName.end()),
+              (std::vector<std::string>{"bernard ", "Claire "}));
+
+    // "-" (45) before the digits, the digits before the upper-case letters; a collation that skipped the
+    // hyphens would put 0005 before -0007.
+    loaded({{11, "a", "", 9, 5},
+            {12, "b", "", 0, 5},
+            {13, "c", "", 4, 5},
+            {14, "d", "", 2, 5},
+            {15, "e", "", 13, 5},
+            {16, "f", "", 4, -7}});
+    list->SortByMachineId();
+    EXPECT_FALSE(list->sortByName());
+    const std::vector<std::string> expected = {"-21-0005",   "Q1-21-0005", "QA-21--0007",
+                                               "QA-21-0005", "QB-21-0005", "VRN210-260005"};
+    EXPECT_EQ(list->MachineNumberList(), expected);
+    EXPECT_EQ(each<std::string>([](const TDBMower& e) { return e.GetMachineNumberText(); }), expected);
+}
+
+TEST_F(TDBMowerListTest, FindsTheLastMatchAndFilesIntoTheFirst) {
+    const std::uint32_t serial = 0x00ABCDEF;
+    loaded({{serial, "Beta", "", 4, 7}, {0x00000022, "Gamma", "", 5, 7}});
+    ASSERT_TRUE(list->AddMachine(makeMachine({serial, "Alpha", "", 4, 7}), dir.file("second.dat")));
+    ASSERT_EQ(names(), (std::vector<std::string>{"Alpha ", "Beta ", "Gamma "}));
+    TDBMower* alpha = list->entries()[0];
+    TDBMower* beta = list->entries()[1];
+
+    EXPECT_EQ(list->FindBySerial(serial), beta);
+    EXPECT_EQ(list->FindBySerial(0x12345678), nullptr);
+    EXPECT_EQ(list->FindByIdentity(4, 21, 1, 7), beta);
+    EXPECT_EQ(list->FindByIdentity(5, 21, 1, 7), list->entries()[2]);
+    EXPECT_EQ(list->FindByIdentity(4, 21, 0, 7), nullptr);
+    EXPECT_TRUE(list->MachineExists(5, 21, 1, 7) && !list->MachineExists(5, 22, 1, 7));
+
+    auto record = makeRecord(serial, timeOf(9));
+    EXPECT_TRUE(list->InsertRecordBySerial(record));
+    EXPECT_EQ(record, nullptr);
+    EXPECT_EQ(alpha->GetMowerLog().Count(), 3u);
+    EXPECT_EQ(beta->GetMowerLog().Count(), 2u);
+    auto stranger = makeRecord(0x12345678, timeOf(9));
+    EXPECT_FALSE(list->InsertRecordBySerial(stranger));
+    EXPECT_NE(stranger, nullptr) << "not taken";
+
+    // By machine number: the first with the text; a time already filed is refused there.
+    auto again = makeRecord(serial, timeOf(9));
+    EXPECT_FALSE(list->InsertRecordByMachineNumber("QA-21-0007", again));
+    EXPECT_NE(again, nullptr);
+    EXPECT_FALSE(list->InsertRecordByMachineNumber("QA-21-0008", again));
+    again->SetLogTime(timeOf(10));
+    EXPECT_TRUE(list->InsertRecordByMachineNumber("QA-21-0007", again));
+    EXPECT_EQ(alpha->GetMowerLog().Count(), 4u);
+}
+
+TEST_F(TDBMowerListTest, FiledRecordIsOnDiskAtOnceAndADuplicateTimeChangesNothing) {
+    const std::uint32_t serial = 0x00000100;
+    loaded({{serial, "Owner"}});
+    TDBMower* entry = list->entries()[0];
+    const std::string before = TempDir::read(fileOf(serial));
+    const QImage tile = entry->tile();
+
+    auto duplicate = makeRecord(0x00000200, timeOf(1));
+    EXPECT_FALSE(entry->InsertRecord(duplicate));
+    EXPECT_NE(duplicate, nullptr);
+    EXPECT_EQ(entry->GetMowerLog().Count(), 2u);
+    EXPECT_EQ(entry->tile(), tile);
+    EXPECT_EQ(TempDir::read(fileOf(serial)), before);
+    EXPECT_EQ(entry->window(), nullptr);
+    // Through the list the refused record still brings the machine's window up.
+    duplicate->SetSerialNumber(serial);
+    EXPECT_TRUE(list->InsertRecordBySerial(duplicate));
+    ASSERT_NE(entry->window(), nullptr);
+    EXPECT_EQ(entry->window()->MainLogPageControl()->count(), 2);
+
+    // A newer record from a replaced board: the machine takes its serial number and shows its tab.
+    auto newer = makeRecord(0x00000200, timeOf(5));
+    EXPECT_TRUE(entry->InsertRecord(newer));
+    EXPECT_EQ(entry->GetSerialNumber(), 0x00000200u);
+    EXPECT_NE(entry->tile(), tile);
+    EXPECT_EQ(entry->window()->MainLogPageControl()->currentIndex(), 2) << "its new tab, shown";
+    const auto onDisk = readBack(fileOf(serial));
+    EXPECT_EQ(onDisk->Count(), 3u);
+    EXPECT_NO_THROW(onDisk->Find(timeOf(5)));
+
+    // A file that cannot be written keeps the record in memory and says why in the log.
+    entry->SetFileName(dir.file("missing/00000100.dat"));
+    auto unsaved = makeRecord(0x00000200, timeOf(6));
+    EXPECT_TRUE(entry->InsertRecord(unsaved));
+    EXPECT_EQ(entry->GetMowerLog().Count(), 4u);
+    ASSERT_EQ(logged().size(), 1u);
+    EXPECT_EQ(logged()[0].rfind("Couldn't save machine file: ", 0), 0u) << logged()[0];
+    EXPECT_NE(logged()[0].find("missing/00000100.dat"), std::string::npos);
+}
+
+TEST_F(TDBMowerListTest, WindowsOpenOnceAndOnlyOpenedMachinesAreSavedAtTheEnd) {
+    loaded({{1, "A"}, {2, "B"}, {3, "C"}});
+    const std::string fileA = TempDir::read(fileOf(1)), fileC = TempDir::read(fileOf(3));
+    // A new machine: file named after its serial number, entered in the check file, window maximised.
+    EXPECT_TRUE(list->CreateMachine(makeMachine({0x0001A2F3, "D", "", 1, 42})));
+    EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")),
+              checkEntry(1) + checkEntry(2) + checkEntry(3) + std::string("\xF3\xA2\x01\x00\x96\x01", 6));
+    EXPECT_EQ(readBack(dir.file("0001A2F3.dat"))->MachineNumberText(), "QC-21-0042");
+    ASSERT_NE(list->entries()[3]->window(), nullptr);
+    auto* created = qobject_cast<QMdiSubWindow*>(list->entries()[3]->window()->parentWidget());
+    ASSERT_NE(created, nullptr);
+    EXPECT_TRUE(created->isMaximized());
+    EXPECT_EQ(area.activeSubWindow(), created);
+
+    TDBMower* b = list->entries()[1];
+    press(list->entries()[2], Qt::RightButton);
+    EXPECT_EQ(list->entries()[2]->window(), nullptr) << "only the left button opens";
+    press(b, Qt::LeftButton);
+    ASSERT_NE(b->window(), nullptr);
+    TChildForm* window = b->window();
+    auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+    frame->close();
+    EXPECT_TRUE(frame->isMinimized());
+    press(b, Qt::LeftButton);
+    EXPECT_EQ(b->window(), window) << "the same window comes back";
+    EXPECT_TRUE(frame->isMaximized()) << "as it was before it was closed";
+    EXPECT_EQ(area.subWindowList().size(), 2);
+    EXPECT_EQ(area.activeSubWindow(), frame);
+
+    for (TDBMower* entry : list->entries())
+        entry->GetMowerLog().SetAddress("Changed");
+    window->tab(0)->commentEditor()->setPlainText("Blades changed");
+    EXPECT_TRUE(list->SaveAll());
+    EXPECT_EQ(TempDir::read(fileOf(1)), fileA);
+    EXPECT_EQ(TempDir::read(fileOf(3)), fileC);
+    const auto savedB = readBack(fileOf(2));
+    EXPECT_EQ(savedB->address(), "Changed");
+    EXPECT_NE(savedB->At(0).second->comment().find("Blades changed"), std::string::npos)
+        << "edits stored first";
+}
+
+TEST_F(TDBMowerListTest, TilesShowPictureAndTextsAndEveryPictureIsItsOwn) {
+    loaded({{1, "Plain", "", 8, 3}, {2, "Pictured", "", 4, 3}, {3, "Wide", "", 2, 3}});
+    list->SortByMachineId(); // -21-0003, QA-21-0003, VRN210-260003
+    const QImage plain = list->entries()[0]->tile();
+    ASSERT_EQ(plain.size(), QSize(95, 100));
+    auto whiteOnly = [](const QImage& image, const QRect& area) {
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (image.pixel(x, y) != qRgb(255, 255, 255))
+                    return false;
+        return true;
+    };
+    EXPECT_TRUE(whiteOnly(plain, QRect(0, 0, 95, 50))) << "no picture: white where it would be";
+    for (int top : {50, 65, 80})
+        EXPECT_FALSE(whiteOnly(plain, QRect(0, top, 95, 12))) << "text row at " << top;
+    EXPECT_TRUE(whiteOnly(plain, QRect(0, 63, 95, 2)) && whiteOnly(plain, QRect(0, 95, 95, 5)));
+
+    EXPECT_EQ(list->entries()[1]->tile().copy(0, 0, 48, 48), TilePictures::forType(4));
+    EXPECT_EQ(list->entries()[2]->tile().copy(0, 0, 80, 48), TilePictures::forType(2));
+    EXPECT_TRUE(whiteOnly(list->entries()[1]->tile(), QRect(48, 0, 47, 48)));
+    EXPECT_FALSE(whiteOnly(list->entries()[1]->tile(), QRect(0, 50, 95, 12)));
+
+    std::vector<QImage> distinct;
+    for (int code = 0; code < 256; ++code) {
+        const QImage picture = TilePictures::forType(static_cast<std::uint8_t>(code));
+        const bool has = (code >= 1 && code <= 13 && code != 8);
+        ASSERT_EQ(!picture.isNull(), has) << code;
+        if (!has || code == 10)
+            continue;
+        EXPECT_EQ(picture.size(), QSize(code == 2 ? 80 : 48, 48)) << code;
+        int drawn = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                drawn += picture.pixel(x, y) != qRgb(255, 255, 255);
+        EXPECT_GT(drawn, picture.width() * picture.height() / 4) << code;
+        for (const QImage& seen : distinct)
+            EXPECT_NE(picture, seen) << code;
+        distinct.push_back(picture);
+    }
+    EXPECT_EQ(TilePictures::forType(9), TilePictures::forType(10)) << "both ball collectors";
+}
+
+TEST_F(TDBMowerListTest, ExportWritesTheMachineFileUnderADatName) {
+    FXUStringTable::getInstance()->SetLanguage(0);
+    loaded({{0x00000042, "Export"}});
+    TDBMower* entry = list->entries()[0];
+    const std::string original = TempDir::read(fileOf(0x42));
+    QString chosen;
+    TDBMower::setExportPathChooser([&](QWidget*) { return chosen; });
+
+    EXPECT_TRUE(entry->Export()) << "cancel";
+    EXPECT_TRUE(prompts.shown.empty());
+
+    chosen = QString::fromStdString(dir.file("copy.txt"));
+    auto* menu = entry->findChild<QMenu*>();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 1);
+    EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("Export"));
+    entry->OpenWindow();
+    entry->window()->tab(1)->commentEditor()->setPlainText("Exported note");
+    menu->actions()[0]->trigger();
+    EXPECT_FALSE(std::filesystem::exists(dir.file("copy.txt")));
+    const std::string exported = TempDir::read(dir.file("copy.dat"));
+    EXPECT_EQ(exported, DBMowerFile::Serialize(entry->GetMowerLog()));
+    EXPECT_NE(readBack(dir.file("copy.dat"))->At(1).second->comment().find("Exported note"),
+              std::string::npos);
+    EXPECT_EQ(TempDir::read(fileOf(0x42)), original) << "the database file is not written";
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Information);
+    EXPECT_EQ(prompts.shown[0].text, "Exportation done");
+
+    chosen = QString::fromStdString(dir.file("plain"));
+    EXPECT_TRUE(entry->Export());
+    EXPECT_EQ(TempDir::read(dir.file("plain.dat")), exported);
+
+    chosen = QString::fromStdString(dir.file("missing/copy.dat"));
+    EXPECT_FALSE(entry->Export());
+    EXPECT_EQ(logged(), (std::vector<std::string>{"Couldn't create export file"}));
+    ASSERT_EQ(prompts.shown.size(), 3u);
+    EXPECT_EQ(prompts.shown[2].kind, Prompts::Kind::Error);
+    EXPECT_EQ(prompts.shown[2].text, "Error during export file creation");
+}

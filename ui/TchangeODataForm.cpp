@@ -1,0 +1,172 @@
+#include "ui/TchangeODataForm.h"
+
+#include "Class/FXUMowerLog.h"
+#include "Component/MachineDirectory.h"
+#include "app/Prompts.h"
+#include "i18n/FXUStringTable.h"
+#include "ui/MachineTypeTable.h"
+#include "ui/TcreateForm.h"
+#include "ui/WinText.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+#include <algorithm>
+
+namespace {
+
+QString catalogue(std::uint16_t id) {
+    return WinText::toQt(FXUStringTable::getInstance()->Text(id));
+}
+
+} // namespace
+
+TchangeODataForm::TchangeODataForm(QWidget* owner, std::uint8_t typeCode, FXUMowerLog& machine,
+                                   MachineDirectory& directory, Prompts& prompts)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowCloseButtonHint),
+      oNameGroupBox(new QGroupBox(this)), oNameEdit(new QLineEdit(oNameGroupBox)),
+      oSurNameGroupBox(new QGroupBox(this)), oSurNameEdit(new QLineEdit(oSurNameGroupBox)),
+      oAddressGroupBox(new QGroupBox(this)), oAddressMemo(new QPlainTextEdit(oAddressGroupBox)),
+      machineIdGroupBox(new QGroupBox(this)), mowerTypeComboBox(new QComboBox(machineIdGroupBox)),
+      yearIdMaskEdit(new QLineEdit(machineIdGroupBox)), machineIdMaskEdit(new QLineEdit(machineIdGroupBox)),
+      separatorLabel(new QLabel(QStringLiteral("--"), machineIdGroupBox)),
+      factoryIdMaskEdit(new QLineEdit(QStringLiteral("B"), machineIdGroupBox)),
+      chgeButt(new QPushButton(this)), machine_(machine), directory_(directory), prompts_(prompts),
+      typeCode_(typeCode), year_(machine.year()), machineNumber_(machine.machineNumber()),
+      factoryFlag_(machine.factoryFlag()) {
+    setFixedSize(kWidth, kHeight);
+    oNameGroupBox->setGeometry(8, 2, 233, 42);
+    oNameEdit->setGeometry(8, 16, 217, 21);
+    oSurNameGroupBox->setGeometry(8, 46, 233, 42);
+    oSurNameEdit->setGeometry(8, 16, 217, 21);
+    oAddressGroupBox->setGeometry(8, 90, 233, 64);
+    oAddressMemo->setGeometry(8, 16, 217, 42);
+    machineIdGroupBox->setGeometry(8, 156, 233, 42);
+    mowerTypeComboBox->setGeometry(6, 16, 76, 21);
+    yearIdMaskEdit->setGeometry(86, 16, 26, 21);
+    machineIdMaskEdit->setGeometry(116, 16, 50, 21);
+    separatorLabel->setGeometry(170, 18, 14, 17);
+    factoryIdMaskEdit->setGeometry(186, 16, 22, 21);
+    chgeButt->setGeometry(86, 201, 77, 25);
+
+    oAddressMemo->setTabChangesFocus(true);
+    const QString name = WinText::toQt(machine_.name());
+    const QString firstName = WinText::toQt(machine_.firstName());
+    // A longer name from an imported file is shown whole rather than cut short on the next save.
+    oNameEdit->setMaxLength(std::max(kMaxNameLength, static_cast<int>(name.size())));
+    oSurNameEdit->setMaxLength(std::max(kMaxNameLength, static_cast<int>(firstName.size())));
+    oNameEdit->setText(name);
+    oSurNameEdit->setText(firstName);
+    oAddressMemo->setPlainText(
+        WinText::toQt(machine_.address()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+
+    const QRegularExpression digits(QStringLiteral("[0-9]*"));
+    yearIdMaskEdit->setValidator(new QRegularExpressionValidator(digits, yearIdMaskEdit));
+    machineIdMaskEdit->setValidator(new QRegularExpressionValidator(digits, machineIdMaskEdit));
+
+    MachineTypeTable::fill(*mowerTypeComboBox);
+    mowerTypeComboBox->setCurrentIndex(MachineTypeTable::itemForCode(typeCode_));
+    showYearFor(typeCode_, QString::number(year_));
+    machineIdMaskEdit->setText(QString::number(machineNumber_));
+    factoryIdMaskEdit->setEnabled(false);
+    factoryIdMaskEdit->setReadOnly(true);
+
+    setWindowTitle(catalogue(61));
+    oNameGroupBox->setTitle(catalogue(62));
+    oSurNameGroupBox->setTitle(catalogue(63));
+    oAddressGroupBox->setTitle(catalogue(64));
+    machineIdGroupBox->setTitle(catalogue(65));
+    chgeButt->setText(catalogue(66));
+
+    // Connected after the machine's own item is selected, so that only a change of type runs the handler.
+    connect(mowerTypeComboBox, &QComboBox::currentIndexChanged, this,
+            &TchangeODataForm::mowerTypeComboBoxChange);
+    connect(chgeButt, &QPushButton::clicked, this, &TchangeODataForm::chgeButtClick);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TchangeODataForm::showYearFor(std::uint8_t typeCode, const QString& otherwise) {
+    const std::string_view fixedYear = MachineTypeTable::fixedYear(typeCode);
+    yearIdMaskEdit->setReadOnly(!fixedYear.empty());
+    yearIdMaskEdit->setText(
+        fixedYear.empty() ? otherwise
+                          : QString::fromLatin1(fixedYear.data(), static_cast<qsizetype>(fixedYear.size())));
+}
+
+void TchangeODataForm::mowerTypeComboBoxChange() {
+    const int index = mowerTypeComboBox->currentIndex();
+    if (index < 0)
+        return;
+    typeCode_ = MachineTypeTable::codeForItem(index);
+    showYearFor(typeCode_, QStringLiteral("%1").arg(machine_.year(), 2, 10, QChar(u'0')));
+}
+
+void TchangeODataForm::refuse(std::uint16_t catalogueId) {
+    prompts_.message(Prompts::Kind::Error, FXUStringTable::getInstance()->Text(catalogueId),
+                     Prompts::Buttons::Ok);
+}
+
+void TchangeODataForm::chgeButtClick() {
+    if (oNameEdit->text().isEmpty())
+        return refuse(67);
+    if (oSurNameEdit->text().isEmpty())
+        return refuse(68);
+    // A fixed-year type keeps the stored year; its shown year belongs to the type name.
+    std::uint8_t year = machine_.year();
+    if (!MachineTypeTable::hasFixedYear(typeCode_)) {
+        const std::optional<std::int32_t> yearValue = TcreateForm::decimal(yearIdMaskEdit->text());
+        if (!yearValue)
+            return refuse(70);
+        year = static_cast<std::uint8_t>(*yearValue & 0xFF);
+    }
+    const std::optional<std::int32_t> machineNumber = TcreateForm::decimal(machineIdMaskEdit->text());
+    if (!machineNumber || *machineNumber == 0)
+        return refuse(70);
+    const auto number = static_cast<std::uint32_t>(*machineNumber);
+    if ((typeCode_ == 6 && number < kVrnNumberLimit) ||
+        ((typeCode_ == 2 || typeCode_ == 12) && number >= kVrnNumberLimit))
+        return refuse(70);
+
+    const std::optional<std::string> name = TcreateForm::storedText(oNameEdit->text(), 62, prompts_);
+    if (!name)
+        return;
+    const std::optional<std::string> firstName = TcreateForm::storedText(oSurNameEdit->text(), 63, prompts_);
+    if (!firstName)
+        return;
+    // The memo's text as typed: line breaks between lines, none added after the last.
+    const QString addressText = oAddressMemo->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
+    const std::optional<std::string> address = TcreateForm::storedText(addressText, 64, prompts_);
+    if (!address || !TcreateForm::addressFits(address->size(), 64, prompts_))
+        return;
+
+    // The machine itself always "exists"; only a changed identity can clash with another machine.
+    const bool unchanged = typeCode_ == machine_.typeCode() && year == machine_.year() &&
+                           *machineNumber == machine_.machineNumber();
+    if (!unchanged && directory_.MachineExists(typeCode_, year, factoryFlag_, *machineNumber))
+        return refuse(60);
+
+    year_ = year;
+    machineNumber_ = *machineNumber;
+    machine_.SetName(*name);
+    machine_.SetFirstName(*firstName);
+    machine_.SetAddress(*address);
+    machine_.SetYear(year_);
+    machine_.SetMachineNumber(machineNumber_);
+    machine_.SetFactoryFlag(factoryFlag_);
+    machine_.SetTypeCode(typeCode_);
+    directory_.Arrange();
+    done(2);
+}
+
+void TchangeODataForm::reject() {
+    done(2);
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+
+class FXUMowerLog;
+class MachineDirectory;
+class Prompts;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+// Edits the owner data and the machine number of an existing machine, from its machine window. Saving
+// writes into the machine, re-sorts the machine list and closes with Cancel (2); the file is written at
+// close.
+class TchangeODataForm : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 249;
+    static constexpr int kHeight = 229;
+    static constexpr int kMaxNameLength = 30;
+    static constexpr std::uint32_t kVrnNumberLimit = 5000;
+
+    TchangeODataForm(QWidget* owner, std::uint8_t typeCode, FXUMowerLog& machine, MachineDirectory& directory,
+                     Prompts& prompts);
+
+    std::uint8_t workingTypeCode() const { return typeCode_; }
+
+    QGroupBox* const oNameGroupBox;
+    QLineEdit* const oNameEdit;
+    QGroupBox* const oSurNameGroupBox;
+    QLineEdit* const oSurNameEdit;
+    QGroupBox* const oAddressGroupBox;
+    QPlainTextEdit* const oAddressMemo;
+    QGroupBox* const machineIdGroupBox;
+    QComboBox* const mowerTypeComboBox;
+    QLineEdit* const yearIdMaskEdit;
+    QLineEdit* const machineIdMaskEdit;
+    QLabel* const separatorLabel;
+    QLineEdit* const factoryIdMaskEdit;
+    QPushButton* const chgeButt;
+
+public slots:
+    // Closing from the title bar or with Escape answers Cancel (2), not QDialog's 0.
+    void reject() override;
+    void mowerTypeComboBoxChange();
+    void chgeButtClick();
+
+private:
+    void showYearFor(std::uint8_t typeCode, const QString& otherwise);
+    void refuse(std::uint16_t catalogueId);
+
+    FXUMowerLog& machine_;
+    MachineDirectory& directory_;
+    Prompts& prompts_;
+    std::uint8_t typeCode_;
+    std::uint8_t year_;
+    std::int32_t machineNumber_;
+    std::uint8_t factoryFlag_;
+};
