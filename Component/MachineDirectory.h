@@ -20,7 +20,8 @@ public:
                                std::int32_t machineNumber) const = 0;
     // Files the record into the first machine with exactly that number text; takes it only on success.
     // False when no machine has the text or that machine already has a record at the record's time.
-    virtual bool InsertRecordByMachineNumber(const std::string& machineNumberText, std::unique_ptr<FXULog>& record) = 0;
+    virtual bool InsertRecordByMachineNumber(const std::string& machineNumberText,
+                                             std::unique_ptr<FXULog>& record) = 0;
     // Adds a new machine (its file is written at once and entered in the check file) and opens its window.
     virtual bool CreateMachine(std::unique_ptr<FXUMowerLog> machine) = 0;
     // Sorts and lays out the tiles again, repainting them with the machines' current texts.

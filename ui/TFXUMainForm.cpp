@@ -1,12 +1,12 @@
 #include "ui/TFXUMainForm.h"
 
+#include "Component/TDBMowerList.h"
 #include "app/AppSettings.h"
 #include "app/CLogger.h"
 #include "app/Clock.h"
 #include "app/FXUDBFC_error.h"
 #include "app/ProgramFile.h"
 #include "app/Prompts.h"
-#include "Component/TDBMowerList.h"
 #include "i18n/FXUStringTable.h"
 #include "link/EComPort.h"
 #include "link/Port.h"
@@ -271,11 +271,17 @@ void TFXUMainForm::choosePortAtStart() {
     prompts_.message(Prompts::Kind::Warning, text(14), Prompts::Buttons::Ok);
 }
 
-bool TFXUMainForm::sortByName() const { return machineList->sortByName(); }
+bool TFXUMainForm::sortByName() const {
+    return machineList->sortByName();
+}
 
-void TFXUMainForm::NameRadioButtClick() { machineList->SortByName(); }
+void TFXUMainForm::NameRadioButtClick() {
+    machineList->SortByName();
+}
 
-void TFXUMainForm::MachineIdRadioButtClick() { machineList->SortByMachineId(); }
+void TFXUMainForm::MachineIdRadioButtClick() {
+    machineList->SortByMachineId();
+}
 
 void TFXUMainForm::rebuildMenuBar() {
     std::vector<std::pair<int, QMenu*>> menus = ownMenus_;
