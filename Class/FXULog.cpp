@@ -48,6 +48,8 @@ std::string FXUSleepEntry::rangeText() const {
 
 FXULog::FXULog() = default;
 
+FXULog::FXULog(const FXULogTime& time) : logTime_(time) {}
+
 FXULog::FXULog(const std::uint8_t* image) {
     std::memcpy(image_.data(), image, kImageSize);
 }

@@ -37,6 +37,7 @@ public:
     using ExtBytes = std::array<std::uint8_t, 2>;
 
     FXULog();                                   // empty, stamped with the current time, not decoded
+    explicit FXULog(const FXULogTime& time);    // empty, stamped with that time
     explicit FXULog(const std::uint8_t* image); // copies kImageSize bytes; no decoding yet
 
     // The header form test: (major, minor, build) are the bytes where the plain form keeps the version.

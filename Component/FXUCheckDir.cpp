@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <unistd.h>
 
 namespace {
 
@@ -76,7 +77,7 @@ bool FXUCheckDir::ReadCheckFile() {
         if (!listed.insert(serial).second)
             continue;
         const std::string path = Join(dataDir_, MachineFileName(serial));
-        if (std::ifstream(path, std::ios::binary).is_open())
+        if (::access(path.c_str(), R_OK) == 0)
             fileList_.push_back(path);
     }
     WriteCheckFile();

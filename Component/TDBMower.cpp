@@ -62,6 +62,12 @@ QFont tileFont() {
 TDBMower::TDBMower(TDBMowerList& list, QWidget* parent) : QWidget(parent), list_(list) {
     setFixedSize(TDBMowerList::kTileWidth, TDBMowerList::kTileHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+// Made on first use: a large database has thousands of tiles and few right clicks.
+QMenu* TDBMower::contextMenu() {
+    if (menu_)
+        return menu_;
     menu_ = new QMenu(this);
     exportAction_ = menu_->addAction(QString());
     connect(exportAction_, &QAction::triggered, this, [this] { Export(); });
@@ -71,6 +77,7 @@ TDBMower::TDBMower(TDBMowerList& list, QWidget* parent) : QWidget(parent), list_
     };
     caption();
     connect(menu_, &QMenu::aboutToShow, this, caption);
+    return menu_;
 }
 
 TDBMower* TDBMower::CreateFromFile(const std::string& path, TDBMowerList& list, QWidget* parent) {
@@ -110,28 +117,41 @@ std::uint32_t TDBMower::GetSerialNumber() const {
 }
 
 void TDBMower::BuildTile() {
-    tile_ = QImage(TDBMowerList::kTileWidth, TDBMowerList::kTileHeight, QImage::Format_RGB32);
-    tile_.setDotsPerMeterX(kDotsPerMeter);
-    tile_.setDotsPerMeterY(kDotsPerMeter);
+    tile_ = QImage(); // a new picture is made the next time the tile is shown
     paintTile();
 }
 
 void TDBMower::RefreshTile() {
-    if (tile_.isNull())
-        BuildTile();
-    else
-        paintTile();
+    paintTile();
 }
 
+// The texts are taken at once; the picture is drawn when the tile is first shown or asked for. Text
+// drawing is most of a tile's cost, and in a large database most tiles are never scrolled into view.
 void TDBMower::paintTile() {
     const FXUMowerLog& machine = GetMowerLog();
     nameText_ = machine.name() + " " + machine.firstName();
     serialText_ = hex8(machine.serialNumber());
     machineNumberText_ = machine.MachineNumberText();
+    tileStale_ = true;
+    update();
+}
 
+const QImage& TDBMower::tile() const {
+    renderTile();
+    return tile_;
+}
+
+void TDBMower::renderTile() const {
+    if (!tileStale_ && !tile_.isNull())
+        return;
+    if (tile_.isNull()) {
+        tile_ = QImage(TDBMowerList::kTileWidth, TDBMowerList::kTileHeight, QImage::Format_RGB32);
+        tile_.setDotsPerMeterX(kDotsPerMeter);
+        tile_.setDotsPerMeterY(kDotsPerMeter);
+    }
     tile_.fill(Qt::white);
     QPainter p(&tile_);
-    const QImage picture = TilePictures::forType(machine.typeCode());
+    const QImage picture = TilePictures::forType(GetMowerLog().typeCode());
     if (!picture.isNull())
         p.drawImage(0, 0, picture);
     p.setFont(tileFont());
@@ -142,7 +162,7 @@ void TDBMower::paintTile() {
     p.drawText(1, 65 + ascent, WinText::toQt(machineNumberText_));
     p.drawText(1, 80 + ascent, WinText::toQt(serialText_));
     p.end();
-    update();
+    tileStale_ = false;
 }
 
 void TDBMower::OpenWindow() {
@@ -240,7 +260,7 @@ bool TDBMower::Export() {
 
 void TDBMower::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawImage(0, 0, tile_);
+    p.drawImage(0, 0, tile());
 }
 
 void TDBMower::mousePressEvent(QMouseEvent* event) {
@@ -253,6 +273,6 @@ void TDBMower::mousePressEvent(QMouseEvent* event) {
 }
 
 void TDBMower::contextMenuEvent(QContextMenuEvent* event) {
-    menu_->exec(event->globalPos());
+    contextMenu()->exec(event->globalPos());
     event->accept();
 }

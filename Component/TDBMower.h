@@ -55,7 +55,8 @@ public:
     static void setExportPathChooser(ExportPathChooser chooser);
 
     TChildForm* window() const;
-    const QImage& tile() const { return tile_; }
+    const QImage& tile() const; // drawn on demand
+    QMenu* contextMenu();       // the tile's menu, with its "Export" item
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -65,11 +66,13 @@ protected:
 private:
     TDBMower(TDBMowerList& list, QWidget* parent);
     void paintTile();
+    void renderTile() const;
     static ExportPathChooser& exportPathChooser();
 
     TDBMowerList& list_;
     DBMowerFile file_;
-    QImage tile_;
+    mutable QImage tile_;
+    mutable bool tileStale_ = true;
     std::string nameText_;          // Windows-1252
     std::string machineNumberText_; // Windows-1252
     std::string serialText_;

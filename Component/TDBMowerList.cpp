@@ -103,6 +103,12 @@ void TDBMowerList::outOfMemory() {
     logger->log("Not enough memory when creating all icon");
     prompts_.message(Prompts::Kind::Error, "System Error : NOT ENOUGH MEMORY TO LOAD DATA",
                      Prompts::Buttons::Ok);
+    // The program ends here without its orderly close: keep the log for support (it is replaced atomically,
+    // like every file written; nothing else is being written at this point).
+    try {
+        CLogger::destroyInstance();
+    } catch (const std::ios_base::failure&) {
+    }
     std::exit(-1);
 }
 

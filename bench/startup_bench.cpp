@@ -97,18 +97,28 @@ int main(int argc, char** argv) {
         const fs::path dir = fs::temp_directory_path() /
                              ("osk-startup-" + std::to_string(::getpid()) + "-" + std::to_string(machines));
         const auto files = makeDatabase(dir, machines);
+        // Written just now, the files are still dirty; the start-up's one fsync (of the rewritten check file)
+        // would pay for writing them all out. A real start finds them on disk.
+        ::sync();
         floorRun(files); // warm the page cache
-        const auto floor = floorRun(files);
 
+        // Best of three rounds each, alternating, so both see the same machine state.
         ScriptedPrompts prompts;
         QMdiArea mdi;
-        const std::size_t heapBefore = mallinfo2().uordblks;
-        auto list = std::make_unique<TDBMowerList>(&mdi, prompts);
-        list->resize(230, 700);
-        const auto start = Clock::now();
-        list->LoadDatabase(dir.string());
-        const auto load = Clock::now() - start;
-        const std::size_t heapAfter = mallinfo2().uordblks;
+        Clock::duration floor = Clock::duration::max(), load = Clock::duration::max();
+        std::unique_ptr<TDBMowerList> list;
+        std::size_t heapBefore = 0, heapAfter = 0;
+        for (int round = 0; round < 3; ++round) {
+            floor = std::min(floor, floorRun(files));
+            list.reset();
+            heapBefore = mallinfo2().uordblks;
+            list = std::make_unique<TDBMowerList>(&mdi, prompts);
+            list->resize(230, 700);
+            const auto start = Clock::now();
+            list->LoadDatabase(dir.string());
+            load = std::min(load, Clock::now() - start);
+            heapAfter = mallinfo2().uordblks;
+        }
 
         const auto arrangeStart = Clock::now();
         list->Arrange();

@@ -406,7 +406,7 @@ TEST_F(TDBMowerListTest, ExportWritesTheMachineFileUnderADatName) {
     EXPECT_TRUE(prompts.shown.empty());
 
     chosen = QString::fromStdString(dir.file("copy.txt"));
-    auto* menu = entry->findChild<QMenu*>();
+    auto* menu = entry->contextMenu();
     ASSERT_NE(menu, nullptr);
     ASSERT_EQ(menu->actions().size(), 1);
     EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("Export"));
