@@ -5,58 +5,23 @@
 #include "app/Prompts.h"
 #include "i18n/FXUStringTable.h"
 #include "ui/MachineTypeTable.h"
-#include "ui/TcreateForm.h"
 #include "ui/WinText.h"
 
 #include <QComboBox>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
-#include <QScreen>
 #include <algorithm>
-
-namespace {
-
-QString catalogue(std::uint16_t id) {
-    return WinText::toQt(FXUStringTable::getInstance()->Text(id));
-}
-
-} // namespace
 
 TchangeODataForm::TchangeODataForm(QWidget* owner, std::uint8_t typeCode, FXUMowerLog& machine,
                                    MachineDirectory& directory, Prompts& prompts)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                         Qt::WindowCloseButtonHint),
-      oNameGroupBox(new QGroupBox(this)), oNameEdit(new QLineEdit(oNameGroupBox)),
-      oSurNameGroupBox(new QGroupBox(this)), oSurNameEdit(new QLineEdit(oSurNameGroupBox)),
-      oAddressGroupBox(new QGroupBox(this)), oAddressMemo(new QPlainTextEdit(oAddressGroupBox)),
-      machineIdGroupBox(new QGroupBox(this)), mowerTypeComboBox(new QComboBox(machineIdGroupBox)),
-      yearIdMaskEdit(new QLineEdit(machineIdGroupBox)), machineIdMaskEdit(new QLineEdit(machineIdGroupBox)),
-      separatorLabel(new QLabel(QStringLiteral("--"), machineIdGroupBox)),
-      factoryIdMaskEdit(new QLineEdit(QStringLiteral("B"), machineIdGroupBox)),
+    : OwnerDataDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       chgeButt(new QPushButton(this)), machine_(machine), directory_(directory), prompts_(prompts),
       typeCode_(typeCode), year_(machine.year()), machineNumber_(machine.machineNumber()),
       factoryFlag_(machine.factoryFlag()) {
-    setFixedSize(kWidth, kHeight);
-    oNameGroupBox->setGeometry(8, 2, 233, 42);
-    oNameEdit->setGeometry(8, 16, 217, 21);
-    oSurNameGroupBox->setGeometry(8, 46, 233, 42);
-    oSurNameEdit->setGeometry(8, 16, 217, 21);
-    oAddressGroupBox->setGeometry(8, 90, 233, 64);
-    oAddressMemo->setGeometry(8, 16, 217, 42);
-    machineIdGroupBox->setGeometry(8, 156, 233, 42);
-    mowerTypeComboBox->setGeometry(6, 16, 76, 21);
-    yearIdMaskEdit->setGeometry(86, 16, 26, 21);
-    machineIdMaskEdit->setGeometry(116, 16, 50, 21);
-    separatorLabel->setGeometry(170, 18, 14, 17);
-    factoryIdMaskEdit->setGeometry(186, 16, 22, 21);
-    chgeButt->setGeometry(86, 201, 77, 25);
-
-    oAddressMemo->setTabChangesFocus(true);
     const QString name = WinText::toQt(machine_.name());
     const QString firstName = WinText::toQt(machine_.firstName());
     // A longer name from an imported file is shown whole rather than cut short on the next save.
@@ -67,16 +32,9 @@ TchangeODataForm::TchangeODataForm(QWidget* owner, std::uint8_t typeCode, FXUMow
     oAddressMemo->setPlainText(
         WinText::toQt(machine_.address()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 
-    const QRegularExpression digits(QStringLiteral("[0-9]*"));
-    yearIdMaskEdit->setValidator(new QRegularExpressionValidator(digits, yearIdMaskEdit));
-    machineIdMaskEdit->setValidator(new QRegularExpressionValidator(digits, machineIdMaskEdit));
-
-    MachineTypeTable::fill(*mowerTypeComboBox);
     mowerTypeComboBox->setCurrentIndex(MachineTypeTable::itemForCode(typeCode_));
     showYearFor(typeCode_, QString::number(year_));
     machineIdMaskEdit->setText(QString::number(machineNumber_));
-    factoryIdMaskEdit->setEnabled(false);
-    factoryIdMaskEdit->setReadOnly(true);
 
     setWindowTitle(catalogue(61));
     oNameGroupBox->setTitle(catalogue(62));
@@ -89,9 +47,7 @@ TchangeODataForm::TchangeODataForm(QWidget* owner, std::uint8_t typeCode, FXUMow
     connect(mowerTypeComboBox, &QComboBox::currentIndexChanged, this,
             &TchangeODataForm::mowerTypeComboBoxChange);
     connect(chgeButt, &QPushButton::clicked, this, &TchangeODataForm::chgeButtClick);
-
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    finishLayout(chgeButt);
 }
 
 void TchangeODataForm::showYearFor(std::uint8_t typeCode, const QString& otherwise) {
@@ -123,12 +79,12 @@ void TchangeODataForm::chgeButtClick() {
     // A fixed-year type keeps the stored year; its shown year belongs to the type name.
     std::uint8_t year = machine_.year();
     if (!MachineTypeTable::hasFixedYear(typeCode_)) {
-        const std::optional<std::int32_t> yearValue = TcreateForm::decimal(yearIdMaskEdit->text());
+        const std::optional<std::int32_t> yearValue = decimal(yearIdMaskEdit->text());
         if (!yearValue)
             return refuse(70);
         year = static_cast<std::uint8_t>(*yearValue & 0xFF);
     }
-    const std::optional<std::int32_t> machineNumber = TcreateForm::decimal(machineIdMaskEdit->text());
+    const std::optional<std::int32_t> machineNumber = decimal(machineIdMaskEdit->text());
     if (!machineNumber || *machineNumber == 0)
         return refuse(70);
     const auto number = static_cast<std::uint32_t>(*machineNumber);
@@ -136,16 +92,16 @@ void TchangeODataForm::chgeButtClick() {
         ((typeCode_ == 2 || typeCode_ == 12) && number >= kVrnNumberLimit))
         return refuse(70);
 
-    const std::optional<std::string> name = TcreateForm::storedText(oNameEdit->text(), 62, prompts_);
+    const std::optional<std::string> name = storedText(oNameEdit->text(), 62, prompts_);
     if (!name)
         return;
-    const std::optional<std::string> firstName = TcreateForm::storedText(oSurNameEdit->text(), 63, prompts_);
+    const std::optional<std::string> firstName = storedText(oSurNameEdit->text(), 63, prompts_);
     if (!firstName)
         return;
     // The memo's text as typed: line breaks between lines, none added after the last.
     const QString addressText = oAddressMemo->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
-    const std::optional<std::string> address = TcreateForm::storedText(addressText, 64, prompts_);
-    if (!address || !TcreateForm::addressFits(address->size(), 64, prompts_))
+    const std::optional<std::string> address = storedText(addressText, 64, prompts_);
+    if (!address || !addressFits(address->size(), 64, prompts_))
         return;
 
     // The machine itself always "exists"; only a changed identity can clash with another machine.

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/OwnerDataDialog.h"
+
 #include <cstdint>
 
 class FXUMowerLog;
@@ -16,12 +17,9 @@ class QPushButton;
 // Edits the owner data and the machine number of an existing machine, from its machine window. Saving
 // writes into the machine, re-sorts the machine list and closes with Cancel (2); the file is written at
 // close.
-class TchangeODataForm : public QDialog {
+class TchangeODataForm : public OwnerDataDialog {
     Q_OBJECT
 public:
-    static constexpr int kWidth = 249;
-    static constexpr int kHeight = 229;
-    static constexpr int kMaxNameLength = 30;
     static constexpr std::uint32_t kVrnNumberLimit = 5000;
 
     TchangeODataForm(QWidget* owner, std::uint8_t typeCode, FXUMowerLog& machine, MachineDirectory& directory,
@@ -29,18 +27,6 @@ public:
 
     std::uint8_t workingTypeCode() const { return typeCode_; }
 
-    QGroupBox* const oNameGroupBox;
-    QLineEdit* const oNameEdit;
-    QGroupBox* const oSurNameGroupBox;
-    QLineEdit* const oSurNameEdit;
-    QGroupBox* const oAddressGroupBox;
-    QPlainTextEdit* const oAddressMemo;
-    QGroupBox* const machineIdGroupBox;
-    QComboBox* const mowerTypeComboBox;
-    QLineEdit* const yearIdMaskEdit;
-    QLineEdit* const machineIdMaskEdit;
-    QLabel* const separatorLabel;
-    QLineEdit* const factoryIdMaskEdit;
     QPushButton* const chgeButt;
 
 public slots:

@@ -10,23 +10,12 @@
 #include <QComboBox>
 #include <QDate>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
-#include <QScreen>
 
 namespace {
-
-std::string catalogueBytes(std::uint16_t id) {
-    return FXUStringTable::getInstance()->Text(id);
-}
-
-QString catalogue(std::uint16_t id) {
-    return WinText::toQt(catalogueBytes(id));
-}
 
 // The memo's lines as a list box would count them: no text is no line, and a closing line break does not
 // start another line.
@@ -43,40 +32,9 @@ QStringList memoLines(const QString& text) {
 
 TcreateForm::TcreateForm(QWidget* owner, std::uint8_t typeCode, std::unique_ptr<FXULog>& record,
                          MachineDirectory& directory, Prompts& prompts)
-    : QDialog(owner), oNameGroupBox(new QGroupBox(this)), oNameEdit(new QLineEdit(oNameGroupBox)),
-      oSurNameGroupBox(new QGroupBox(this)), oSurNameEdit(new QLineEdit(oSurNameGroupBox)),
-      oAddressGroupBox(new QGroupBox(this)), oAddressMemo(new QPlainTextEdit(oAddressGroupBox)),
-      machineIdGroupBox(new QGroupBox(this)), mowerTypeComboBox(new QComboBox(machineIdGroupBox)),
-      yearIdMaskEdit(new QLineEdit(machineIdGroupBox)), machineIdMaskEdit(new QLineEdit(machineIdGroupBox)),
-      separatorLabel(new QLabel(QStringLiteral("--"), machineIdGroupBox)),
-      factoryIdMaskEdit(new QLineEdit(QStringLiteral("B"), machineIdGroupBox)),
-      createButt(new QPushButton(this)), typeCode_(typeCode), record_(record), directory_(directory),
-      prompts_(prompts) {
-    setFixedSize(kWidth, kHeight);
-    oNameGroupBox->setGeometry(8, 2, 233, 42);
-    oNameEdit->setGeometry(8, 16, 217, 21);
-    oSurNameGroupBox->setGeometry(8, 46, 233, 42);
-    oSurNameEdit->setGeometry(8, 16, 217, 21);
-    oAddressGroupBox->setGeometry(8, 90, 233, 64);
-    oAddressMemo->setGeometry(8, 16, 217, 42);
-    machineIdGroupBox->setGeometry(8, 156, 233, 42);
-    mowerTypeComboBox->setGeometry(6, 16, 76, 21);
-    yearIdMaskEdit->setGeometry(86, 16, 26, 21);
-    machineIdMaskEdit->setGeometry(116, 16, 50, 21);
-    separatorLabel->setGeometry(170, 18, 14, 17);
-    factoryIdMaskEdit->setGeometry(186, 16, 22, 21);
-    createButt->setGeometry(86, 201, 77, 25);
-
-    oAddressMemo->setTabChangesFocus(true);
-    oNameEdit->setMaxLength(kMaxNameLength);
-    oSurNameEdit->setMaxLength(kMaxNameLength);
-    // Digits only: a sign or a space could only be refused later.
-    const QRegularExpression digits(QStringLiteral("[0-9]*"));
-    yearIdMaskEdit->setValidator(new QRegularExpressionValidator(digits, yearIdMaskEdit));
-    machineIdMaskEdit->setValidator(new QRegularExpressionValidator(digits, machineIdMaskEdit));
-
+    : OwnerDataDialog(owner), createButt(new QPushButton(this)), typeCode_(typeCode), record_(record),
+      directory_(directory), prompts_(prompts) {
     // The type comes from the record; it is shown, not chosen, but must stay readable.
-    MachineTypeTable::fill(*mowerTypeComboBox);
     mowerTypeComboBox->setCurrentIndex(MachineTypeTable::itemForCode(typeCode_));
     mowerTypeComboBox->setEnabled(false);
     QPalette palette = mowerTypeComboBox->palette();
@@ -92,8 +50,6 @@ TcreateForm::TcreateForm(QWidget* owner, std::uint8_t typeCode, std::unique_ptr<
         yearIdMaskEdit->setText(
             QStringLiteral("%1").arg(QDate::currentDate().year() % 100, 2, 10, QChar(u'0')));
     }
-    factoryIdMaskEdit->setEnabled(false);
-    factoryIdMaskEdit->setReadOnly(true);
 
     setWindowTitle(catalogue(50));
     oNameGroupBox->setTitle(catalogue(51));
@@ -103,45 +59,7 @@ TcreateForm::TcreateForm(QWidget* owner, std::uint8_t typeCode, std::unique_ptr<
     createButt->setText(catalogue(55));
 
     connect(createButt, &QPushButton::clicked, this, &TcreateForm::createButtClick);
-
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
-}
-
-std::optional<std::string> TcreateForm::storedText(const QString& text, std::uint16_t captionId,
-                                                   Prompts& prompts) {
-    if (std::optional<std::string> bytes = WinText::fromQt(text))
-        return bytes;
-    // The character itself cannot be shown in the message either, so it is named by its code.
-    QString code;
-    for (const char32_t character : text.toUcs4()) {
-        if (!WinText::fromQt(QString::fromUcs4(&character, 1))) {
-            code = QStringLiteral("U+%1").arg(static_cast<uint>(character), 4, 16, QChar(u'0')).toUpper();
-            break;
-        }
-    }
-    prompts.message(Prompts::Kind::Error,
-                    catalogueBytes(captionId) + ": the character " + code.toStdString() +
-                        " cannot be stored; please use Western European letters only.",
-                    Prompts::Buttons::Ok);
-    return std::nullopt;
-}
-
-bool TcreateForm::addressFits(std::size_t storedLength, std::uint16_t captionId, Prompts& prompts) {
-    if (storedLength <= FXUMowerLog::kMaxOwnerText)
-        return true;
-    prompts.message(Prompts::Kind::Error,
-                    catalogueBytes(captionId) + ": too long to be stored (" + std::to_string(storedLength) +
-                        " characters with the line breaks, at most " +
-                        std::to_string(FXUMowerLog::kMaxOwnerText) + ").",
-                    Prompts::Buttons::Ok);
-    return false;
-}
-
-std::optional<std::int32_t> TcreateForm::decimal(const QString& text) {
-    bool ok = false;
-    const std::int32_t value = text.toInt(&ok, 10);
-    return ok ? std::optional<std::int32_t>(value) : std::nullopt;
+    finishLayout(createButt);
 }
 
 void TcreateForm::refuse(const std::string& text) {
