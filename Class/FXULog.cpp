@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <istream>
+#include <optional>
 #include <ostream>
 
 namespace {
@@ -17,10 +18,16 @@ constexpr std::size_t kExtendedHeader = 25;
 constexpr std::size_t kReserved = 12;
 constexpr int kRingEnd = static_cast<int>(FXULog::kImageSize) - 8; // offset of the last ring entry
 
-// A short read must stop the load whatever exceptions the caller enabled on the stream.
+// A short read must stop the load whatever exceptions the caller enabled on the stream, and say what ended.
 void readExactly(std::istream& in, std::uint8_t* buffer, std::size_t count) {
-    in.read(reinterpret_cast<char*>(buffer), static_cast<std::streamsize>(count));
-    if (static_cast<std::size_t>(in.gcount()) != count)
+    std::streamsize got = 0;
+    try {
+        in.read(reinterpret_cast<char*>(buffer), static_cast<std::streamsize>(count));
+        got = in.gcount();
+    } catch (const std::ios_base::failure&) {
+        got = in.gcount();
+    }
+    if (static_cast<std::size_t>(got) != count)
         throw std::ios_base::failure("history record ends early");
 }
 
@@ -81,6 +88,10 @@ void FXULog::SetExtBytes(const ExtBytes& bytes) {
 
 void FXULog::SetFirmwareVersion(std::uint32_t value) {
     firmwareVersion_ = value;
+    // A reader looks for a block only after the image of such a version: one written there anyway would be
+    // read as the comment's length and misplace the rest of the file.
+    if (hasExtraBlock_ && !HasExtraBlockVersion(value))
+        dropExtraBlock("its firmware version carries none");
     Decode();
 }
 
@@ -89,19 +100,30 @@ void FXULog::SetTypeByte(std::uint8_t value) {
     Decode();
 }
 
+void FXULog::dropExtraBlock(const char* reason) {
+    char text[128];
+    std::snprintf(text, sizeof text, "Extra block of %zu bytes cannot be stored (%s); record kept without it",
+                  extraBlock_.size(), reason);
+    CLogger::getInstance()->log(text);
+    hasExtraBlock_ = false;
+    extraBlock_.clear();
+}
+
 bool FXULog::SetExtraBlock(const std::uint8_t* data, std::size_t length) {
+    extraBlock_.assign(data, data + length);
     // The reader recognises a block only by a length of 69 or more followed by a first byte of 2 or more;
     // anything else would be read back as the comment's length and misplace the rest of the file.
-    if (length < 69 || length > kMaxExtraBlock || data[0] < 2) {
-        hasExtraBlock_ = false;
-        extraBlock_.clear();
-        char text[96];
-        std::snprintf(text, sizeof text, "Extra block of %zu bytes cannot be stored; record kept without it",
-                      length);
-        CLogger::getInstance()->log(text);
+    const char* reason = nullptr;
+    if (length < 69 || data[0] < 2)
+        reason = length < 69 ? "shorter than 69 bytes" : "it starts with 0 or 1";
+    else if (length > kMaxExtraBlock)
+        reason = "longer than 128 bytes";
+    else if (!HasExtraBlockVersion(firmwareVersion_))
+        reason = "its firmware version carries none";
+    if (reason) {
+        dropExtraBlock(reason);
         return false;
     }
-    extraBlock_.assign(data, data + length);
     hasExtraBlock_ = true;
     return true;
 }
@@ -225,6 +247,8 @@ std::string FXULog::recordLanguageText() const {
                                              "Espa\xf1"
                                              "ol",
                                              "Deutsch"};
+    if (!decoded_)
+        return {}; // an image no layout reads has no language byte
     if (recordLanguage_ < std::size(kLanguages))
         return kLanguages[recordLanguage_];
     return "??????????";
@@ -254,24 +278,33 @@ std::string FXULog::optionLabel(int slot) const {
     return optionSlot(slot).label(slot);
 }
 
-bool FXULog::ReadRecord(std::istream& in) {
-    if (!in)
-        return false;
-    std::uint8_t h[kExtendedHeader];
-    readExactly(in, h, kPlainHeader);
+std::array<FXULog::HeaderForm, 2> FXULog::HeaderForms(const std::uint8_t* h) {
     // The form test looks at bytes that hold other fields in an extended block, so it can pick the wrong
-    // form; a wrong form shows as a time no record can have. Both forms' times lie in the first 23 bytes.
+    // form; a wrong form mostly shows as a time no record can have. Both forms' times lie in these bytes.
     const bool decided = HasExtendedHeader(h[1], h[21], h[20], h[19]);
     bool extended = decided;
     if (!timeAt(h + (decided ? 8 : 6)).isPlausible() && timeAt(h + (decided ? 6 : 8)).isPlausible())
         extended = !decided;
+    const auto form = [](bool ext) { return ext ? HeaderForm::Extended : HeaderForm::Plain; };
+    return {form(extended), form(!extended)};
+}
+
+bool FXULog::ReadRecord(std::istream& in, std::optional<HeaderForm> form) {
+    if (!in)
+        return false;
+    std::uint8_t h[kExtendedHeader];
+    readExactly(in, h, kPlainHeader);
+    readBlock(in, h, form.value_or(HeaderForms(h)[0]) == HeaderForm::Extended);
+    return true;
+}
+
+void FXULog::readBlock(std::istream& in, std::uint8_t* h, bool extended) {
     if (extended)
         readExactly(in, h + kPlainHeader, 2);
     const std::uint8_t* f = h + (extended ? 8 : 6); // fields after identBytes [and extBytes]
     std::copy(h, h + 6, identBytes_.begin());
     hasExtBytes_ = extended;
-    if (extended)
-        extBytes_ = {h[6], h[7]};
+    extBytes_ = extended ? ExtBytes{h[6], h[7]} : ExtBytes{};
     logTime_ = timeAt(f);
     serialNumber_ = byteorder::getLE32(f + 7);
     bootloaderVersion_ = f[11];
@@ -288,6 +321,7 @@ bool FXULog::ReadRecord(std::istream& in) {
     readExactly(in, ab, 2);
     std::size_t commentLength = 0;
     if (hasExtraBlock_ && ab[0] >= 69 && ab[1] >= 2) {
+        // Kept whole even beyond the 128 bytes a machine sends: the file already holds it.
         extraBlock_.resize(ab[0]);
         extraBlock_[0] = ab[1];
         readExactly(in, extraBlock_.data() + 1, extraBlock_.size() - 1);
@@ -299,7 +333,6 @@ bool FXULog::ReadRecord(std::istream& in) {
     }
     comment_.resize(commentLength);
     readExactly(in, reinterpret_cast<std::uint8_t*>(comment_.data()), commentLength);
-    return true;
 }
 
 bool FXULog::WriteRecord(std::ostream& out) const {
@@ -334,10 +367,11 @@ bool FXULog::WriteRecord(std::ostream& out) const {
     }
     std::size_t commentLength = std::min(comment_.size(), kMaxComment);
     // Without an extra block, a firmware that may carry one makes the reader take a comment length whose
-    // low byte is 69 or more and high byte 2 or more for a block: such a comment is cut to 511 bytes.
+    // low byte is 69 or more and high byte 2 or more for a block: such a comment loses its last bytes, down
+    // to the nearest length the reader takes for one. Comments typed here never come near that length.
     if (!hasExtraBlock_ && HasExtraBlockVersion(firmwareVersion_) && (commentLength & 0xFF) >= 69 &&
         (commentLength >> 8) >= 2)
-        commentLength = 511;
+        commentLength = (commentLength & 0xFF00) | 68;
     std::uint8_t length[2];
     byteorder::putLE16(length, static_cast<std::uint16_t>(commentLength));
     writeBytes(out, length, 2);

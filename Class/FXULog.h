@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,11 +31,14 @@ public:
     static constexpr int kMaxZones = 3;
     static constexpr int kStatistics = 8;
     static constexpr int kMaxParameters = 16;
-    static constexpr std::size_t kMaxExtraBlock = 255; // all that its length byte can announce
+    static constexpr std::size_t kMaxExtraBlock = 128;      // what a machine sends and a record may take on
+    static constexpr std::size_t kReadableExtraBlock = 255; // all that a stored length byte can announce
+    static constexpr std::size_t kHeaderTestBytes = 23;     // what the reader looks at to choose the form
     static constexpr std::size_t kMaxComment = 0xFFFF;
     using Image = std::array<std::uint8_t, kImageSize>;
     using IdentBytes = std::array<std::uint8_t, 6>;
     using ExtBytes = std::array<std::uint8_t, 2>;
+    enum class HeaderForm { Plain, Extended };
 
     FXULog();                                   // empty, stamped with the current time, not decoded
     explicit FXULog(const FXULogTime& time);    // empty, stamped with that time
@@ -44,23 +48,29 @@ public:
     static bool HasExtendedHeader(std::uint8_t ident1, std::uint8_t major, std::uint8_t minor,
                                   std::uint8_t build);
     static bool HasExtraBlockVersion(std::uint32_t firmwareVersion);
+    // The forms a stored block may be in, judged from its first kHeaderTestBytes bytes: the one the header
+    // test picks (or the other, when only the other gives a time a record can have) first, then the other.
+    static std::array<HeaderForm, 2> HeaderForms(const std::uint8_t* header);
 
     void SetIdentBytes(const IdentBytes& bytes) { identBytes_ = bytes; }
     void SetExtBytes(const ExtBytes& bytes);
     void SetSerialNumber(std::uint32_t value) { serialNumber_ = value; }
     void SetBootloaderVersion(std::uint8_t value) { bootloaderVersion_ = value; }
-    void SetFirmwareVersion(std::uint32_t value); // decodes again
-    void SetTypeByte(std::uint8_t value);         // decodes again
-    // A block the stored form could not carry (shorter than 69 bytes, or starting with 0 or 1, which a reader
-    // takes for a comment length) is not kept: false, and the event log says so.
+    // Decodes again. A version whose records carry no extra block drops one set before, saying so in the log.
+    void SetFirmwareVersion(std::uint32_t value);
+    void SetTypeByte(std::uint8_t value); // decodes again
+    // A block the stored form could not carry is not kept: false, and the event log says so. That is one
+    // shorter than 69 bytes or starting with 0 or 1 (a reader takes it for a comment length), one longer than
+    // 128 bytes, or one for a firmware version whose records carry none.
     bool SetExtraBlock(const std::uint8_t* data, std::size_t length);
     void SetLogTime(const FXULogTime& time) { logTime_ = time; }
     void SetComment(std::string comment) { comment_ = std::move(comment); }
 
     void Decode();
     // False, reading nothing, when the stream has already failed. A block that ends early raises
-    // std::ios_base::failure whatever the stream's exception mask.
-    bool ReadRecord(std::istream& in);
+    // std::ios_base::failure whatever the stream's exception mask. Without a form, the block is read in the
+    // first of HeaderForms.
+    bool ReadRecord(std::istream& in, std::optional<HeaderForm> form = std::nullopt);
     bool WriteRecord(std::ostream& out) const;
 
     // Header.
@@ -90,7 +100,7 @@ public:
     int systemParameterCount() const { return decoded_ ? decoded_->systemCount : 0; }
     std::uint8_t systemParameter(int index) const;
     std::uint8_t recordLanguage() const { return recordLanguage_; }
-    std::string recordLanguageText() const; // Windows-1252
+    std::string recordLanguageText() const; // Windows-1252; empty when never decoded
     int sleepEntryCount() const { return decoded_ ? decoded_->sleepShownPerZone : 0; }
     int sleepStride() const { return decoded_ ? decoded_->sleepStride : 0; }
     int sleepEntryTotal() const { return decoded_ ? decoded_->sleepStored : 0; }
@@ -110,6 +120,9 @@ public:
 
 private:
     void readEventRing();
+    // Reads the rest of a block whose first kHeaderTestBytes bytes are in header (room for two more).
+    void readBlock(std::istream& in, std::uint8_t* header, bool extended);
+    void dropExtraBlock(const char* reason);
     void decodeOptions();
 
     bool hasExtBytes_ = false;

@@ -91,6 +91,89 @@ std::string readText(std::istream& in, const char* field) {
     return text;
 }
 
+std::string recordName(std::size_t index, std::size_t count) {
+    return "record " + std::to_string(index + 1) + " of " + std::to_string(count);
+}
+
+// The count records that follow, each read in one of the two forms its header allows. Which form is right
+// can only show in what follows it: when the records after a form cannot be read, or (toEnd) do not end
+// exactly at the end of the stream, the other form of the latest record that still has one is tried. A
+// file holds one consistent sequence of blocks; a wrong form misplaces everything after it.
+std::vector<std::unique_ptr<FXULog>> readRecords(std::istream& in, std::uint16_t count, bool toEnd) {
+    struct Attempt {
+        std::streampos start;
+        std::array<FXULog::HeaderForm, 2> forms;
+        std::size_t tried = 0;
+    };
+    std::vector<Attempt> attempts; // one per record being read, in file order
+    std::vector<std::unique_ptr<FXULog>> records;
+    std::string firstError; // what went wrong on the first way tried: the one reported
+    // Enough for every ambiguous record to be tried both ways, never endless on hostile input.
+    std::size_t reads = 2 * std::size_t{count} + 64;
+    for (;;) {
+        const std::size_t i = records.size();
+        if (i == count) {
+            if (!toEnd || in.peek() == std::char_traits<char>::eof())
+                return records;
+            if (firstError.empty()) {
+                in.clear();
+                const std::streampos last = in.tellg();
+                in.seekg(0, std::ios_base::end);
+                firstError = "bytes after the last record: " +
+                             std::to_string(static_cast<long long>(in.tellg() - last));
+            }
+        } else {
+            if (attempts.size() == i) {
+                in.clear();
+                Attempt attempt{in.tellg(), {}, 0};
+                char header[FXULog::kHeaderTestBytes];
+                std::streamsize got = 0;
+                try {
+                    in.read(header, sizeof header);
+                    got = in.gcount();
+                } catch (const std::ios_base::failure&) {
+                    got = in.gcount();
+                }
+                if (got == static_cast<std::streamsize>(sizeof header)) {
+                    attempt.forms = FXULog::HeaderForms(reinterpret_cast<const std::uint8_t*>(header));
+                } else {
+                    attempt.tried = attempt.forms.size(); // nothing to try
+                    if (firstError.empty())
+                        firstError = recordName(i, count) + ": history record ends early";
+                }
+                attempts.push_back(attempt);
+            }
+            Attempt& attempt = attempts[i];
+            while (attempt.tried < attempt.forms.size() && reads > 0) {
+                --reads;
+                in.clear();
+                in.seekg(attempt.start);
+                // Its time comes from the block; asking the clock for every record costs more than the read.
+                auto record = std::make_unique<FXULog>(FXULogTime(0, 0, 0, 0, 0, 0));
+                try {
+                    if (record->ReadRecord(in, attempt.forms[attempt.tried++])) {
+                        records.push_back(std::move(record));
+                        break;
+                    }
+                    if (firstError.empty())
+                        firstError = recordName(i, count) + " cannot be read";
+                } catch (const std::ios_base::failure& error) {
+                    if (firstError.empty())
+                        firstError = recordName(i, count) + ": " + error.what();
+                }
+            }
+            if (records.size() > i)
+                continue;
+        }
+        // Back to the latest record that has a form left to try.
+        while (!attempts.empty() && attempts.back().tried == attempts.back().forms.size())
+            attempts.pop_back();
+        if (attempts.empty() || reads == 0)
+            corrupt(firstError);
+        records.resize(attempts.size() - 1);
+    }
+}
+
 void appendU8(std::string& out, std::uint8_t value) {
     out.push_back(static_cast<char>(value));
 }
@@ -211,7 +294,7 @@ std::string FXUMowerLog::MachineNumberText() const {
     return text;
 }
 
-bool FXUMowerLog::ReadFromStream(std::istream& in) {
+bool FXUMowerLog::ReadFromStream(std::istream& in, bool toEnd) {
     // Everything goes into a fresh collection first, so that a refused file changes nothing here.
     FXUMowerLog loaded;
     // A file may carry four bytes before its format byte; neither their values nor its own are used.
@@ -232,18 +315,7 @@ bool FXUMowerLog::ReadFromStream(std::istream& in) {
     if (count == 0)
         corrupt("the record count is 0");
 
-    for (std::uint16_t i = 0; i < count; ++i) {
-        // Its time comes from the block; asking the clock for every record read costs more than the read.
-        auto record = std::make_unique<FXULog>(FXULogTime(0, 0, 0, 0, 0, 0));
-        const std::string which = "record " + std::to_string(i + 1) + " of " + std::to_string(count);
-        bool read = false;
-        try {
-            read = record->ReadRecord(in);
-        } catch (const std::ios_base::failure& error) {
-            corrupt(which + ": " + error.what());
-        }
-        if (!read)
-            corrupt(which + " cannot be read");
+    for (std::unique_ptr<FXULog>& record : readRecords(in, count, toEnd)) {
         // Old records leave the type code out of the type byte; the machine's code completes them.
         if ((record->typeByte() & 0x0F) == 0)
             record->SetTypeByte(static_cast<std::uint8_t>(record->typeByte() + loaded.typeCode_));

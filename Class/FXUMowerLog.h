@@ -44,8 +44,10 @@ public:
     std::string MachineNumberText() const;
 
     // The machine block and its records. Both raise std::ios_base::failure, naming what is wrong; a failed
-    // read leaves the collection as it was, a refused write writes nothing.
-    bool ReadFromStream(std::istream& in);
+    // read leaves the collection as it was, a refused write writes nothing. With toEnd, the records must end
+    // exactly where the stream does, which also settles a record whose header could be read in either form;
+    // the stream must then be seekable.
+    bool ReadFromStream(std::istream& in, bool toEnd = false);
     bool WriteToStream(std::ostream& out);
 
     const Records& records() const { return records_; } // ascending time

@@ -38,8 +38,8 @@ std::uint16_t leadingNumber(const std::string& path, std::size_t fromEnd, std::s
 } // namespace
 
 std::unique_ptr<FXULog> BinHistoryFile::Contents::makeRecord() const {
-    const bool block = hasExtraBlock && !extraBlock.empty();
-    return frame.makeRecord(image.data(), block ? &extraBlock : nullptr, time);
+    // An empty block is offered too: the record refuses it, and says so in the log.
+    return frame.makeRecord(image.data(), hasExtraBlock ? &extraBlock : nullptr, time);
 }
 
 bool BinHistoryFile::Parse(const std::uint8_t* data, std::size_t size, Contents& result,

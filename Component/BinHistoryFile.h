@@ -15,7 +15,8 @@
 class BinHistoryFile {
 public:
     // Anything after the longest possible content is not part of the download.
-    static constexpr std::size_t kMaxSize = InfoFrame::kExtendedSize + FXULog::kImageSize + 1 + 255;
+    static constexpr std::size_t kMaxSize =
+        InfoFrame::kExtendedSize + FXULog::kImageSize + 1 + FXULog::kReadableExtraBlock;
 
     struct Contents {
         InfoFrame frame;
@@ -24,7 +25,7 @@ public:
         std::vector<std::uint8_t> extraBlock;
         FXULogTime time; // the record time: from the file name, else when the file was read
 
-        // The record a download with these buffers gives. An empty block is no block.
+        // The record a download with these buffers gives.
         std::unique_ptr<FXULog> makeRecord() const;
     };
 

@@ -27,7 +27,6 @@ public:
         char* begin = const_cast<char*>(bytes.data());
         setg(begin, begin, begin + bytes.size());
     }
-    std::size_t remaining() const { return static_cast<std::size_t>(egptr() - gptr()); }
 
 protected:
     pos_type seekoff(off_type offset, std::ios_base::seekdir dir, std::ios_base::openmode which) override {
@@ -105,6 +104,10 @@ std::string readWholeFile(const std::string& path) {
 DBMowerFile::DBMowerFile() : mowerHandle_(std::make_unique<FXUMowerLog>()) {}
 
 bool DBMowerFile::LoadMachineFile() {
+    const FXUMowerLog* mowerHandle = mowerHandle_.get();
+    // clang-format off
+    OSK_ASSERT(mowerHandle!=NULL, "Component/DBMower"); // the text is what the assertion prints
+    // clang-format on
     const std::string content = readWholeFile(fileName_);
     try {
         Parse(content, *mowerHandle_);
@@ -187,9 +190,6 @@ void DBMowerFile::Parse(std::string_view content, FXUMowerLog& mowerLog) {
     std::istream in(&buffer);
     in.exceptions(std::ios_base::failbit | std::ios_base::badbit);
     FXUMowerLog loaded;
-    loaded.ReadFromStream(in);
-    if (buffer.remaining() != 0)
-        throw std::ios_base::failure("machine file: " + std::to_string(buffer.remaining()) +
-                                     " bytes between the last record and the CRC");
+    loaded.ReadFromStream(in, /*toEnd=*/true);
     mowerLog = std::move(loaded);
 }

@@ -65,6 +65,13 @@ TEST(FXULogVersion, LayoutsExtraBlocksAndHeaderForms) {
     EXPECT_FALSE(FXULog::HasExtraBlockVersion(0x13013202));
 
     EXPECT_FALSE(FXULog::HasExtendedHeader(9, 18, 8, 35));
+    EXPECT_FALSE(FXULog::HasExtendedHeader(9, 18, 6, 40));
+    EXPECT_FALSE(FXULog::HasExtendedHeader(9, 18, 6, 38));
+    EXPECT_FALSE(FXULog::HasExtendedHeader(9, 18, 16, 17));
+    EXPECT_TRUE(FXULog::HasExtendedHeader(9, 18, 6, 39));
+    EXPECT_TRUE(FXULog::HasExtendedHeader(9, 18, 16, 18));
+    EXPECT_TRUE(FXULog::HasExtendedHeader(127, 18, 8, 34));
+    EXPECT_TRUE(FXULog::HasExtendedHeader(9, 19, 1, 128));
     EXPECT_FALSE(FXULog::HasExtendedHeader(8, 17, 5, 0));
     EXPECT_TRUE(FXULog::HasExtendedHeader(9, 17, 5, 0));
     EXPECT_FALSE(FXULog::HasExtendedHeader(0x80, 17, 5, 0)) << "ident1 is signed";
@@ -271,15 +278,15 @@ TEST_F(FXULogTest, RecordBlockBytesAndRoundTrip) {
     // Extended form with an extra block: everything after the ident bytes moves on by two.
     auto ext = recordOf(image, 0x13031402, 0x24, 9);
     ext->SetExtBytes({0xE1, 0xE2});
-    std::vector<std::uint8_t> extra(200);
+    std::vector<std::uint8_t> extra(128);
     for (std::size_t i = 0; i < extra.size(); ++i)
         extra[i] = static_cast<std::uint8_t>(i + 2);
-    ASSERT_TRUE(ext->SetExtraBlock(extra.data(), extra.size())) << "up to 255 bytes are kept whole";
+    ASSERT_TRUE(ext->SetExtraBlock(extra.data(), extra.size())) << "128 bytes, the most a machine sends";
     const std::string extBytes = written(*ext);
     EXPECT_EQ(extBytes.substr(6, 4), std::string("\xe1\xe2\xd7\x07", 4));
     EXPECT_EQ(static_cast<std::uint8_t>(extBytes[24]), 0x24);
     EXPECT_EQ(static_cast<std::uint8_t>(extBytes[25]), 0x00) << "reserved bytes follow the type byte";
-    EXPECT_EQ(static_cast<std::uint8_t>(extBytes[37 + 8192]), 200);
+    EXPECT_EQ(static_cast<std::uint8_t>(extBytes[37 + 8192]), 128);
     auto extBack = readBack(extBytes);
     EXPECT_TRUE(extBack->hasExtBytes());
     EXPECT_EQ(extBack->extBytes(), (FXULog::ExtBytes{0xE1, 0xE2}));
@@ -287,6 +294,15 @@ TEST_F(FXULogTest, RecordBlockBytesAndRoundTrip) {
     EXPECT_EQ(extBack->extraBlock(), extra);
     EXPECT_EQ(extBack->typeByte(), 0x24);
     EXPECT_EQ(written(*extBack), extBytes);
+
+    // A stored block longer than a machine sends is read whole and written back as it was.
+    std::string longer = extBytes;
+    longer[37 + 8192] = static_cast<char>(200);
+    longer.insert(37 + 8192 + 1 + 128, std::string(72, '\x7e'));
+    auto longBack = readBack(longer);
+    ASSERT_EQ(longBack->extraBlock().size(), 200u);
+    EXPECT_EQ(longBack->extraBlock()[199], 0x7e);
+    EXPECT_EQ(written(*longBack), longer);
 }
 
 TEST_F(FXULogTest, HeaderFormDecisionAndItsRepair) {
@@ -325,25 +341,41 @@ TEST_F(FXULogTest, ExtraBlockRules) {
     EXPECT_EQ(back->comment(), std::string(16, 'c'));
 
     // Blocks the stored form cannot carry are refused, and the refusal is logged.
-    std::vector<std::uint8_t> shortBlock(68, 5), zeroFirst(80, 5);
+    std::vector<std::uint8_t> shortBlock(68, 5), zeroFirst(80, 5), tooLong(129, 5), fits(128, 5);
     zeroFirst[0] = 1;
+    const auto lastLog = [] { return CLogger::getInstance()->entries().back().text; };
     EXPECT_FALSE(r->SetExtraBlock(shortBlock.data(), shortBlock.size()));
+    EXPECT_NE(lastLog().find("Extra block of 68 bytes cannot be stored"), std::string::npos) << lastLog();
     EXPECT_FALSE(r->SetExtraBlock(zeroFirst.data(), zeroFirst.size()));
+    EXPECT_NE(lastLog().find("Extra block of 80 bytes"), std::string::npos) << lastLog();
+    EXPECT_FALSE(r->SetExtraBlock(tooLong.data(), tooLong.size()));
+    EXPECT_NE(lastLog().find("Extra block of 129 bytes"), std::string::npos) << lastLog();
     EXPECT_FALSE(r->hasExtraBlock());
-    EXPECT_NE(CLogger::getInstance()->entries().back().text.find("Extra block of 80 bytes"),
-              std::string::npos);
+    EXPECT_TRUE(r->extraBlock().empty());
     EXPECT_EQ(readBack(written(*r))->comment(), std::string(16, 'c'));
 
-    // A long comment on such a record would pass for a block: it is cut where it cannot.
-    r->SetComment(std::string(600, 'x'));
+    // A version whose records carry no block: refused when set, dropped when the version changes to it.
+    auto noBlock = recordOf(image, 0x13010101);
+    EXPECT_FALSE(noBlock->SetExtraBlock(fits.data(), fits.size()));
+    auto changed = recordOf(image, 0x13031402);
+    ASSERT_TRUE(changed->SetExtraBlock(fits.data(), fits.size()));
+    changed->SetFirmwareVersion(0x12000000);
+    EXPECT_FALSE(changed->hasExtraBlock());
+    EXPECT_NE(lastLog().find("Extra block of 128 bytes"), std::string::npos) << lastLog();
+    EXPECT_FALSE(readBack(written(*changed))->hasExtraBlock()) << "what is written reads back";
+
+    // A long comment on such a record would pass for a block: it loses what it must, no more.
+    r->SetComment(std::string(600, 'x')); // 0x258: low byte 88, high byte 2
     std::string two = written(*r) + written(*r);
     std::istringstream in(two);
     FXULog first, second;
     ASSERT_TRUE(first.ReadRecord(in));
     ASSERT_TRUE(second.ReadRecord(in));
-    EXPECT_EQ(first.comment(), std::string(511, 'x'));
-    EXPECT_EQ(second.comment(), std::string(511, 'x'));
+    EXPECT_EQ(first.comment(), std::string(580, 'x'));
+    EXPECT_EQ(second.comment(), std::string(580, 'x'));
     EXPECT_EQ(second.serialNumber(), 0x04A1B2C3u) << "the next record stays in place";
+    r->SetComment(std::string(580, 'y'));
+    EXPECT_EQ(readBack(written(*r))->comment(), std::string(580, 'y'));
 
     // The same comment without an extra-block version is kept whole.
     auto old = recordOf(image, 0x12000000);

@@ -74,6 +74,9 @@ TEST_F(OptionsTest, LayoutOneSlotsFollowTheFirmware) {
     EXPECT_FALSE(r.optionValue(9, 0)); // bit 7
     EXPECT_TRUE(r.optionValue(11, 0)); // bit 1
     EXPECT_TRUE(r.optionValue(12, 0)); // bit 2
+    image[0] = 0b00100000;
+    EXPECT_TRUE(record(0x08040902, 0x04).optionValue(13, 0)); // bit 5
+    EXPECT_FALSE(record(0x08040902, 0x04).optionValue(0, 0));
 }
 
 TEST_F(OptionsTest, LayoutsTwoAndThree) {
@@ -123,6 +126,20 @@ TEST_F(OptionsTest, LayoutsTwoAndThree) {
     EXPECT_TRUE(r.optionValue(10, 0));
     EXPECT_FALSE(r.optionPresent(18)) << "hardware 3 has no keyboard lock";
     EXPECT_FALSE(r.optionPresent(6)) << "not a collector";
+    EXPECT_FALSE(r.optionValue(0, 0)) << "byte 1's bit 4 is not O000's";
+    EXPECT_FALSE(r.optionValue(8, 0)) << "byte 1's bit 0 is not O008's";
+
+    // Hardware 3, collector: O000 and O008 from byte 0, O006 from byte 1's bit 0.
+    image = {};
+    image[0] = 0b00010001; // O000 bit 4, O008 bit 0 (and zone A's byte)
+    image[1] = 0b00000001; // O006 and O009 bit 0
+    r = record(0x13020101, 0x0A, 3);
+    EXPECT_TRUE(r.optionValue(0, 0));
+    EXPECT_TRUE(r.optionValue(8, 0));
+    EXPECT_TRUE(r.optionValue(6, 0));
+    EXPECT_TRUE(r.optionValue(9, 0));
+    EXPECT_FALSE(r.optionValue(4, 0));
+    EXPECT_FALSE(r.optionValue(16, 0));
 
     // Layout 2: the zone options are global and read the single zone byte.
     image = {};

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -298,13 +299,14 @@ TEST_F(BinHistoryFileTest, BuildsTheRecordADownloadWouldGive) {
     EXPECT_EQ(record->logTime(), FXULogTime(2021, 6, 30, 8, 15, 0));
     EXPECT_TRUE(record->comment().empty());
 
-    // A version with a block that came with length 0 gives a record without one, and no complaint.
+    // A version with a block that came with length 0 gives a record without one, and one log line.
     ASSERT_TRUE(BinHistoryFile::Load(put("empty-block.bin", concat({kPlainFrame, image, {0}})), read));
     EXPECT_TRUE(read.hasExtraBlock);
     EXPECT_TRUE(read.extraBlock.empty());
     const std::size_t before = logLines().size();
     EXPECT_FALSE(read.makeRecord()->hasExtraBlock());
-    EXPECT_EQ(logLines().size(), before);
+    ASSERT_EQ(logLines().size(), before + 1);
+    EXPECT_THAT(logLines().back(), ::testing::HasSubstr("Extra block of 0 bytes cannot be stored"));
 }
 
 TEST_F(BinHistoryFileTest, GeneratedFilesOfEveryFeatureReadBackUnchanged) {

@@ -146,7 +146,7 @@ TEST(DBMowerFileLoad, RefusesCorruptFilesAndKeepsTheMachine) {
     const std::pair<std::string, const char*> cases[] = {
         {withCrc(content.substr(0, 500)), "record 1 of 2"},
         {withCrc(content.substr(0, content.size() - 1)), "record 2 of 2"}, // would reach into the CRC
-        {withCrc(content + "x"), "1 bytes between the last record and the CRC"},
+        {withCrc(content + "x"), "bytes after the last record: 1"},
         {withCrc(noRecord), "record count is 0"},
         {withCrc(longName), "owner's name"}};
     for (const auto& [bytes, message] : cases) {
@@ -188,4 +188,57 @@ TEST(DBMowerFileSave, AFailedSaveLeavesTheOldFile) {
 
     DBMowerFile unnamed;
     EXPECT_DEATH(unnamed.SaveMachineFile(), "Assertion failed: fileName!=\"\", file Component/DBMower");
+}
+
+TEST(DBMowerFileLoad, ARecordWhoseHeaderPassesForTheOtherFormIsReadInTheFormThatFitsTheFile) {
+    // A plain block with ident[1] = 9 and an ordinary version: the header test calls it extended, and read
+    // so its time (1795-05-10 12:16:05) is a possible one. Only the bytes that follow tell the forms apart.
+    auto ambiguous = [](const FXULogTime& time, std::string comment) {
+        std::vector<std::uint8_t> image(FXULog::kImageSize, 0);
+        auto record = std::make_unique<FXULog>(image.data());
+        record->SetIdentBytes({0x51, 9, 4, 0, 0, 0});
+        record->SetSerialNumber(0x04AB0510);
+        record->SetBootloaderVersion(0x21);
+        record->SetFirmwareVersion(0x13031400);
+        record->SetTypeByte(0x24);
+        record->SetLogTime(time);
+        record->SetComment(std::move(comment));
+        return record;
+    };
+    const FXULogTime first(2024, 3, 7, 5, 10, 12);
+    {
+        std::ostringstream block;
+        ambiguous(first, "")->WriteRecord(block);
+        const auto* h = reinterpret_cast<const std::uint8_t*>(block.str().data());
+        ASSERT_EQ(FXULog::HeaderForms(h)[0], FXULog::HeaderForm::Extended)
+            << "the case needs a misleading header";
+    }
+    for (const std::string& comment : {std::string(), std::string("Lames chang\xe9"
+                                                                  "es\r\n")}) {
+        FXUMowerLog machine;
+        machine.SetName("Hu");
+        auto record = ambiguous(first, comment);
+        ASSERT_TRUE(machine.Insert(first, record));
+        const std::string once = DBMowerFile::Serialize(machine);
+        FXUMowerLog back;
+        ASSERT_NO_THROW(DBMowerFile::Parse(once, back)) << "a file the program wrote is read back";
+        ASSERT_EQ(back.Count(), 1u);
+        const FXULog& read = back.Find(first);
+        EXPECT_FALSE(read.hasExtBytes());
+        EXPECT_EQ(read.firmwareVersion(), 0x13031400u);
+        EXPECT_EQ(read.comment(), comment);
+        EXPECT_EQ(DBMowerFile::Serialize(back), once);
+
+        // The same record among others, oldest, newest and in between.
+        for (const FXULogTime& other : {FXULogTime(2020, 1, 2, 3, 4, 5), FXULogTime(2025, 6, 7, 8, 9, 10)}) {
+            auto plain = ambiguous(other, "x");
+            plain->SetIdentBytes({0x51, 5, 4, 0, 0, 0});
+            ASSERT_TRUE(machine.Insert(other, plain));
+        }
+        const std::string three = DBMowerFile::Serialize(machine);
+        FXUMowerLog backThree;
+        ASSERT_NO_THROW(DBMowerFile::Parse(three, backThree));
+        EXPECT_EQ(backThree.Count(), 3u);
+        EXPECT_EQ(DBMowerFile::Serialize(backThree), three);
+    }
 }

@@ -155,7 +155,9 @@ HistoryGenerator::Identity HistoryGenerator::identity(const HistoryFeatures& f) 
         byte = static_cast<std::uint8_t>(uniform(0, 255));
     // Byte 1 announces the extended header (9 and up); in layout 1 it also sets the shown parameter count,
     // which must stay within the 12 stored.
-    if (f.extendedHeader)
+    // Firmware of the header test's exception list sends the plain form with such a byte too.
+    const bool exceptionFirmware = !f.extendedHeader && (f.layout == 1 || f.layout == 3) && chance(20);
+    if (f.extendedHeader || exceptionFirmware)
         id.identBytes[1] = static_cast<std::uint8_t>(f.layout == 1 ? uniform(9, 10) : uniform(9, 16));
     else
         id.identBytes[1] = static_cast<std::uint8_t>(uniform(1, 8));
@@ -203,12 +205,36 @@ std::uint32_t HistoryGenerator::versionCandidate(int layout, bool extraBlock) {
     }
 }
 
+// A version the header test lets send the plain form although ident[1] is 9 or more.
+std::uint32_t HistoryGenerator::exceptionVersion(int layout) {
+    auto version = [this](int major, int minor, int build) {
+        return (static_cast<std::uint32_t>(major) << 24) | (static_cast<std::uint32_t>(minor) << 16) |
+               (static_cast<std::uint32_t>(build) << 8) | static_cast<std::uint32_t>(uniform(0, 15));
+    };
+    if (layout == 3)
+        return chance(50) ? version(19, 2, uniform(1, 49)) : version(19, 3, uniform(0, 8));
+    switch (uniform(0, 4)) {
+    case 0:
+        return version(18, 8, 35);
+    case 1:
+        return version(18, 6, 40);
+    case 2:
+        return version(18, 6, 38);
+    case 3:
+        return version(18, 16, 17);
+    default:
+        return version(19, 1, uniform(21, 49));
+    }
+}
+
 std::uint32_t HistoryGenerator::firmwareVersion(const HistoryFeatures& f, const Identity& id) {
     if (!Possible(f) || f.layout < 0 || f.layout > 3)
         throw std::invalid_argument("no firmware version gives these history features");
     const std::uint8_t ident1 = id.identBytes[1];
+    const bool exceptionFirmware = !f.extendedHeader && static_cast<std::int8_t>(ident1) > 8;
     for (int attempt = 0; attempt < 10000; ++attempt) {
-        const std::uint32_t v = versionCandidate(f.layout, f.extraBlock);
+        const std::uint32_t v =
+            exceptionFirmware ? exceptionVersion(f.layout) : versionCandidate(f.layout, f.extraBlock);
         const auto major = static_cast<std::uint8_t>(v >> 24);
         const auto minor = static_cast<std::uint8_t>(v >> 16);
         const auto build = static_cast<std::uint8_t>(v >> 8);

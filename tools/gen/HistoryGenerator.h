@@ -84,6 +84,7 @@ private:
     Identity identity(const HistoryFeatures& features);
     std::uint32_t firmwareVersion(const HistoryFeatures& features, const Identity& id);
     std::uint32_t versionCandidate(int layout, bool extraBlock);
+    std::uint32_t exceptionVersion(int layout);
     GeneratedHistory history(const HistoryFeatures& features, const Identity& id, std::uint32_t version,
                              const FXULogTime& time);
 

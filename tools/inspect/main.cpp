@@ -30,6 +30,8 @@ int dat(const std::string& path) {
         file.LoadMachineFile();
     } catch (const FXUCrc_error&) {
         return refuse(path + ": corrupted file (CRC does not match)");
+    } catch (const std::ios_base::failure& error) {
+        return refuse(error.what()); // names the file already
     } catch (const std::exception& error) {
         return refuse(path + ": " + error.what());
     }
