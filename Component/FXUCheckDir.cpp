@@ -3,12 +3,16 @@
 #include "app/AtomicFile.h"
 #include "app/ByteOrder.h"
 #include "app/FXUDBFC_error.h"
+#include "app/FileBytes.h"
 
-#include <algorithm>
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <cstdlib>
+#include <fcntl.h>
+#include <ios>
+#include <optional>
 #include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -18,12 +22,6 @@ std::string entryBytes(std::uint32_t serialNumber) {
     byteorder::putLE32(entry, serialNumber);
     byteorder::putLE16(entry + 4, FXUCheckDir::EntrySum(serialNumber));
     return std::string(reinterpret_cast<const char*>(entry), sizeof entry);
-}
-
-std::string readAll(const std::string& path, bool& opened) {
-    std::ifstream in(path, std::ios::binary);
-    opened = in.is_open();
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 // The serial number a machine file is named after: its name up to the first ".", read as hexadecimal.
@@ -63,10 +61,11 @@ std::vector<std::string> FXUCheckDir::GetFileList() {
 }
 
 bool FXUCheckDir::ReadCheckFile() {
-    bool opened = false;
-    const std::string content = readAll(checkPath(), opened);
-    if (!opened || content.size() % kEntrySize != 0)
+    fileList_.clear();
+    const std::optional<std::string> read = FileBytes::read(checkPath());
+    if (!read || read->size() % kEntrySize != 0)
         return false;
+    const std::string& content = *read;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(content.data());
     std::set<std::uint32_t> listed;
     for (std::size_t at = 0; at < content.size(); at += kEntrySize) {
@@ -97,14 +96,29 @@ bool FXUCheckDir::WriteCheckFile() {
 }
 
 bool FXUCheckDir::AddEntry(const std::string& serialText) {
-    // Old content plus the entry, replaced in one step: a torn append would make the whole file unreadable.
-    bool opened = false;
-    const std::string content = readAll(checkPath(), opened);
     const auto serial = static_cast<std::uint32_t>(std::strtoul(serialText.c_str(), nullptr, 16));
-    try {
-        AtomicFile::write(checkPath(), content + entryBytes(serial));
-    } catch (const std::ios_base::failure&) {
+    const std::string entry = entryBytes(serial);
+    // Appended, never rewritten: whatever the file holds (even what cannot be read here) stays.
+    const std::string path = checkPath();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
         return false;
+    struct stat before {};
+    bool done = ::fstat(fd, &before) == 0;
+    std::size_t written = 0;
+    while (done && written < entry.size()) {
+        const ssize_t n = ::write(fd, entry.data() + written, entry.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        done = n > 0;
+        if (done)
+            written += static_cast<std::size_t>(n);
     }
-    return true;
+    // A part of an entry would make the file's length no whole number of entries, and the whole file
+    // unusable.
+    if (!done && written > 0)
+        (void)::ftruncate(fd, before.st_size);
+    done = done && ::fsync(fd) == 0;
+    done = ::close(fd) == 0 && done;
+    return done;
 }

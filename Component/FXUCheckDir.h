@@ -21,7 +21,8 @@ public:
     std::vector<std::string> GetFileList();
     bool ReadCheckFile();
     bool WriteCheckFile();
-    // serialText: 8 hexadecimal digits. Appends and syncs one entry, creating the file if needed.
+    // serialText: 8 hexadecimal digits. Appends and syncs one entry, creating the file if needed; false, with
+    // the file as it was, when that fails.
     bool AddEntry(const std::string& serialText);
     static std::uint16_t EntrySum(std::uint32_t serialNumber);
 

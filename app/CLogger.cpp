@@ -1,13 +1,12 @@
 #include "app/CLogger.h"
 
 #include "app/AtomicFile.h"
+#include "app/FileBytes.h"
 
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <optional>
 
@@ -69,11 +68,10 @@ void CLogger::destroyInstance() {
 
 void CLogger::open(const std::string& fileName) {
     fileName_ = fileName;
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in)
+    const std::optional<std::string> content = FileBytes::read(fileName);
+    if (!content)
         throw std::ios_base::failure("cannot open/create file log on opening");
-    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    entries_ = parseEntries(content);
+    entries_ = parseEntries(*content);
 }
 
 std::deque<LogEntry> CLogger::parseEntries(std::string_view content) {

@@ -1,26 +1,31 @@
 #include "app/IniFile.h"
 
 #include "app/AtomicFile.h"
+#include "app/FileBytes.h"
 
 // Values are 8-bit bytes in the system code page: no Unicode conversion.
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
+#include <algorithm>
 #include <charconv>
-#include <fstream>
 #include <ios>
-#include <iterator>
 #include <optional>
 
 namespace {
 
-// Windows INI files are plain 8-bit text in the system code page, never UTF-8.
-void load(const std::string& fileName, CSimpleIniA& ini) {
+// Windows INI files are plain 8-bit text in the system code page, never UTF-8. A key given twice reads its
+// first value, as the Windows reader does. False when the file exists but cannot be read: its content is
+// unknown, and writing one key into it would replace everything else it holds.
+bool load(const std::string& fileName, CSimpleIniA& ini) {
     ini.SetSpaces(false);
-    std::ifstream in(fileName, std::ios::binary);
-    if (in) {
-        const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        ini.LoadData(content.data(), content.size());
-    }
+    ini.SetMultiKey(true);
+    std::optional<std::string> content = FileBytes::read(fileName);
+    if (!content)
+        return !FileBytes::exists(fileName);
+    // The parser stops at a zero byte, which would lose every line after it.
+    std::erase(*content, '\0');
+    ini.LoadData(content->data(), content->size());
+    return true;
 }
 
 std::optional<std::string> lookup(const std::string& fileName, const std::string& section,
@@ -30,7 +35,11 @@ std::optional<std::string> lookup(const std::string& fileName, const std::string
     const char* value = ini.GetValue(section.c_str(), key.c_str(), nullptr);
     if (!value)
         return std::nullopt;
-    return std::string(value);
+    std::string text(value);
+    // The Windows reader takes one pair of matching quotes off a value.
+    if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front())
+        text = text.substr(1, text.size() - 2);
+    return text;
 }
 
 std::optional<int> parseInteger(const std::string& text) {
@@ -73,8 +82,9 @@ void IniFile::WriteBool(const std::string& section, const std::string& key, bool
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     CSimpleIniA ini(/*isUtf8=*/false);
-    load(fileName_, ini);
-    if (ini.SetValue(section.c_str(), key.c_str(), value.c_str()) < 0)
+    if (!load(fileName_, ini))
+        throw std::ios_base::failure("cannot read " + fileName_ + ", so it is not rewritten");
+    if (ini.SetValue(section.c_str(), key.c_str(), value.c_str(), nullptr, /*replace every value=*/true) < 0)
         throw std::ios_base::failure("cannot store " + section + "/" + key + " in " + fileName_);
     std::string content;
     if (ini.Save(content) < 0)

@@ -148,8 +148,19 @@ void TComPort::Open() {
 void TComPort::Close() {
     if (!Connected())
         return;
-    // Without the flush, close() on a real port can wait for the output to drain.
-    ::tcflush(fd_, TCOFLUSH);
+    // The last command written (the machine's "leave the bootloader", say) must reach the wire, but a
+    // stalled line must not hold close() up: the bytes still queued get the time a write of them would,
+    // and only what is left after that is dropped. (A flush with nothing queued here would still throw
+    // away what a pseudo-terminal's far end has not read yet.)
+    int pending = 0;
+    if (::ioctl(fd_, TIOCOUTQ, &pending) == 0 && pending > 0) {
+        using Clock = std::chrono::steady_clock;
+        const auto deadline = Clock::now() + std::chrono::milliseconds(100LL * pending + 10);
+        while (Clock::now() < deadline && ::ioctl(fd_, TIOCOUTQ, &pending) == 0 && pending > 0)
+            ::usleep(1000);
+        if (pending > 0)
+            ::tcflush(fd_, TCOFLUSH);
+    }
     // The exclusive flag belongs to the tty, not to this descriptor; a pty outlives our close.
     ::ioctl(fd_, TIOCNXCL);
     ::flock(fd_, LOCK_UN);

@@ -54,6 +54,11 @@ TEST_F(CheckDirTest, ReadsVerifiesAndRewritesTheCheckFile) {
     EXPECT_EQ(files, (std::vector<std::string>{dir.file("04030201.dat"), dir.file("FFFFFFFF.dat")}));
     EXPECT_EQ(TempDir::read(check()), entry(1, 2, 3, 4, 10) + entry(0xFF, 0xFF, 0xFF, 0xFF, 1020));
 
+    // Reading again gives the same list, not the list twice.
+    ASSERT_TRUE(c.ReadCheckFile());
+    EXPECT_EQ(c.fileList(), files);
+    EXPECT_EQ(TempDir::read(check()), entry(1, 2, 3, 4, 10) + entry(0xFF, 0xFF, 0xFF, 0xFF, 1020));
+
     // A machine file deleted between two starts leaves the check file silently.
     std::filesystem::remove(dir.file("04030201.dat"));
     FXUCheckDir again = checker();

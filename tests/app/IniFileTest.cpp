@@ -3,6 +3,7 @@
 #include "app/AppSettings.h"
 #include "support/TempDir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <ios>
 
@@ -39,6 +40,14 @@ TEST(IniFile, ReadsLikeWindowsMissingOrMalformedValuesGiveTheDefault) {
 
     TempDir::write(file, std::string("\x01\x02\0[[[=\xff\n\n=\n", 12));
     EXPECT_EQ(ini.ReadInteger("MainForm", "Height", 775), 775) << "garbage gives defaults";
+
+    // A key or a section given twice reads the first value; one pair of quotes is taken off a value.
+    TempDir::write(file, "[COM]\nPORT=\"ttyS0\"\nAUTO=0\nAUTO=1\n[FILEPATH]\nDBPATH='/srv/db'\n"
+                         "[com]\nAUTO=1\nPORT=ttyS9\n[X]\nq=\"a'\n");
+    EXPECT_FALSE(ini.ReadBool("COM", "AUTO", true));
+    EXPECT_EQ(ini.ReadString("COM", "PORT", ""), "ttyS0");
+    EXPECT_EQ(ini.ReadString("FILEPATH", "DBPATH", ""), "/srv/db");
+    EXPECT_EQ(ini.ReadString("X", "q", ""), "\"a'") << "quotes that do not match stay";
 }
 
 TEST(IniFile, WritesThroughAndKeepsTheLinesItDoesNotOwn) {
@@ -63,6 +72,21 @@ TEST(IniFile, WritesThroughAndKeepsTheLinesItDoesNotOwn) {
     EXPECT_EQ(ini.ReadInteger("MainForm", "Height", 775), 300);
 
     EXPECT_THROW(IniFile(dir.file("missing/kit.INI")).WriteInteger("A", "b", 1), std::ios_base::failure);
+
+    // A zero byte in the file hides nothing after it, and a write keeps what follows it.
+    TempDir::write(file, std::string("[A]\nx=1\n\0junk\n[FILEPATH]\nDBPATH=/keep\n", 38));
+    EXPECT_EQ(ini.ReadString("FILEPATH", "DBPATH", ""), "/keep");
+    ini.WriteInteger("MainForm", "Height", 500);
+    EXPECT_EQ(ini.ReadString("FILEPATH", "DBPATH", ""), "/keep");
+    EXPECT_EQ(ini.ReadInteger("A", "x", 0), 1);
+
+    // A file that is there but cannot be read is not replaced by one holding a single key.
+    const std::string unreadable = dir.file("folder.INI");
+    std::filesystem::create_directory(unreadable);
+    IniFile folder(unreadable);
+    EXPECT_EQ(folder.ReadInteger("MainForm", "Height", 775), 775);
+    EXPECT_THROW(folder.WriteInteger("MainForm", "Height", 1), std::ios_base::failure);
+    EXPECT_TRUE(std::filesystem::is_directory(unreadable));
 }
 
 TEST(AppSettings, DefaultsAndTheLanguageByte) {

@@ -350,7 +350,11 @@ TEST(TComPortTest, OpenAndCloseAreIdempotentAndAClosedPortRefusesIo) {
     EXPECT_TRUE(port.Connected());
     EXPECT_EQ(descriptorsOpenOn(pty.slavePath()), 1);
 
+    // What was written just before the close still reaches the machine.
+    const std::uint8_t last = 'b';
+    ASSERT_EQ(port.Write(&last, 1), 1);
     port.Close();
+    EXPECT_EQ(pty.receive(1), Bytes{'b'});
     EXPECT_FALSE(port.Connected());
     EXPECT_EQ(descriptorsOpenOn(pty.slavePath()), 0);
     EXPECT_NO_THROW(port.Close());
