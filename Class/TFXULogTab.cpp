@@ -147,11 +147,7 @@ void TFXULogTab::splitPanel(QFrame* parent, QFrame* first, QFrame* second, int f
 }
 
 QString TFXULogTab::editorText() const {
-    // toPlainText would turn non-breaking spaces into plain ones: a silent change of the stored text.
-    QString text = commentEditor_->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    return text;
+    return WinText::typedText(*commentEditor_);
 }
 
 void TFXULogTab::commentChanged() {

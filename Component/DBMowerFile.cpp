@@ -99,6 +99,15 @@ std::string readWholeFile(const std::string& path) {
     return content;
 }
 
+std::string serializeUnchecked(FXUMowerLog& mowerLog) {
+    std::ostringstream out(std::ios_base::binary);
+    mowerLog.WriteToStream(out);
+    std::string content = std::move(out).str();
+    const auto crc = crcBytes(Crc32::Compute(content));
+    content.append(crc.data(), crc.size());
+    return content;
+}
+
 } // namespace
 
 DBMowerFile::DBMowerFile() : mowerHandle_(std::make_unique<FXUMowerLog>()) {}
@@ -168,11 +177,18 @@ bool DBMowerFile::AppendFileCrc(std::iostream& io) {
 }
 
 std::string DBMowerFile::Serialize(FXUMowerLog& mowerLog) {
-    std::ostringstream out(std::ios_base::binary);
-    mowerLog.WriteToStream(out);
-    std::string content = std::move(out).str();
-    const auto crc = crcBytes(Crc32::Compute(content));
-    content.append(crc.data(), crc.size());
+    const std::string content = serializeUnchecked(mowerLog);
+    // The two header forms share their bytes, so a rare sequence of records would read back as other
+    // records. Such a file is never written: the one on disk stays as it was.
+    FXUMowerLog back;
+    bool same = false;
+    try {
+        Parse(content, back);
+        same = serializeUnchecked(back) == content;
+    } catch (const std::ios_base::failure&) {
+    }
+    if (!same)
+        throw std::ios_base::failure("its records would not read back as they are");
     return content;
 }
 

@@ -40,7 +40,8 @@ public:
     static bool CheckFileCrc(std::istream& in);
     // Appends the CRC-32 of the stream's whole content to it; false when it cannot be read back or written.
     static bool AppendFileCrc(std::iostream& io);
-    // The whole file for that machine, CRC included. Raises std::ios_base::failure when it cannot be stored.
+    // The whole file for that machine, CRC included. Raises std::ios_base::failure when it cannot be stored,
+    // also when the file would read back as other records than these.
     static std::string Serialize(FXUMowerLog& mowerLog);
     // Checks and reads a whole file's bytes into mowerLog, which changes only when they are all valid. Raises
     // as LoadMachineFile, without the file name.

@@ -4,6 +4,7 @@
 #include "app/CLogger.h"
 #include "app/FXUCrc_error.h"
 #include "app/Prompts.h"
+#include "i18n/FXUStringTable.h"
 #include "ui/WinText.h"
 
 #include <QEvent>
@@ -11,11 +12,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <ios>
 #include <new>
 #include <utility>
 
 namespace {
+
+constexpr std::uint16_t kExistingMachine = 60;
 
 void makeWhite(QWidget* widget) {
     QPalette palette = widget->palette();
@@ -169,6 +173,20 @@ bool TDBMowerList::viewportEvent(QEvent* event) {
 }
 
 bool TDBMowerList::AddMachine(std::unique_ptr<FXUMowerLog> machine, const std::string& path) {
+    // The file is named after the serial number, so a machine whose serial number changed (a new board)
+    // still lives in the file of its old one; a new machine of that old serial number would overwrite it.
+    const auto owner = std::find_if(entries_.begin(), entries_.end(),
+                                    [&](const TDBMower* entry) { return entry->fileName() == path; });
+    if (owner != entries_.end()) {
+        CLogger::getInstance()->log("Machine file " + path + " belongs to machine " +
+                                    (*owner)->GetMachineNumberText() + "; no new machine written over it");
+        prompts_.message(Prompts::Kind::Error, FXUStringTable::getInstance()->Text(kExistingMachine),
+                         Prompts::Buttons::Ok);
+        return false;
+    }
+    // A file there that no entry loaded (damaged, or not in the check file) is kept for support.
+    keepAside(path);
+
     TDBMower* entry = TDBMower::CreateFromLog(std::move(machine), *this, canvas_);
     entry->SetFileName(path);
     entries_.push_back(entry);
@@ -186,6 +204,18 @@ bool TDBMowerList::AddMachine(std::unique_ptr<FXUMowerLog> machine, const std::s
     checker_->AddEntry(serialText);
     entry->OpenWindow();
     return true;
+}
+
+void TDBMowerList::keepAside(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return;
+    std::string aside = path + ".old";
+    for (int n = 2; std::filesystem::exists(aside, error); ++n)
+        aside = path + ".old" + std::to_string(n);
+    std::filesystem::rename(path, aside, error);
+    CLogger::getInstance()->log(error ? "Couldn't keep the previous file " + path + ": " + error.message()
+                                      : "Previous file " + path + " kept as " + aside);
 }
 
 std::string TDBMowerList::PathFor(std::uint32_t serialNumber) const {

@@ -41,6 +41,8 @@ public:
     // change of that width places the tiles again in the same order.
     void Arrange() override;
 
+    // False, after an error box, when another machine's entry uses that file: its serial number changed
+    // since the file was named. A file there that no entry loaded is renamed to path + ".old" first.
     bool AddMachine(std::unique_ptr<FXUMowerLog> machine, const std::string& path);
     bool CreateMachine(std::unique_ptr<FXUMowerLog> machine) override;
     // Files the record into the first machine (display order) with its serial number and opens that
@@ -67,6 +69,7 @@ private:
     bool viewportEvent(QEvent* event) override;
     void clear();
     void placeTiles(bool repaint);
+    static void keepAside(const std::string& path);
     [[noreturn]] void outOfMemory();
 
     QMdiArea* mdiArea_;

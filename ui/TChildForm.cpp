@@ -5,6 +5,7 @@
 #include "Class/TFXULogTab.h"
 #include "app/Prompts.h"
 #include "i18n/FXUStringTable.h"
+#include "ui/DesignFont.h"
 #include "ui/ModalRunner.h"
 #include "ui/TchangeODataForm.h"
 #include "ui/WinText.h"
@@ -46,9 +47,7 @@ TChildForm::TChildForm(FXUMowerLog& machine, const std::string& path, MachineDir
     : QWidget(parent), machine_(machine), path_(path), directory_(directory), prompts_(prompts),
       catalogue_(FXUStringTable::getInstance()),
       popupRunner_([](QMenu& menu, const QPoint& globalPos) { menu.exec(globalPos); }) {
-    QFont small = font();
-    small.setPixelSize(10);
-    setFont(small);
+    setFont(designFont(font()));
     resize(816, 665);
 
     auto* row = new QHBoxLayout(this);

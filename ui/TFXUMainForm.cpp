@@ -10,6 +10,7 @@
 #include "i18n/FXUStringTable.h"
 #include "link/EComPort.h"
 #include "link/Port.h"
+#include "ui/DesignFont.h"
 #include "ui/MenuMergeSource.h"
 #include "ui/TComComboBox.h"
 #include "ui/ToolIcons.h"
@@ -99,6 +100,7 @@ void TFXUMainForm::buildWindow() {
     buildToolBar();
 
     auto* central = new QWidget(this);
+    central->setFont(designFont(central->font()));
     auto* row = new QHBoxLayout(central);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
@@ -118,7 +120,7 @@ void TFXUMainForm::buildMenus() {
     ImportBinMenuItem = FileMenuItem->addAction(QString());
     FileMenuItem->addSeparator();
     ExitMenuItem = FileMenuItem->addAction(QString());
-    // The two imports arrive with the machine database; until then they cannot be chosen.
+    // Importing is not built yet; until it is, the two items cannot be chosen.
     ImportMenuItem->setEnabled(false);
     ImportBinMenuItem->setEnabled(false);
     connect(ExitMenuItem, &QAction::triggered, this, &TFXUMainForm::ExitMenuItemClick);
@@ -151,6 +153,7 @@ void TFXUMainForm::buildMenus() {
 void TFXUMainForm::buildToolBar() {
     ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setFont(designFont(ToolBar1->font()));
     ToolBar1->setMovable(false);
     ToolBar1->setFloatable(false);
     ToolBar1->setFixedHeight(41);
@@ -169,7 +172,7 @@ void TFXUMainForm::buildToolBar() {
     };
     upgradeToolButt = makeButton(ToolIcons::upgrade());
     uploadToolButt = makeButton(ToolIcons::loadHistory());
-    // The upgrade and the history download arrive with the machine link; until then they cannot be used.
+    // The upgrade and the history download are not built yet; until they are, the buttons cannot be used.
     upgradeToolButt->setEnabled(false);
     uploadToolButt->setEnabled(false);
 

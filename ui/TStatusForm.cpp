@@ -1,5 +1,6 @@
 #include "ui/TStatusForm.h"
 
+#include "ui/DesignFont.h"
 #include "ui/WinText.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@ TStatusForm::TStatusForm(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint),
       messageLabel_(new QLabel(this)), ProgressBar_(new QProgressBar(this)) {
     setFixedSize(165, 76);
+    setFont(designFont(font()));
     // Wide enough for the longest port and section texts; the design's left edge is kept.
     messageLabel_->setGeometry(20, 13, 140, 16);
     ProgressBar_->setGeometry(20, 33, 121, 17);

@@ -99,7 +99,7 @@ void TchangeODataForm::chgeButtClick() {
     if (!firstName)
         return;
     // The memo's text as typed: line breaks between lines, none added after the last.
-    const QString addressText = oAddressMemo->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
+    const QString addressText = WinText::typedText(*oAddressMemo).replace(u'\n', QStringLiteral("\r\n"));
     const std::optional<std::string> address = storedText(addressText, 64, prompts_);
     if (!address || !addressFits(address->size(), 64, prompts_))
         return;

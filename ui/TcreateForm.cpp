@@ -71,7 +71,7 @@ void TcreateForm::createButtClick() {
         return refuse(catalogueBytes(56));
     if (oSurNameEdit->text().isEmpty())
         return refuse(catalogueBytes(57));
-    const QStringList lines = memoLines(oAddressMemo->toPlainText());
+    const QStringList lines = memoLines(WinText::typedText(*oAddressMemo));
     if (lines.isEmpty())
         return refuse("Vous devez sp\xe9"
                       "cifier une addresse"); // the same in every language

@@ -1,7 +1,9 @@
 #include "ui/WinText.h"
 
+#include <QPlainTextEdit>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QTextDocument>
 
 QString WinText::toQt(const std::string& bytes) {
     QStringDecoder decoder("windows-1252");
@@ -14,4 +16,11 @@ std::optional<std::string> WinText::fromQt(const QString& text) {
     if (encoder.hasError())
         return std::nullopt;
     return bytes.toStdString();
+}
+
+QString WinText::typedText(const QPlainTextEdit& editor) {
+    QString text = editor.document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text;
 }

@@ -4,10 +4,15 @@
 #include <optional>
 #include <string>
 
+class QPlainTextEdit;
+
 // The windows' side of the text boundary: the core holds Windows-1252 bytes, Qt holds Unicode.
 class WinText {
 public:
     static QString toQt(const std::string& bytes);
     // nullopt when the text holds a character that Windows-1252 cannot hold.
     static std::optional<std::string> fromQt(const QString& text);
+    // An editor's text exactly as typed, lines separated by "\n". (toPlainText would turn non-breaking
+    // spaces into plain ones: a silent change of the stored text.)
+    static QString typedText(const QPlainTextEdit& editor);
 };

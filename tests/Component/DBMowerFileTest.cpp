@@ -242,3 +242,46 @@ TEST(DBMowerFileLoad, ARecordWhoseHeaderPassesForTheOtherFormIsReadInTheFormThat
         EXPECT_EQ(DBMowerFile::Serialize(backThree), three);
     }
 }
+
+TEST(DBMowerFileSave, RecordsThatWouldReadBackAsOthersAreNeverWritten) {
+    // An extended block whose time is no time in either form, then a plain one: read back, the first
+    // passes for a plain block two bytes short and the second for an extended one that takes them up.
+    const std::vector<std::uint8_t> image(FXULog::kImageSize, 0);
+    FXUMowerLog machine;
+    auto odd = std::make_unique<FXULog>(image.data());
+    odd->SetExtBytes({0, 0});
+    odd->SetSerialNumber(0x43001600);
+    odd->SetBootloaderVersion(0x6f);
+    odd->SetFirmwareVersion(0xf472746e);
+    odd->SetTypeByte(0x6c);
+    const FXULogTime never(0, 0, 0, 0, 0, 0);
+    odd->SetLogTime(never);
+    ASSERT_TRUE(machine.Insert(never, odd));
+    auto plain = std::make_unique<FXULog>(image.data());
+    plain->SetIdentBytes({186, 8, 3, 110, 31, 158});
+    plain->SetSerialNumber(0x070d591e);
+    plain->SetBootloaderVersion(0x22);
+    plain->SetFirmwareVersion(0x13052324);
+    plain->SetTypeByte(0x17);
+    const FXULogTime real(2016, 3, 17, 17, 18, 47);
+    plain->SetLogTime(real);
+    ASSERT_TRUE(machine.Insert(real, plain));
+
+    EXPECT_THROW(DBMowerFile::Serialize(machine), std::ios_base::failure);
+    TempDir dir;
+    const std::string path = dir.file("machine.dat");
+    TempDir::write(path, "the file as it was");
+    DBMowerFile entry;
+    entry.SetFileName(path);
+    entry.mowerLog() = std::move(machine);
+    EXPECT_FALSE(entry.SaveMachineFile());
+    EXPECT_THAT(entry.lastError(), HasSubstr("would not read back"));
+    EXPECT_EQ(TempDir::read(path), "the file as it was");
+
+    // Without the odd record the machine is stored as usual.
+    entry.mowerLog().Remove(never);
+    EXPECT_TRUE(entry.SaveMachineFile()) << entry.lastError();
+    FXUMowerLog back;
+    DBMowerFile::Parse(TempDir::read(path), back);
+    EXPECT_EQ(back.Find(real).identBytes(), (FXULog::IdentBytes{186, 8, 3, 110, 31, 158}));
+}

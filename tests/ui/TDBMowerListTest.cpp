@@ -434,3 +434,31 @@ TEST_F(TDBMowerListTest, ExportWritesTheMachineFileUnderADatName) {
     EXPECT_EQ(prompts.shown[2].kind, Prompts::Kind::Error);
     EXPECT_EQ(prompts.shown[2].text, "Error during export file creation");
 }
+
+TEST_F(TDBMowerListTest, ANewMachineNeverTakesTheFileOfAnother) {
+    // Machine 0x100 got a new board: its records now carry 0x200, its file keeps the old name.
+    FXUStringTable::getInstance()->SetLanguage(0);
+    loaded({{0x00000100, "Old board"}});
+    auto newBoard = makeRecord(0x00000200, timeOf(5));
+    ASSERT_TRUE(list->entries()[0]->InsertRecord(newBoard));
+    const std::string itsFile = TempDir::read(fileOf(0x100));
+
+    // The old board turns up in another machine, which the user creates: refused, nothing overwritten.
+    EXPECT_FALSE(list->CreateMachine(makeMachine({0x00000100, "Other"})));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Error);
+    EXPECT_EQ(prompts.shown[0].text, "Existing machine.");
+    EXPECT_EQ(TempDir::read(fileOf(0x100)), itsFile);
+    EXPECT_EQ(list->entries().size(), 1u);
+    EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")), checkEntry(0x100)) << "no second entry";
+    EXPECT_NE(logged().back().find("belongs to machine QA-21-0001"), std::string::npos) << logged().back();
+
+    // A file that no machine loaded (here a damaged one) is kept beside the new machine's.
+    TempDir::write(fileOf(0x300), "damaged");
+    TempDir::write(fileOf(0x300) + ".old", "older still");
+    EXPECT_TRUE(list->CreateMachine(makeMachine({0x00000300, "New"})));
+    EXPECT_EQ(readBack(fileOf(0x300))->name(), "New");
+    EXPECT_EQ(TempDir::read(fileOf(0x300) + ".old2"), "damaged");
+    EXPECT_EQ(TempDir::read(fileOf(0x300) + ".old"), "older still");
+    EXPECT_EQ(logged().back(), "Previous file " + fileOf(0x300) + " kept as " + fileOf(0x300) + ".old2");
+}

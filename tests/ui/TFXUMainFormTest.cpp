@@ -22,6 +22,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QToolBar>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -165,12 +166,17 @@ TEST_F(MainFormTest, StoredSettingsAreAppliedAndTheDatabasePathSurvives) {
 }
 
 TEST_F(MainFormTest, GarbageSettingsGiveDefaultsAndAnUnwritableSettingsFileIsLogged) {
-    settings("[MainForm]\nHeight=tall\nWidth=\n[GENERAL]\nLANGUAGE=x\nSORTBYNAME=maybe\n[COM]\nAUTO=no\n");
+    // A usable port is named, so only the unreadable AUTO can make the start automatic.
+    ports = {"ttyS0"};
+    settings("[MainForm]\nHeight=tall\nWidth=\n[GENERAL]\nLANGUAGE=x\nSORTBYNAME=maybe\n[COM]\nAUTO=no\n"
+             "PORT=ttyS0\n");
     auto window = start();
     EXPECT_EQ(window->height(), 775);
     EXPECT_EQ(window->width(), 668);
     EXPECT_EQ(window->languageCode(), 1);
     EXPECT_TRUE(window->autoCOM());
+    EXPECT_FALSE(window->sortByName());
+    EXPECT_TRUE(window->MachineIdRadioButt->isChecked());
 
     // The settings file is replaced by a directory: the close still writes the log.
     std::filesystem::remove(iniPath());
@@ -303,6 +309,43 @@ TEST_F(MainFormTest, PortModeSwitch) {
     EXPECT_TRUE(window->autoCOMMenuItem->isChecked());
     close(*window);
     EXPECT_EQ(ini().ReadString("COM", "AUTO", ""), "1");
+    EXPECT_EQ(ini().ReadString("COM", "PORT", ""), "ttyS1");
+}
+
+TEST_F(MainFormTest, TheToolBarKeepsItsDesignAndItsControlsAreWired) {
+    ports = {"ttyS1", "ttyS0"};
+    settings("[COM]\nAUTO=0\nPORT=ttyS0\n");
+    auto window = start();
+    window->show();
+    EXPECT_EQ(window->ToolBar1->height(), 41);
+    for (QToolButton* button : {window->upgradeToolButt, window->uploadToolButt}) {
+        EXPECT_EQ(button->size(), QSize(31, 30));
+        EXPECT_EQ(button->iconSize(), QSize(24, 24));
+        EXPECT_FALSE(button->icon().pixmap(24, 24).isNull());
+    }
+    EXPECT_LT(window->upgradeToolButt->x(), window->uploadToolButt->x());
+    EXPECT_EQ(window->ComComboBox->width(), 97);
+    EXPECT_GT(window->ComComboBox->x(), window->uploadToolButt->x() + 31);
+
+    // Picking an entry the way a user does reaches the port.
+    ASSERT_EQ(window->ComComboBox->currentText(), "ttyS0");
+    window->ComComboBox->setCurrentIndex(1);
+    emit window->ComComboBox->activated(1);
+    EXPECT_EQ(window->comPort().PortName(), "ttyS1");
+
+    // Cascade lays out the open windows; Exit closes the program through the normal close.
+    auto* first = window->mdiArea->addSubWindow(new QWidget);
+    auto* second = window->mdiArea->addSubWindow(new QWidget);
+    first->show();
+    second->show();
+    first->showMaximized();
+    window->cascMenuItem->trigger();
+    EXPECT_FALSE(first->isMaximized());
+    EXPECT_NE(first->pos(), second->pos());
+    testing::internal::CaptureStdout();
+    window->ExitMenuItem->trigger();
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(window->closed());
     EXPECT_EQ(ini().ReadString("COM", "PORT", ""), "ttyS1");
 }
 

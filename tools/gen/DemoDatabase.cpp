@@ -11,6 +11,9 @@
 
 int DemoDatabase::Write(const std::string& directory, int machines, std::uint32_t seed) {
     std::filesystem::create_directories(directory);
+    // Never mixed into a database that is there already, a dealer's or an earlier demo.
+    if (std::filesystem::exists(FXUCheckDir::Join(directory, FXUCheckDir::kCheckFileName)))
+        throw std::ios_base::failure(directory + " already holds a database");
     FXUCheckDir checker;
     checker.SetDataDir(directory);
     checker.SetCheckDir(directory);
