@@ -278,10 +278,19 @@ TEST(DBMowerFileSave, RecordsThatWouldReadBackAsOthersAreNeverWritten) {
     EXPECT_THAT(entry.lastError(), HasSubstr("would not read back"));
     EXPECT_EQ(TempDir::read(path), "the file as it was");
 
-    // Without the odd record the machine is stored as usual.
+    // Without the odd record the machine is stored as usual, also with an old record whose type byte
+    // lacks the type code: reading completes it, which is no change to refuse.
     entry.mowerLog().Remove(never);
+    auto old = std::make_unique<FXULog>(image.data());
+    old->SetIdentBytes({1, 5, 3, 0, 0, 0});
+    old->SetFirmwareVersion(0x12050300);
+    old->SetTypeByte(0x20);
+    old->SetLogTime(kOlder);
+    ASSERT_TRUE(entry.mowerLog().Insert(kOlder, old));
     EXPECT_TRUE(entry.SaveMachineFile()) << entry.lastError();
     FXUMowerLog back;
     DBMowerFile::Parse(TempDir::read(path), back);
     EXPECT_EQ(back.Find(real).identBytes(), (FXULog::IdentBytes{186, 8, 3, 110, 31, 158}));
+    ASSERT_NE(back.typeCode(), 0);
+    EXPECT_EQ(back.Find(kOlder).typeByte(), 0x20 + back.typeCode());
 }
