@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <ios>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -53,6 +54,31 @@ void fill(FXUMowerLog& log) {
     log.SetYear(7);
     addRecord(log, kNewer, 0x0000ABCD, "fine");
     addRecord(log, kOlder, 0x0000ABCD, "note");
+}
+
+// A record with an all-zero image and the header fields given.
+struct Header {
+    FXULog::IdentBytes ident{};
+    std::optional<FXULog::ExtBytes> ext;
+    std::uint32_t serial = 0;
+    std::uint8_t bootloader = 0;
+    std::uint32_t version = 0;
+    std::uint8_t type = 0;
+};
+
+std::unique_ptr<FXULog> zeroRecord(const Header& header, const FXULogTime& time, std::string comment = {}) {
+    const std::vector<std::uint8_t> image(FXULog::kImageSize, 0);
+    auto record = std::make_unique<FXULog>(image.data());
+    record->SetIdentBytes(header.ident);
+    if (header.ext)
+        record->SetExtBytes(*header.ext);
+    record->SetSerialNumber(header.serial);
+    record->SetBootloaderVersion(header.bootloader);
+    record->SetFirmwareVersion(header.version);
+    record->SetTypeByte(header.type);
+    record->SetLogTime(time);
+    record->SetComment(std::move(comment));
+    return record;
 }
 
 } // namespace
@@ -194,16 +220,8 @@ TEST(DBMowerFileLoad, ARecordWhoseHeaderPassesForTheOtherFormIsReadInTheFormThat
     // A plain block with ident[1] = 9 and an ordinary version: the header test calls it extended, and read
     // so its time (1795-05-10 12:16:05) is a possible one. Only the bytes that follow tell the forms apart.
     auto ambiguous = [](const FXULogTime& time, std::string comment) {
-        std::vector<std::uint8_t> image(FXULog::kImageSize, 0);
-        auto record = std::make_unique<FXULog>(image.data());
-        record->SetIdentBytes({0x51, 9, 4, 0, 0, 0});
-        record->SetSerialNumber(0x04AB0510);
-        record->SetBootloaderVersion(0x21);
-        record->SetFirmwareVersion(0x13031400);
-        record->SetTypeByte(0x24);
-        record->SetLogTime(time);
-        record->SetComment(std::move(comment));
-        return record;
+        return zeroRecord({{0x51, 9, 4, 0, 0, 0}, {}, 0x04AB0510, 0x21, 0x13031400, 0x24}, time,
+                          std::move(comment));
     };
     const FXULogTime first(2024, 3, 7, 5, 10, 12);
     {
@@ -246,25 +264,12 @@ TEST(DBMowerFileLoad, ARecordWhoseHeaderPassesForTheOtherFormIsReadInTheFormThat
 TEST(DBMowerFileSave, RecordsThatWouldReadBackAsOthersAreNeverWritten) {
     // An extended block whose time is no time in either form, then a plain one: read back, the first
     // passes for a plain block two bytes short and the second for an extended one that takes them up.
-    const std::vector<std::uint8_t> image(FXULog::kImageSize, 0);
     FXUMowerLog machine;
-    auto odd = std::make_unique<FXULog>(image.data());
-    odd->SetExtBytes({0, 0});
-    odd->SetSerialNumber(0x43001600);
-    odd->SetBootloaderVersion(0x6f);
-    odd->SetFirmwareVersion(0xf472746e);
-    odd->SetTypeByte(0x6c);
     const FXULogTime never(0, 0, 0, 0, 0, 0);
-    odd->SetLogTime(never);
+    auto odd = zeroRecord({{}, FXULog::ExtBytes{0, 0}, 0x43001600, 0x6f, 0xf472746e, 0x6c}, never);
     ASSERT_TRUE(machine.Insert(never, odd));
-    auto plain = std::make_unique<FXULog>(image.data());
-    plain->SetIdentBytes({186, 8, 3, 110, 31, 158});
-    plain->SetSerialNumber(0x070d591e);
-    plain->SetBootloaderVersion(0x22);
-    plain->SetFirmwareVersion(0x13052324);
-    plain->SetTypeByte(0x17);
     const FXULogTime real(2016, 3, 17, 17, 18, 47);
-    plain->SetLogTime(real);
+    auto plain = zeroRecord({{186, 8, 3, 110, 31, 158}, {}, 0x070d591e, 0x22, 0x13052324, 0x17}, real);
     ASSERT_TRUE(machine.Insert(real, plain));
 
     EXPECT_THROW(DBMowerFile::Serialize(machine), std::ios_base::failure);
@@ -281,11 +286,7 @@ TEST(DBMowerFileSave, RecordsThatWouldReadBackAsOthersAreNeverWritten) {
     // Without the odd record the machine is stored as usual, also with an old record whose type byte
     // lacks the type code: reading completes it, which is no change to refuse.
     entry.mowerLog().Remove(never);
-    auto old = std::make_unique<FXULog>(image.data());
-    old->SetIdentBytes({1, 5, 3, 0, 0, 0});
-    old->SetFirmwareVersion(0x12050300);
-    old->SetTypeByte(0x20);
-    old->SetLogTime(kOlder);
+    auto old = zeroRecord({{1, 5, 3, 0, 0, 0}, {}, 0, 0, 0x12050300, 0x20}, kOlder);
     ASSERT_TRUE(entry.mowerLog().Insert(kOlder, old));
     EXPECT_TRUE(entry.SaveMachineFile()) << entry.lastError();
     FXUMowerLog back;
