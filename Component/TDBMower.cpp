@@ -6,6 +6,7 @@
 #include "app/CLogger.h"
 #include "app/Prompts.h"
 #include "i18n/FXUStringTable.h"
+#include "i18n/ProgramTexts.h"
 #include "ui/ModalRunner.h"
 #include "ui/TChildForm.h"
 #include "ui/WinText.h"
@@ -199,6 +200,10 @@ bool TDBMower::SaveMachineFile() {
     if (file_.SaveMachineFile())
         return true;
     CLogger::getInstance()->log("Couldn't save machine file: " + file_.lastError());
+    list_.prompts().message(
+        Prompts::Kind::Error,
+        ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWritten, {GetMachineNumberText()}),
+        Prompts::Buttons::Ok);
     return false;
 }
 

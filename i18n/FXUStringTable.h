@@ -19,6 +19,7 @@ public:
     // A number above 4 is stored but keeps the texts in force; before any valid choice those are French.
     void SetLanguage(std::uint8_t language);
     std::uint8_t Language() const { return language_; }
+    int TextLanguage() const { return block_; } // 0 to 4: the language whose texts are in force
 
     std::string Text(std::uint16_t id) const;         // "0" for an id of 130 or more
     std::string EventText(std::uint8_t code) const;   // "UNKNOW EVENT" for 13 and above

@@ -3,6 +3,7 @@
 #include "Class/FXUMowerLog.h"
 #include "app/Prompts.h"
 #include "i18n/FXUStringTable.h"
+#include "i18n/ProgramTexts.h"
 #include "ui/MachineTypeTable.h"
 #include "ui/WinText.h"
 
@@ -77,8 +78,8 @@ std::optional<std::string> OwnerDataDialog::storedText(const QString& text, std:
         }
     }
     prompts.message(Prompts::Kind::Error,
-                    catalogueBytes(captionId) + ": the character " + code.toStdString() +
-                        " cannot be stored; please use Western European letters only.",
+                    ProgramTexts::Text(ProgramTexts::Id::UnholdableCharacter,
+                                       {catalogueBytes(captionId), code.toStdString()}),
                     Prompts::Buttons::Ok);
     return std::nullopt;
 }
@@ -87,9 +88,9 @@ bool OwnerDataDialog::addressFits(std::size_t storedLength, std::uint16_t captio
     if (storedLength <= FXUMowerLog::kMaxOwnerText)
         return true;
     prompts.message(Prompts::Kind::Error,
-                    catalogueBytes(captionId) + ": too long to be stored (" + std::to_string(storedLength) +
-                        " characters with the line breaks, at most " +
-                        std::to_string(FXUMowerLog::kMaxOwnerText) + ").",
+                    ProgramTexts::Text(ProgramTexts::Id::TooLongToStore,
+                                       {catalogueBytes(captionId), std::to_string(storedLength),
+                                        std::to_string(FXUMowerLog::kMaxOwnerText)}),
                     Prompts::Buttons::Ok);
     return false;
 }

@@ -6,6 +6,7 @@
 #include "app/CLogger.h"
 #include "app/FXUDBFC_error.h"
 #include "i18n/FXUStringTable.h"
+#include "i18n/ProgramTexts.h"
 #include "support/ScriptedPrompts.h"
 #include "support/SharedState.h"
 #include "support/TempDir.h"
@@ -309,6 +310,10 @@ TEST_F(TDBMowerListTest, FiledRecordIsOnDiskAtOnceAndADuplicateTimeChangesNothin
     ASSERT_EQ(logged().size(), 1u);
     EXPECT_EQ(logged()[0].rfind("Couldn't save machine file: ", 0), 0u) << logged()[0];
     EXPECT_NE(logged()[0].find("missing/00000100.dat"), std::string::npos);
+    ASSERT_FALSE(prompts.shown.empty());
+    EXPECT_EQ(prompts.shown.back().kind, Prompts::Kind::Error);
+    EXPECT_EQ(prompts.shown.back().text,
+              ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWritten, {entry->GetMachineNumberText()}));
 }
 
 TEST_F(TDBMowerListTest, WindowsOpenOnceAndOnlyOpenedMachinesAreSavedAtTheEnd) {

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Messages the program shows beyond the catalogue's texts, in the same five languages, following the
+// catalogue's language. Held as Windows-1252 bytes; arguments (bytes too) replace %1, %2, ..., and a
+// placeholder without an argument stays in the text.
+class ProgramTexts {
+public:
+    enum class Id {
+        UnholdableCharacter,   // field caption, character code
+        TooLongToStore,        // field caption, stored length, limit
+        MachineFileNotWritten, // machine number text
+    };
+    static constexpr int kCount = 3;
+
+    static std::string Text(Id id, const std::vector<std::string>& arguments = {});
+    // The same in one language (0 English, 1 French, 2 Italian, 3 Dutch, 4 German).
+    static std::string Text(Id id, int language, const std::vector<std::string>& arguments = {});
+};
