@@ -95,16 +95,65 @@ std::string recordName(std::size_t index, std::size_t count) {
     return "record " + std::to_string(index + 1) + " of " + std::to_string(count);
 }
 
+// One record being read: where its block starts and the forms its header allows, in the order to try.
+struct Attempt {
+    std::streampos start;
+    std::array<FXULog::HeaderForm, 2> forms{};
+    std::size_t tried = 0;
+};
+
+void noteFirst(std::string& firstError, const std::string& what) {
+    if (firstError.empty())
+        firstError = what;
+}
+
+// The block at the stream's position, judged from the bytes the header test looks at; none left to try
+// when fewer than those remain.
+Attempt startAttempt(std::istream& in, const std::string& name, std::string& firstError) {
+    in.clear();
+    Attempt attempt{in.tellg()};
+    char header[FXULog::kHeaderTestBytes];
+    std::streamsize got = 0;
+    try {
+        in.read(header, sizeof header);
+        got = in.gcount();
+    } catch (const std::ios_base::failure&) {
+        got = in.gcount();
+    }
+    if (got == static_cast<std::streamsize>(sizeof header)) {
+        attempt.forms = FXULog::HeaderForms(reinterpret_cast<const std::uint8_t*>(header));
+    } else {
+        attempt.tried = attempt.forms.size();
+        noteFirst(firstError, name + ": history record ends early");
+    }
+    return attempt;
+}
+
+// The block read in the next of its forms that reads at all; nothing when none is left or reads runs out.
+std::unique_ptr<FXULog> readInNextForm(std::istream& in, Attempt& attempt, std::size_t& reads,
+                                       const std::string& name, std::string& firstError) {
+    while (attempt.tried < attempt.forms.size() && reads > 0) {
+        --reads;
+        in.clear();
+        in.seekg(attempt.start);
+        // Its time comes from the block; asking the clock for every record costs more than the read.
+        auto record = std::make_unique<FXULog>(FXULogTime(0, 0, 0, 0, 0, 0));
+        try {
+            if (record->ReadRecord(in, attempt.forms[attempt.tried++]))
+                return record;
+            noteFirst(firstError, name + " cannot be read");
+        } catch (const std::ios_base::failure& error) {
+            noteFirst(firstError, name + ": " + error.what());
+        }
+    }
+    return nullptr;
+}
+
 // The count records that follow, each read in one of the two forms its header allows. Which form is right
 // can only show in what follows it: when the records after a form cannot be read, or (toEnd) do not end
 // exactly at the end of the stream, the other form of the latest record that still has one is tried. A
 // file holds one consistent sequence of blocks; a wrong form misplaces everything after it.
 std::vector<std::unique_ptr<FXULog>> readRecords(std::istream& in, std::uint16_t count, bool toEnd) {
-    struct Attempt {
-        std::streampos start;
-        std::array<FXULog::HeaderForm, 2> forms;
-        std::size_t tried = 0;
-    };
     std::vector<Attempt> attempts; // one per record being read, in file order
     std::vector<std::unique_ptr<FXULog>> records;
     std::string firstError; // what went wrong on the first way tried: the one reported
@@ -112,58 +161,22 @@ std::vector<std::unique_ptr<FXULog>> readRecords(std::istream& in, std::uint16_t
     std::size_t reads = 2 * std::size_t{count} + 64;
     for (;;) {
         const std::size_t i = records.size();
-        if (i == count) {
-            if (!toEnd || in.peek() == std::char_traits<char>::eof())
-                return records;
-            if (firstError.empty()) {
-                in.clear();
-                const std::streampos last = in.tellg();
-                in.seekg(0, std::ios_base::end);
-                firstError = "bytes after the last record: " +
-                             std::to_string(static_cast<long long>(in.tellg() - last));
-            }
-        } else {
-            if (attempts.size() == i) {
-                in.clear();
-                Attempt attempt{in.tellg(), {}, 0};
-                char header[FXULog::kHeaderTestBytes];
-                std::streamsize got = 0;
-                try {
-                    in.read(header, sizeof header);
-                    got = in.gcount();
-                } catch (const std::ios_base::failure&) {
-                    got = in.gcount();
-                }
-                if (got == static_cast<std::streamsize>(sizeof header)) {
-                    attempt.forms = FXULog::HeaderForms(reinterpret_cast<const std::uint8_t*>(header));
-                } else {
-                    attempt.tried = attempt.forms.size(); // nothing to try
-                    if (firstError.empty())
-                        firstError = recordName(i, count) + ": history record ends early";
-                }
-                attempts.push_back(attempt);
-            }
-            Attempt& attempt = attempts[i];
-            while (attempt.tried < attempt.forms.size() && reads > 0) {
-                --reads;
-                in.clear();
-                in.seekg(attempt.start);
-                // Its time comes from the block; asking the clock for every record costs more than the read.
-                auto record = std::make_unique<FXULog>(FXULogTime(0, 0, 0, 0, 0, 0));
-                try {
-                    if (record->ReadRecord(in, attempt.forms[attempt.tried++])) {
-                        records.push_back(std::move(record));
-                        break;
-                    }
-                    if (firstError.empty())
-                        firstError = recordName(i, count) + " cannot be read";
-                } catch (const std::ios_base::failure& error) {
-                    if (firstError.empty())
-                        firstError = recordName(i, count) + ": " + error.what();
-                }
-            }
-            if (records.size() > i)
+        if (i < count) {
+            const std::string name = recordName(i, count);
+            if (attempts.size() == i)
+                attempts.push_back(startAttempt(in, name, firstError));
+            if (auto record = readInNextForm(in, attempts[i], reads, name, firstError)) {
+                records.push_back(std::move(record));
                 continue;
+            }
+        } else if (!toEnd || in.peek() == std::char_traits<char>::eof()) {
+            return records;
+        } else if (firstError.empty()) {
+            in.clear();
+            const std::streampos last = in.tellg();
+            in.seekg(0, std::ios_base::end);
+            firstError =
+                "bytes after the last record: " + std::to_string(static_cast<long long>(in.tellg() - last));
         }
         // Back to the latest record that has a form left to try.
         while (!attempts.empty() && attempts.back().tried == attempts.back().forms.size())
