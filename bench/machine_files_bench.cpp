@@ -3,8 +3,8 @@
 //
 //   machine_files_bench [machines]     (default 400 machines of 5 records each)
 
-#include "Component/Crc32.h"
-#include "Component/DBMowerFile.h"
+#include "core/database/Crc32.h"
+#include "core/database/DBMowerFile.h"
 #include "tools/gen/HistoryGenerator.h"
 
 #include <algorithm>

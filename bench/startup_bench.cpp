@@ -7,13 +7,13 @@
 // OSK_BENCH_ROUNDS (default 3) sets how many rounds are timed; many rounds let a profiler see the load
 // rather than the generation of the database.
 
-#include "Component/Crc32.h"
-#include "Component/DBMowerFile.h"
-#include "Component/FXUCheckDir.h"
-#include "Component/TDBMowerList.h"
-#include "app/CLogger.h"
+#include "core/base/CLogger.h"
+#include "core/database/Crc32.h"
+#include "core/database/DBMowerFile.h"
+#include "core/database/FXUCheckDir.h"
 #include "support/ScriptedPrompts.h"
 #include "tools/gen/HistoryGenerator.h"
+#include "ui/TDBMowerList.h"
 
 #include <QApplication>
 #include <QMdiArea>

@@ -2,8 +2,8 @@
 // it, a record built from what it accepts must be sound, and a machine file written with that record must
 // read back, whatever its header looks like to the form test.
 
-#include "Component/BinHistoryFile.h"
-#include "Component/DBMowerFile.h"
+#include "core/database/BinHistoryFile.h"
+#include "core/database/DBMowerFile.h"
 
 #include <cstdlib>
 #include <ios>

@@ -1,7 +1,7 @@
 // The settings file on any content: every setting reads without fault, and a setting written into the
 // file reads back as written while the dealer's other lines stay readable.
 
-#include "app/AppSettings.h"
+#include "core/base/AppSettings.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,7 +1,7 @@
 // The event log's reader on any file content: it must never read outside the content, and every entry
 // it restores must come back identical once written and read again.
 
-#include "app/CLogger.h"
+#include "core/base/CLogger.h"
 
 #include <cstdlib>
 #include <string_view>

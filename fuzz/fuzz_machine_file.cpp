@@ -3,10 +3,10 @@
 // refuse what does not fit without reading outside the bytes and without touching the machine, and a
 // machine it accepts must be written back to a file it accepts again unchanged.
 
-#include "Component/Crc32.h"
-#include "Component/DBMowerFile.h"
-#include "app/ByteOrder.h"
-#include "app/FXUCrc_error.h"
+#include "core/base/ByteOrder.h"
+#include "core/base/FXUCrc_error.h"
+#include "core/database/Crc32.h"
+#include "core/database/DBMowerFile.h"
 
 #include <cstdlib>
 #include <ios>

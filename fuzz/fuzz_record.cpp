@@ -1,8 +1,8 @@
 // A record block from any bytes: reading must never leave the input or the record's storage, and a record
 // that was read with a real time must come back identical once written and read again.
 
-#include "Class/FXULog.h"
-#include "app/CLogger.h"
+#include "core/base/CLogger.h"
+#include "core/history/FXULog.h"
 
 #include <cstdlib>
 #include <sstream>

@@ -3,7 +3,7 @@
 //
 //   fuzz_seeds record|machine|bin DIR
 
-#include "Component/DBMowerFile.h"
+#include "core/database/DBMowerFile.h"
 #include "tools/gen/HistoryGenerator.h"
 
 #include <filesystem>

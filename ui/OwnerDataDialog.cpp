@@ -1,9 +1,9 @@
 #include "ui/OwnerDataDialog.h"
 
-#include "Class/FXUMowerLog.h"
-#include "app/Prompts.h"
-#include "i18n/FXUStringTable.h"
-#include "i18n/ProgramTexts.h"
+#include "core/base/Prompts.h"
+#include "core/history/FXUMowerLog.h"
+#include "core/i18n/FXUStringTable.h"
+#include "core/i18n/ProgramTexts.h"
 #include "ui/MachineTypeTable.h"
 #include "ui/WinText.h"
 

@@ -1,14 +1,14 @@
 #include "ui/TChildForm.h"
 
-#include "Class/FXULogTime.h"
-#include "Class/FXUMowerLog.h"
-#include "Class/TFXULogTab.h"
-#include "app/Prompts.h"
-#include "i18n/FXUStringTable.h"
+#include "core/base/Prompts.h"
+#include "core/history/FXULogTime.h"
+#include "core/history/FXUMowerLog.h"
+#include "core/i18n/FXUStringTable.h"
 #include "ui/DesignFont.h"
 #include "ui/ModalRunner.h"
 #include "ui/TchangeODataForm.h"
 #include "ui/WinText.h"
+#include "ui/history/TFXULogTab.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>

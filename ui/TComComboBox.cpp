@@ -1,7 +1,7 @@
 #include "ui/TComComboBox.h"
 
-#include "link/EComPort.h"
-#include "link/Port.h"
+#include "core/link/EComPort.h"
+#include "core/link/Port.h"
 
 TComComboBox::TComComboBox(Port& port, QWidget* parent) : QComboBox(parent), port_(port) {
     setEditable(false);

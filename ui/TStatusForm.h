@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Progress.h"
+#include "core/base/Progress.h"
 
 #include <QWidget>
 

@@ -1,8 +1,8 @@
 #include "ui/TinsertForm.h"
 
-#include "Component/MachineDirectory.h"
-#include "app/Prompts.h"
-#include "i18n/FXUStringTable.h"
+#include "core/base/Prompts.h"
+#include "core/database/MachineDirectory.h"
+#include "core/i18n/FXUStringTable.h"
 #include "ui/WinText.h"
 
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/CLogger.h"
-#include "i18n/FXUStringTable.h"
+#include "core/base/CLogger.h"
+#include "core/i18n/FXUStringTable.h"
 
 #include <gtest/gtest.h>
 #include <ios>

@@ -1,4 +1,4 @@
-#include "Component/MachineDirectory.h"
+#include "core/database/MachineDirectory.h"
 #include "support/ScriptedPrompts.h"
 #include "support/SharedState.h"
 #include "ui/MachineTypeTable.h"

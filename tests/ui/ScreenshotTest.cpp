@@ -1,10 +1,8 @@
 // Renders the windows to PNG files in the build tree, so anyone can look at them without a display.
 
-#include "Component/TDBMower.h"
-#include "Component/TDBMowerList.h"
-#include "app/CLogger.h"
-#include "i18n/FXUStringTable.h"
-#include "link/TComPort.h"
+#include "core/base/CLogger.h"
+#include "core/i18n/FXUStringTable.h"
+#include "core/link/TComPort.h"
 #include "support/ScriptedPrompts.h"
 #include "support/SharedState.h"
 #include "support/TempDir.h"
@@ -12,6 +10,8 @@
 #include "tools/gen/DemoDatabase.h"
 #include "tools/gen/HistoryGenerator.h"
 #include "ui/TChildForm.h"
+#include "ui/TDBMower.h"
+#include "ui/TDBMowerList.h"
 #include "ui/TFXUMainForm.h"
 #include "ui/TStatusForm.h"
 #include "ui/TchangeODataForm.h"

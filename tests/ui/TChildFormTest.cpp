@@ -1,14 +1,14 @@
 #include "ui/TChildForm.h"
 
-#include "Class/FXUMowerLog.h"
-#include "Class/TFXULogTab.h"
-#include "Component/MachineDirectory.h"
-#include "i18n/FXUStringTable.h"
+#include "core/database/MachineDirectory.h"
+#include "core/history/FXUMowerLog.h"
+#include "core/i18n/FXUStringTable.h"
 #include "support/ScriptedPrompts.h"
 #include "support/SharedState.h"
 #include "tools/gen/HistoryGenerator.h"
 #include "ui/ModalRunner.h"
 #include "ui/TchangeODataForm.h"
+#include "ui/history/TFXULogTab.h"
 
 #include <QAction>
 #include <QApplication>

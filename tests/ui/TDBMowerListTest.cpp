@@ -1,17 +1,17 @@
-#include "Component/TDBMowerList.h"
+#include "ui/TDBMowerList.h"
 
-#include "Class/TFXULogTab.h"
-#include "Component/TDBMower.h"
-#include "Component/TilePictures.h"
-#include "app/CLogger.h"
-#include "app/FXUDBFC_error.h"
-#include "i18n/FXUStringTable.h"
-#include "i18n/ProgramTexts.h"
+#include "core/base/CLogger.h"
+#include "core/base/FXUDBFC_error.h"
+#include "core/i18n/FXUStringTable.h"
+#include "core/i18n/ProgramTexts.h"
 #include "support/ScriptedPrompts.h"
 #include "support/SharedState.h"
 #include "support/TempDir.h"
 #include "tools/gen/HistoryGenerator.h"
 #include "ui/TChildForm.h"
+#include "ui/TDBMower.h"
+#include "ui/TilePictures.h"
+#include "ui/history/TFXULogTab.h"
 
 #include <QAction>
 #include <QApplication>

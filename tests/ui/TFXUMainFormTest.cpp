@@ -1,13 +1,11 @@
 #include "ui/TFXUMainForm.h"
 
-#include "Component/DBMowerFile.h"
-#include "Component/TDBMower.h"
-#include "Component/TDBMowerList.h"
-#include "app/CLogger.h"
-#include "app/IniFile.h"
-#include "i18n/FXUStringTable.h"
-#include "link/EComPort.h"
-#include "link/TComPort.h"
+#include "core/base/CLogger.h"
+#include "core/base/IniFile.h"
+#include "core/database/DBMowerFile.h"
+#include "core/i18n/FXUStringTable.h"
+#include "core/link/EComPort.h"
+#include "core/link/TComPort.h"
 #include "support/ScriptedPrompts.h"
 #include "support/SharedState.h"
 #include "support/TempDir.h"
@@ -15,6 +13,8 @@
 #include "tools/gen/DemoDatabase.h"
 #include "ui/MenuMergeSource.h"
 #include "ui/TComComboBox.h"
+#include "ui/TDBMower.h"
+#include "ui/TDBMowerList.h"
 
 #include <QAction>
 #include <QGroupBox>

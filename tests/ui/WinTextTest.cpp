@@ -1,6 +1,6 @@
 #include "ui/WinText.h"
 
-#include "i18n/Cp1252.h"
+#include "core/i18n/Cp1252.h"
 
 #include <gtest/gtest.h>
 

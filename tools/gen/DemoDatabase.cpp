@@ -1,7 +1,7 @@
 #include "tools/gen/DemoDatabase.h"
 
-#include "Component/DBMowerFile.h"
-#include "Component/FXUCheckDir.h"
+#include "core/database/DBMowerFile.h"
+#include "core/database/FXUCheckDir.h"
 #include "tools/gen/HistoryGenerator.h"
 
 #include <cstdio>

@@ -1,8 +1,8 @@
 #include "tools/gen/HistoryGenerator.h"
 
-#include "Class/FXUMowerLog.h"
-#include "app/ByteOrder.h"
-#include "i18n/Cp1252.h"
+#include "core/base/ByteOrder.h"
+#include "core/history/FXUMowerLog.h"
+#include "core/i18n/Cp1252.h"
 
 #include <algorithm>
 #include <set>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Class/FXULog.h"
-#include "Class/FXULogLayout.h"
-#include "Class/FXULogTime.h"
-#include "link/InfoFrame.h"
+#include "core/history/FXULog.h"
+#include "core/history/FXULogLayout.h"
+#include "core/history/FXULogTime.h"
+#include "core/link/InfoFrame.h"
 
 #include <array>
 #include <cstdint>

@@ -1,3 +1,0 @@
-#include "app/FXUCrc_error.h"
-
-FXUCrc_error::~FXUCrc_error() = default;

@@ -1,3 +1,0 @@
-#include "app/FXUDBFC_error.h"
-
-FXUDBFC_error::~FXUDBFC_error() = default;

@@ -1,3 +1,0 @@
-#include "app/FXUException.h"
-
-FXUException::~FXUException() = default;

@@ -1,0 +1,61 @@
+// orvane-inspect: verify and dump machine files and history files as JSON, texts in English.
+//
+//   orvane-inspect dat FILE   a machine file (database, export or import file)
+//   orvane-inspect bin FILE   the record a history file would give when imported
+
+#include "apps/inspect/RecordJson.h"
+#include "core/base/CLogger.h"
+#include "core/base/FXUCrc_error.h"
+#include "core/database/BinHistoryFile.h"
+#include "core/database/DBMowerFile.h"
+#include "core/i18n/FXUStringTable.h"
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+namespace {
+
+constexpr int kRefused = 2;
+
+int refuse(const std::string& line) {
+    std::cerr << "orvane-inspect: " << line << '\n';
+    return kRefused;
+}
+
+int dat(const std::string& path) {
+    DBMowerFile file;
+    file.SetFileName(path);
+    try {
+        file.LoadMachineFile();
+    } catch (const FXUCrc_error&) {
+        return refuse(path + ": corrupted file (CRC does not match)");
+    } catch (const std::ios_base::failure& error) {
+        return refuse(error.what()); // names the file already
+    } catch (const std::exception& error) {
+        return refuse(path + ": " + error.what());
+    }
+    std::cout << RecordJson::machine(file.mowerLog()).dump(2) << '\n';
+    return 0;
+}
+
+int bin(const std::string& path) {
+    BinHistoryFile::Contents contents;
+    if (!BinHistoryFile::Load(path, contents)) {
+        const auto& entries = CLogger::getInstance()->entries();
+        return refuse(entries.empty() ? path + ": cannot be read" : entries.back().text);
+    }
+    std::cout << RecordJson::record(*contents.makeRecord()).dump(2) << '\n';
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3 || (std::string(argv[1]) != "dat" && std::string(argv[1]) != "bin")) {
+        std::cerr << "usage: orvane-inspect dat FILE | orvane-inspect bin FILE\n";
+        return kRefused;
+    }
+    FXUStringTable::getInstance()->SetLanguage(0);
+    return std::string(argv[1]) == "dat" ? dat(argv[2]) : bin(argv[2]);
+}

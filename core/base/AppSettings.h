@@ -1,0 +1,40 @@
+#pragma once
+
+#include "core/base/IniFile.h"
+
+#include <cstdint>
+#include <string>
+
+// The program's nine settings in its INI file, with their sections, keys and defaults. Reads go to the
+// file each time; the start-up reads them once and the close writes them once.
+class AppSettings {
+public:
+    explicit AppSettings(const std::string& iniPath) : ini_(iniPath) {}
+
+    const std::string& FileName() const { return ini_.FileName(); }
+
+    int Height() const { return ini_.ReadInteger("MainForm", "Height", 775); }
+    int Width() const { return ini_.ReadInteger("MainForm", "Width", 668); }
+    int Top() const { return ini_.ReadInteger("MainForm", "Top", 130); }
+    int Left() const { return ini_.ReadInteger("MainForm", "Left", 200); }
+    // Only the low 8 bits count, so 257 selects English.
+    std::uint8_t Language() const {
+        return static_cast<std::uint8_t>(ini_.ReadInteger("GENERAL", "LANGUAGE", 1));
+    }
+    bool SortByName() const { return ini_.ReadBool("GENERAL", "SORTBYNAME", false); }
+    std::string DbPath() const { return ini_.ReadString("FILEPATH", "DBPATH", ""); }
+    bool AutoCom() const { return ini_.ReadBool("COM", "AUTO", true); }
+    std::string Port() const { return ini_.ReadString("COM", "PORT", ""); }
+
+    void SetHeight(int value) { ini_.WriteInteger("MainForm", "Height", value); }
+    void SetWidth(int value) { ini_.WriteInteger("MainForm", "Width", value); }
+    void SetTop(int value) { ini_.WriteInteger("MainForm", "Top", value); }
+    void SetLeft(int value) { ini_.WriteInteger("MainForm", "Left", value); }
+    void SetLanguage(std::uint8_t value) { ini_.WriteInteger("GENERAL", "LANGUAGE", value); }
+    void SetSortByName(bool value) { ini_.WriteBool("GENERAL", "SORTBYNAME", value); }
+    void SetAutoCom(bool value) { ini_.WriteBool("COM", "AUTO", value); }
+    void SetPort(const std::string& value) { ini_.WriteString("COM", "PORT", value); }
+
+private:
+    IniFile ini_;
+};

@@ -1,0 +1,3 @@
+#include "core/base/FXUCrc_error.h"
+
+FXUCrc_error::~FXUCrc_error() = default;

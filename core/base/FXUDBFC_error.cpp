@@ -1,0 +1,3 @@
+#include "core/base/FXUDBFC_error.h"
+
+FXUDBFC_error::~FXUDBFC_error() = default;

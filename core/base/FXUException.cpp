@@ -1,0 +1,3 @@
+#include "core/base/FXUException.h"
+
+FXUException::~FXUException() = default;

@@ -1,0 +1,130 @@
+#include "core/database/BinHistoryFile.h"
+
+#include "core/base/CLogger.h"
+
+#include <algorithm>
+#include <fstream>
+
+namespace {
+
+constexpr const char* kTimeSuffix = "serialdata.txt";
+constexpr std::size_t kTimeNameLength = 34; // "YYYY?MM?DD?hh?mm?ss?serialdata.txt"
+
+InfoFrame frameAt(const std::uint8_t* data, bool extended) {
+    InfoFrame frame;
+    std::copy(data, data + 6, frame.identBytes.begin());
+    frame.hasExtBytes = extended;
+    if (extended)
+        std::copy(data + 6, data + 8, frame.extBytes.begin());
+    const std::uint8_t* block = data + (extended ? 8 : 6);
+    std::copy(block, block + frame.infoBlock.size(), frame.infoBlock.begin());
+    return frame;
+}
+
+// The decimal number at the start of the field; a character before the path's start counts as no digit.
+std::uint16_t leadingNumber(const std::string& path, std::size_t fromEnd, std::size_t width) {
+    if (fromEnd > path.size())
+        return 0;
+    std::uint16_t value = 0;
+    for (std::size_t i = path.size() - fromEnd; i < path.size() - fromEnd + width; ++i) {
+        const char c = path[i];
+        if (c < '0' || c > '9')
+            break;
+        value = static_cast<std::uint16_t>(value * 10 + (c - '0'));
+    }
+    return value;
+}
+
+} // namespace
+
+std::unique_ptr<FXULog> BinHistoryFile::Contents::makeRecord() const {
+    // An empty block is offered too: the record refuses it, and says so in the log.
+    return frame.makeRecord(image.data(), hasExtraBlock ? &extraBlock : nullptr, time);
+}
+
+bool BinHistoryFile::Parse(const std::uint8_t* data, std::size_t size, Contents& result,
+                           std::string* cutPart) {
+    auto cut = [cutPart](const char* part) {
+        if (cutPart)
+            *cutPart = part;
+        return false;
+    };
+    if (size < InfoFrame::kPlainSize)
+        return cut("info frame");
+
+    // The form test reads bytes 7..9 where the plain form keeps the version; in an extended frame they are
+    // other fields and can mislead it. A frame that only the other form makes valid is in that form.
+    const bool decided = FXULog::HasExtendedHeader(data[1], data[7], data[8], data[9]);
+    bool extended = decided;
+    if (size >= InfoFrame::kExtendedSize && !frameAt(data, decided).isValid() &&
+        frameAt(data, !decided).isValid())
+        extended = !decided;
+    const std::size_t frameSize = extended ? InfoFrame::kExtendedSize : InfoFrame::kPlainSize;
+    if (size < frameSize)
+        return cut("info frame");
+    const InfoFrame frame = frameAt(data, extended);
+
+    std::size_t at = frameSize;
+    if (size - at < FXULog::kImageSize)
+        return cut("history image");
+    const std::uint8_t* image = data + at;
+    at += FXULog::kImageSize;
+
+    const bool hasExtraBlock = FXULog::HasExtraBlockVersion(frame.firmwareVersion());
+    std::vector<std::uint8_t> extraBlock;
+    if (hasExtraBlock) {
+        if (at >= size)
+            return cut("extra block");
+        const std::size_t length = data[at++];
+        if (size - at < length)
+            return cut("extra block");
+        extraBlock.assign(data + at, data + at + length);
+    }
+
+    result.frame = frame;
+    std::copy(image, image + FXULog::kImageSize, result.image.begin());
+    result.hasExtraBlock = hasExtraBlock;
+    result.extraBlock = std::move(extraBlock);
+    return true;
+}
+
+bool BinHistoryFile::Load(const std::string& path, Contents& result) {
+    CLogger* log = CLogger::getInstance();
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open()) {
+        log->log("error opening bin file: " + path);
+        return false;
+    }
+    log->log("Request loading history from bin file");
+
+    std::vector<std::uint8_t> bytes(kMaxSize);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+
+    Contents contents;
+    std::string cutPart;
+    if (!Parse(bytes.data(), bytes.size(), contents, &cutPart)) {
+        log->log("bin file incomplete, it ends inside the " + cutPart + ": " + path);
+        return false;
+    }
+    contents.time = RecordTimeFor(path);
+    result = std::move(contents);
+    return true;
+}
+
+FXULogTime BinHistoryFile::TimeFromPath(const std::string& path) {
+    const std::string suffix = kTimeSuffix;
+    if (path.size() < suffix.size() || path.compare(path.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return FXULogTime();
+    const std::size_t n = kTimeNameLength;
+    return FXULogTime(leadingNumber(path, n, 4), static_cast<std::uint8_t>(leadingNumber(path, n - 5, 2)),
+                      static_cast<std::uint8_t>(leadingNumber(path, n - 8, 2)),
+                      static_cast<std::uint8_t>(leadingNumber(path, n - 11, 2)),
+                      static_cast<std::uint8_t>(leadingNumber(path, n - 14, 2)),
+                      static_cast<std::uint8_t>(leadingNumber(path, n - 17, 2)));
+}
+
+FXULogTime BinHistoryFile::RecordTimeFor(const std::string& path) {
+    const FXULogTime fromName = TimeFromPath(path);
+    return fromName.isPlausible() ? fromName : FXULogTime();
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "core/history/FXULog.h"
+#include "core/history/FXULogTime.h"
+#include "core/link/InfoFrame.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A history download saved to a file (.bin): the info frame, the 8192-byte image and, for firmware that
+// sends one, a length byte and the extra block. Read into the same buffers a serial download fills.
+class BinHistoryFile {
+public:
+    // Anything after the longest possible content is not part of the download.
+    static constexpr std::size_t kMaxSize =
+        InfoFrame::kExtendedSize + FXULog::kImageSize + 1 + FXULog::kReadableExtraBlock;
+
+    struct Contents {
+        InfoFrame frame;
+        FXULog::Image image{};
+        bool hasExtraBlock = false; // the frame's version sends one; extraBlock may still be empty
+        std::vector<std::uint8_t> extraBlock;
+        FXULogTime time; // the record time: from the file name, else when the file was read
+
+        // The record a download with these buffers gives.
+        std::unique_ptr<FXULog> makeRecord() const;
+    };
+
+    // Logs "error opening bin file: " + path and fails when the file cannot be opened, else logs
+    // "Request loading history from bin file". A file that ends before its content is complete is refused
+    // with one log line naming the part and the path. result changes only on success.
+    static bool Load(const std::string& path, Contents& result);
+
+    // The bytes of a file; on failure, cutPart (when given) names the part that ends early and result is
+    // unchanged. The time is left as it was.
+    static bool Parse(const std::uint8_t* data, std::size_t size, Contents& result,
+                      std::string* cutPart = nullptr);
+
+    // From a path ending in "YYYY?MM?DD?hh?mm?ss?serialdata.txt", that time; from any other path, now.
+    static FXULogTime TimeFromPath(const std::string& path);
+    // The time an imported record gets: TimeFromPath, but now when the name gives no real date and time.
+    // A stored record with an impossible time could be taken for the other header form when read back.
+    static FXULogTime RecordTimeFor(const std::string& path);
+};

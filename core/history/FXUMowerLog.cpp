@@ -1,0 +1,373 @@
+#include "core/history/FXUMowerLog.h"
+
+#include "core/base/Assert.h"
+#include "core/base/ByteOrder.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <ios>
+#include <istream>
+#include <ostream>
+#include <stdexcept>
+
+namespace {
+
+const char* typePrefix(std::uint8_t typeCode) {
+    switch (typeCode) {
+    case 1:
+        return "QC";
+    case 2:
+        return "VRN210-26";
+    case 3:
+        return "QF";
+    case 4:
+        return "QA";
+    case 5:
+        return "QP";
+    case 6:
+        return "VRN75-26";
+    case 7:
+        return "QT";
+    case 9:
+    case 10:
+        return "QB";
+    case 11:
+        return "QG";
+    case 12:
+        return "VRN52-27";
+    case 13:
+        return "Q1";
+    default:
+        return "";
+    }
+}
+
+// These models carry no production year in their number.
+bool hasYearPart(std::uint8_t typeCode) {
+    return typeCode != 2 && typeCode != 6 && typeCode != 12;
+}
+
+[[noreturn]] void corrupt(const std::string& what) {
+    throw std::ios_base::failure("machine file: " + what);
+}
+
+// A stream without exceptions would stop silently at the end; a short read must refuse the file either way.
+void readBytes(std::istream& in, char* data, std::size_t size, const char* field) {
+    std::streamsize got = 0;
+    try {
+        in.read(data, static_cast<std::streamsize>(size));
+        got = in.gcount();
+    } catch (const std::ios_base::failure&) {
+        got = in.gcount();
+    }
+    if (static_cast<std::size_t>(got) != size)
+        corrupt(std::string("ends inside the ") + field);
+}
+
+template <std::size_t N> std::array<std::uint8_t, N> readField(std::istream& in, const char* field) {
+    std::array<std::uint8_t, N> bytes{};
+    readBytes(in, reinterpret_cast<char*>(bytes.data()), N, field);
+    return bytes;
+}
+
+std::uint8_t readU8(std::istream& in, const char* field) {
+    return readField<1>(in, field)[0];
+}
+std::uint16_t readLE16(std::istream& in, const char* field) {
+    return byteorder::getLE16(readField<2>(in, field).data());
+}
+std::uint32_t readLE32(std::istream& in, const char* field) {
+    return byteorder::getLE32(readField<4>(in, field).data());
+}
+
+std::string readText(std::istream& in, const char* field) {
+    const std::uint16_t length = readLE16(in, field);
+    if (length > FXUMowerLog::kMaxOwnerText)
+        corrupt(std::string("the ") + field + " is " + std::to_string(length) + " bytes long, more than " +
+                std::to_string(FXUMowerLog::kMaxOwnerText));
+    std::string text(length, '\0');
+    readBytes(in, text.data(), length, field);
+    return text;
+}
+
+std::string recordName(std::size_t index, std::size_t count) {
+    return "record " + std::to_string(index + 1) + " of " + std::to_string(count);
+}
+
+// One record being read: where its block starts and the forms its header allows, in the order to try.
+struct Attempt {
+    std::streampos start;
+    std::array<FXULog::HeaderForm, 2> forms{};
+    std::size_t tried = 0;
+};
+
+void noteFirst(std::string& firstError, const std::string& what) {
+    if (firstError.empty())
+        firstError = what;
+}
+
+// The block at the stream's position, judged from the bytes the header test looks at; none left to try
+// when fewer than those remain.
+Attempt startAttempt(std::istream& in, const std::string& name, std::string& firstError) {
+    in.clear();
+    Attempt attempt{in.tellg()};
+    char header[FXULog::kHeaderTestBytes];
+    std::streamsize got = 0;
+    try {
+        in.read(header, sizeof header);
+        got = in.gcount();
+    } catch (const std::ios_base::failure&) {
+        got = in.gcount();
+    }
+    if (got == static_cast<std::streamsize>(sizeof header)) {
+        attempt.forms = FXULog::HeaderForms(reinterpret_cast<const std::uint8_t*>(header));
+    } else {
+        attempt.tried = attempt.forms.size();
+        noteFirst(firstError, name + ": history record ends early");
+    }
+    return attempt;
+}
+
+// The block read in the next of its forms that reads at all; nothing when none is left or reads runs out.
+std::unique_ptr<FXULog> readInNextForm(std::istream& in, Attempt& attempt, std::size_t& reads,
+                                       const std::string& name, std::string& firstError) {
+    while (attempt.tried < attempt.forms.size() && reads > 0) {
+        --reads;
+        in.clear();
+        in.seekg(attempt.start);
+        // Its time comes from the block; asking the clock for every record costs more than the read.
+        auto record = std::make_unique<FXULog>(FXULogTime(0, 0, 0, 0, 0, 0));
+        try {
+            if (record->ReadRecord(in, attempt.forms[attempt.tried++]))
+                return record;
+            noteFirst(firstError, name + " cannot be read");
+        } catch (const std::ios_base::failure& error) {
+            noteFirst(firstError, name + ": " + error.what());
+        }
+    }
+    return nullptr;
+}
+
+// The count records that follow, each read in one of the two forms its header allows. Which form is right
+// can only show in what follows it: when the records after a form cannot be read, or (toEnd) do not end
+// exactly at the end of the stream, the other form of the latest record that still has one is tried. A
+// file holds one consistent sequence of blocks; a wrong form misplaces everything after it.
+std::vector<std::unique_ptr<FXULog>> readRecords(std::istream& in, std::uint16_t count, bool toEnd) {
+    std::vector<Attempt> attempts; // one per record being read, in file order
+    std::vector<std::unique_ptr<FXULog>> records;
+    std::string firstError; // what went wrong on the first way tried: the one reported
+    // Enough for every ambiguous record to be tried both ways, never endless on hostile input.
+    std::size_t reads = 2 * std::size_t{count} + 64;
+    for (;;) {
+        const std::size_t i = records.size();
+        if (i < count) {
+            const std::string name = recordName(i, count);
+            if (attempts.size() == i)
+                attempts.push_back(startAttempt(in, name, firstError));
+            if (auto record = readInNextForm(in, attempts[i], reads, name, firstError)) {
+                records.push_back(std::move(record));
+                continue;
+            }
+        } else if (!toEnd || in.peek() == std::char_traits<char>::eof()) {
+            return records;
+        } else if (firstError.empty()) {
+            in.clear();
+            const std::streampos last = in.tellg();
+            in.seekg(0, std::ios_base::end);
+            firstError =
+                "bytes after the last record: " + std::to_string(static_cast<long long>(in.tellg() - last));
+        }
+        // Back to the latest record that has a form left to try.
+        while (!attempts.empty() && attempts.back().tried == attempts.back().forms.size())
+            attempts.pop_back();
+        if (attempts.empty() || reads == 0)
+            corrupt(firstError);
+        records.resize(attempts.size() - 1);
+    }
+}
+
+void appendU8(std::string& out, std::uint8_t value) {
+    out.push_back(static_cast<char>(value));
+}
+void appendLE16(std::string& out, std::uint16_t value) {
+    std::array<std::uint8_t, 2> bytes{};
+    byteorder::putLE16(bytes.data(), value);
+    out.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+void appendLE32(std::string& out, std::uint32_t value) {
+    std::array<std::uint8_t, 4> bytes{};
+    byteorder::putLE32(bytes.data(), value);
+    out.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+void checkWritable(const std::string& text, const char* field) {
+    if (text.size() > FXUMowerLog::kMaxOwnerText)
+        throw std::ios_base::failure(std::string("cannot store the machine: the ") + field + " is " +
+                                     std::to_string(text.size()) + " bytes long, more than " +
+                                     std::to_string(FXUMowerLog::kMaxOwnerText));
+}
+
+} // namespace
+
+FXUMowerLog::~FXUMowerLog() = default;
+
+const FXULog* FXUMowerLog::newest() const {
+    return records_.empty() ? nullptr : records_.rbegin()->second.get();
+}
+
+void FXUMowerLog::refreshFromNewest(bool withBootloader) {
+    // With no record left there is nothing newer to copy: the machine keeps what it showed.
+    if (const FXULog* record = newest()) {
+        serialNumber_ = record->serialNumber();
+        firmwareVersion_ = record->firmwareVersion();
+        typeByte_ = record->typeByte();
+        if (withBootloader)
+            bootloaderVersion_ = record->bootloaderVersion();
+    }
+}
+
+bool FXUMowerLog::Insert(const FXULogTime& time, std::unique_ptr<FXULog>& record) {
+    OSK_ASSERT(record != nullptr, "Class/FXUMowerLog");
+    if (records_.contains(time))
+        return false;
+    LogTimeVect.push_back(time);
+    try {
+        records_.emplace(time, std::move(record));
+    } catch (...) {
+        LogTimeVect.pop_back();
+        throw;
+    }
+    refreshFromNewest();
+    return true;
+}
+
+std::unique_ptr<FXULog> FXUMowerLog::Remove(const FXULogTime& time) {
+    const auto found = records_.find(time);
+    if (found == records_.end())
+        return nullptr;
+    const auto l_It = std::find(LogTimeVect.begin(), LogTimeVect.end(), time);
+    // clang-format off
+    OSK_ASSERT(l_It!=LogTimeVect.end(), "Class/FXUMowerLog"); // the text is what the assertion prints
+    // clang-format on
+    LogTimeVect.erase(l_It);
+    std::unique_ptr<FXULog> record = std::move(found->second);
+    records_.erase(found);
+    refreshFromNewest();
+    return record;
+}
+
+FXULog& FXUMowerLog::Find(const FXULogTime& time) {
+    return const_cast<FXULog&>(static_cast<const FXUMowerLog&>(*this).Find(time));
+}
+
+const FXULog& FXUMowerLog::Find(const FXULogTime& time) const {
+    const auto found = records_.find(time);
+    if (found == records_.end())
+        throw std::range_error("erreur de cl\xe9");
+    return *found->second;
+}
+
+std::pair<FXULogTime, FXULog*> FXUMowerLog::At(std::size_t index) {
+    if (index >= LogTimeVect.size())
+        throw std::out_of_range("vector");
+    const FXULogTime& time = LogTimeVect[index];
+    const auto found = records_.find(time);
+    if (found == records_.end())
+        throw std::range_error("Prob base de donn\xe9"
+                               "e");
+    return {time, found->second.get()};
+}
+
+void FXUMowerLog::Merge(FXUMowerLog& other) {
+    std::vector<FXULogTime> kept;
+    for (const FXULogTime& time : other.LogTimeVect) {
+        if (records_.contains(time)) {
+            kept.push_back(time);
+            continue;
+        }
+        auto node = other.records_.extract(time);
+        Insert(time, node.mapped());
+    }
+    other.LogTimeVect = std::move(kept);
+    other.refreshFromNewest();
+}
+
+std::string FXUMowerLog::MachineNumberText() const {
+    std::string text = typePrefix(typeCode_);
+    char part[32];
+    if (hasYearPart(typeCode_)) {
+        std::snprintf(part, sizeof part, "-%2.2d-", year_);
+        text += part;
+    }
+    std::snprintf(part, sizeof part, "%4.4d", static_cast<int>(machineNumber_));
+    text += part;
+    if (factoryFlag_ == 0)
+        text += "-B";
+    return text;
+}
+
+bool FXUMowerLog::ReadFromStream(std::istream& in, bool toEnd) {
+    // Everything goes into a fresh collection first, so that a refused file changes nothing here.
+    FXUMowerLog loaded;
+    // A file may carry four bytes before its format byte; neither their values nor its own are used.
+    if (readU8(in, "format byte") > 1) {
+        readField<3>(in, "leading bytes");
+        readU8(in, "format byte");
+    }
+    loaded.serialNumber_ = readLE32(in, "serial number");
+    loaded.name_ = readText(in, "owner's name");
+    loaded.firstName_ = readText(in, "owner's first name");
+    loaded.address_ = readText(in, "owner's address");
+    loaded.typeCode_ = readU8(in, "type code");
+    loaded.year_ = readU8(in, "year");
+    loaded.machineNumber_ = static_cast<std::int32_t>(readLE32(in, "machine number"));
+    loaded.factoryFlag_ = readU8(in, "factory flag");
+    const std::uint16_t count = readLE16(in, "record count");
+    // A machine exists only with the record that introduced it; without one its copies have no source.
+    if (count == 0)
+        corrupt("the record count is 0");
+
+    for (std::unique_ptr<FXULog>& record : readRecords(in, count, toEnd)) {
+        // Old records leave the type code out of the type byte; the machine's code completes them.
+        if ((record->typeByte() & 0x0F) == 0)
+            record->SetTypeByte(static_cast<std::uint8_t>(record->typeByte() + loaded.typeCode_));
+        const FXULogTime time = record->logTime();
+        loaded.Insert(time, record); // a second record of the same time is dropped with record
+    }
+    *this = std::move(loaded);
+    return true;
+}
+
+bool FXUMowerLog::WriteToStream(std::ostream& out) {
+    // The bootloader version changes only when records are filed or removed.
+    refreshFromNewest(false);
+    // Refuse what a reader would refuse, before a single byte goes out.
+    checkWritable(name_, "owner's name");
+    checkWritable(firstName_, "owner's first name");
+    checkWritable(address_, "owner's address");
+    if (records_.empty())
+        throw std::ios_base::failure("cannot store the machine: it has no record");
+    if (records_.size() > kMaxRecords)
+        throw std::ios_base::failure("cannot store the machine: " + std::to_string(records_.size()) +
+                                     " records, more than " + std::to_string(kMaxRecords));
+
+    std::string block;
+    appendU8(block, 1);
+    appendLE32(block, serialNumber_);
+    for (const std::string* text : {&name_, &firstName_, &address_}) {
+        appendLE16(block, static_cast<std::uint16_t>(text->size()));
+        block += *text;
+    }
+    appendU8(block, typeCode_);
+    appendU8(block, year_);
+    appendLE32(block, static_cast<std::uint32_t>(machineNumber_));
+    appendU8(block, factoryFlag_);
+    appendLE16(block, static_cast<std::uint16_t>(records_.size()));
+    out.write(block.data(), static_cast<std::streamsize>(block.size()));
+    for (const auto& [time, record] : records_)
+        record->WriteRecord(out);
+    if (!out)
+        throw std::ios_base::failure("cannot write the machine");
+    return true;
+}

@@ -1,0 +1,62 @@
+#include "core/i18n/ProgramTexts.h"
+
+#include "core/i18n/Cp1252.h"
+#include "core/i18n/FXUStringTable.h"
+
+#include <stdexcept>
+
+namespace {
+
+// English, French, Italian, Dutch, German.
+const char* const kRows[ProgramTexts::kCount][FXUStringTable::kLanguages] = {
+    {"%1: the character %2 cannot be stored; please use Western European letters only.",
+     "%1 : le caractère %2 ne peut pas être enregistré ; veuillez n'utiliser que des lettres d'Europe "
+     "occidentale.",
+     "%1: il carattere %2 non può essere memorizzato; usare solo lettere dell'Europa occidentale.",
+     "%1: het teken %2 kan niet worden opgeslagen; gebruik alleen West-Europese letters.",
+     "%1: Das Zeichen %2 kann nicht gespeichert werden; bitte nur westeuropäische Buchstaben verwenden."},
+    {"%1: too long to be stored (%2 characters with the line breaks, at most %3).",
+     "%1 : trop long pour être enregistré (%2 caractères avec les retours à la ligne, %3 au plus).",
+     "%1: troppo lungo per essere memorizzato (%2 caratteri con gli a capo, al massimo %3).",
+     "%1: te lang om op te slaan (%2 tekens met de regeleinden, hoogstens %3).",
+     "%1: zu lang zum Speichern (%2 Zeichen mit den Zeilenumbrüchen, höchstens %3)."},
+    {"The file of machine %1 could not be written; the previous file is kept. The event log says why.",
+     "Le fichier de la machine %1 n'a pas pu être écrit ; l'ancien fichier est conservé. Le journal en "
+     "donne la raison.",
+     "Impossibile scrivere il file della macchina %1; il file precedente viene conservato. Il motivo è "
+     "indicato nel registro eventi.",
+     "Het bestand van machine %1 kon niet worden geschreven; het vorige bestand blijft bewaard. Het logboek "
+     "vermeldt de reden.",
+     "Die Datei der Maschine %1 konnte nicht geschrieben werden; die vorherige Datei bleibt erhalten. Das "
+     "Ereignisprotokoll nennt den Grund."},
+};
+
+} // namespace
+
+std::string ProgramTexts::Text(Id id, const std::vector<std::string>& arguments) {
+    return Text(id, FXUStringTable::getInstance()->TextLanguage(), arguments);
+}
+
+std::string ProgramTexts::Text(Id id, int language, const std::vector<std::string>& arguments) {
+    const int row = static_cast<int>(id);
+    if (row < 0 || row >= kCount || language < 0 || language >= FXUStringTable::kLanguages)
+        throw std::out_of_range("no such program text");
+    const auto pattern = cp1252::fromUtf8(kRows[row][language]);
+    if (!pattern)
+        throw std::logic_error(std::string("program text outside Windows-1252: ") + kRows[row][language]);
+    // One pass, so an argument that holds "%2" stays as it is; a placeholder without one is kept.
+    std::string text;
+    for (std::size_t i = 0; i < pattern->size(); ++i) {
+        const char c = (*pattern)[i];
+        if (c == '%' && i + 1 < pattern->size() && (*pattern)[i + 1] >= '1' && (*pattern)[i + 1] <= '9') {
+            const auto index = static_cast<std::size_t>((*pattern)[i + 1] - '1');
+            if (index < arguments.size()) {
+                text += arguments[index];
+                ++i;
+                continue;
+            }
+        }
+        text += c;
+    }
+    return text;
+}

@@ -1,0 +1,88 @@
+// Runs the orvane-inspect program itself: what it prints, and how it refuses.
+
+#include "core/database/DBMowerFile.h"
+#include "support/TempDir.h"
+#include "tools/gen/HistoryGenerator.h"
+
+#include <array>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sys/wait.h>
+
+namespace {
+
+struct ToolRun {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+ToolRun inspect(const std::string& kind, const std::string& file, const TempDir& dir) {
+    const std::string errFile = dir.file("stderr.txt");
+    const std::string command =
+        std::string("'") + OSK_INSPECT_PROGRAM + "' " + kind + " '" + file + "' 2>'" + errFile + "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::string out;
+    std::array<char, 4096> buffer{};
+    std::size_t n = 0;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        out.append(buffer.data(), n);
+    const int status = ::pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, TempDir::read(errFile)};
+}
+
+} // namespace
+
+TEST(DumpProgram, DumpsGeneratedFilesAndRefusesBrokenOnes) {
+    TempDir dir;
+    HistoryGenerator generator(11);
+    auto machine = generator.machine(4);
+    const std::string datFile = dir.file("machine.dat");
+    const std::string bytes = DBMowerFile::Serialize(*machine);
+    TempDir::write(datFile, bytes);
+
+    ToolRun run = inspect("dat", datFile, dir);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto json = nlohmann::json::parse(run.out);
+    EXPECT_EQ(json["records"].size(), machine->Count());
+    char serial[16];
+    std::snprintf(serial, sizeof serial, "%08X", machine->serialNumber());
+    EXPECT_EQ(json["serialNumber"], serial);
+    EXPECT_EQ(json["machineNumberText"], machine->MachineNumberText());
+
+    const std::string binFile = dir.file("2024-03-07_14-05-09_serialdata.txt");
+    const auto history = generator.history(HistoryFeatures{3, 4, 9, true, true, true});
+    const auto binBytes = history.binFile();
+    TempDir::write(binFile, std::string(binBytes.begin(), binBytes.end()));
+    run = inspect("bin", binFile, dir);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto record = nlohmann::json::parse(run.out);
+    EXPECT_EQ(record["time"], "2024-03-07T14:05:09");
+    EXPECT_EQ(record["layout"], 3);
+    EXPECT_FALSE(record["extBytes"].is_null());
+    EXPECT_FALSE(record["extraBlock"].is_null());
+
+    // Refusals: one line on standard error, exit code 2, nothing on standard output.
+    std::string flipped = bytes;
+    flipped[40] = static_cast<char>(flipped[40] ^ 0x01);
+    TempDir::write(datFile, flipped);
+    run = inspect("dat", datFile, dir);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_NE(run.err.find("CRC"), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
+
+    TempDir::write(binFile, std::string(binBytes.begin(), binBytes.begin() + 4000));
+    run = inspect("bin", binFile, dir);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find(binFile), std::string::npos) << "the refusal names the file: " << run.err;
+
+    run = inspect("dat", dir.file("missing.dat"), dir);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("missing.dat"), std::string::npos) << run.err;
+
+    run = inspect("xml", datFile, dir);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("usage"), std::string::npos);
+}

@@ -1,0 +1,122 @@
+#include "core/base/IniFile.h"
+
+#include "core/base/AppSettings.h"
+#include "support/TempDir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <ios>
+
+TEST(IniFile, ReadsLikeWindowsMissingOrMalformedValuesGiveTheDefault) {
+    TempDir dir;
+    const std::string file = dir.file("kit.INI");
+    IniFile ini(file);
+    EXPECT_EQ(ini.ReadInteger("MainForm", "Height", 775), 775) << "no file at all";
+    EXPECT_EQ(ini.ReadString("FILEPATH", "DBPATH", ""), "");
+
+    TempDir::write(file, "[mainform]\r\n"
+                         "HEIGHT=500\r\n"
+                         "Width = 12abc\r\n"
+                         "Top=-40\r\n"
+                         "Left=+7\r\n"
+                         "[General]\r\n"
+                         "language=99999999999\r\n"
+                         "SortByName=2\r\n"
+                         "empty=\r\n"
+                         "[COM]\r\n"
+                         "AUTO=yes\r\n"
+                         "PORT=caf\xe9\r\n");
+    EXPECT_EQ(ini.ReadInteger("MainForm", "Height", 775), 500) << "sections and keys ignore case";
+    EXPECT_EQ(ini.ReadInteger("MainForm", "Width", 668), 668);
+    EXPECT_EQ(ini.ReadInteger("MainForm", "Top", 130), -40);
+    EXPECT_EQ(ini.ReadInteger("MainForm", "Left", 200), 7);
+    EXPECT_EQ(ini.ReadInteger("GENERAL", "LANGUAGE", 1), 1) << "out of range";
+    EXPECT_TRUE(ini.ReadBool("GENERAL", "SORTBYNAME", false)) << "any non-zero value is true";
+    EXPECT_EQ(ini.ReadInteger("GENERAL", "empty", 3), 3);
+    EXPECT_TRUE(ini.ReadBool("COM", "AUTO", true));
+    EXPECT_FALSE(ini.ReadBool("COM", "AUTO", false));
+    EXPECT_EQ(ini.ReadString("COM", "PORT", ""), "caf\xe9") << "8-bit text is kept as it is";
+    EXPECT_EQ(ini.ReadString("COM", "missing", "dflt"), "dflt");
+
+    TempDir::write(file, std::string("\x01\x02\0[[[=\xff\n\n=\n", 12));
+    EXPECT_EQ(ini.ReadInteger("MainForm", "Height", 775), 775) << "garbage gives defaults";
+
+    // A key or a section given twice reads the first value; one pair of quotes is taken off a value.
+    TempDir::write(file, "[COM]\nPORT=\"ttyS0\"\nAUTO=0\nAUTO=1\n[FILEPATH]\nDBPATH='/srv/db'\n"
+                         "[com]\nAUTO=1\nPORT=ttyS9\n[X]\nq=\"a'\n");
+    EXPECT_FALSE(ini.ReadBool("COM", "AUTO", true));
+    EXPECT_EQ(ini.ReadString("COM", "PORT", ""), "ttyS0");
+    EXPECT_EQ(ini.ReadString("FILEPATH", "DBPATH", ""), "/srv/db");
+    EXPECT_EQ(ini.ReadString("X", "q", ""), "\"a'") << "quotes that do not match stay";
+}
+
+TEST(IniFile, WritesThroughAndKeepsTheLinesItDoesNotOwn) {
+    TempDir dir;
+    const std::string file = dir.file("kit.INI");
+    TempDir::write(file, "; dealer's note\n[Other]\nkeep=me\n[COM]\nport=COM3\n");
+    IniFile ini(file);
+    ini.WriteString("com", "PORT", "ttyUSB0");
+    ini.WriteInteger("MainForm", "Height", 612);
+    ini.WriteBool("COM", "AUTO", false);
+
+    const std::string content = TempDir::read(file);
+    EXPECT_NE(content.find("; dealer's note"), std::string::npos) << content;
+    EXPECT_NE(content.find("keep=me"), std::string::npos) << content;
+    EXPECT_NE(content.find("Height=612"), std::string::npos) << content;
+    EXPECT_NE(content.find("AUTO=0"), std::string::npos) << content;
+    EXPECT_EQ(content.find("COM3"), std::string::npos) << "the key is replaced, not added twice";
+    EXPECT_EQ(IniFile(file).ReadString("COM", "Port", ""), "ttyUSB0");
+
+    // Nothing is cached: a change made behind the object's back is seen by the next read.
+    TempDir::write(file, "[MainForm]\nHeight=300\n");
+    EXPECT_EQ(ini.ReadInteger("MainForm", "Height", 775), 300);
+
+    EXPECT_THROW(IniFile(dir.file("missing/kit.INI")).WriteInteger("A", "b", 1), std::ios_base::failure);
+
+    // A zero byte in the file hides nothing after it, and a write keeps what follows it.
+    TempDir::write(file, std::string("[A]\nx=1\n\0junk\n[FILEPATH]\nDBPATH=/keep\n", 38));
+    EXPECT_EQ(ini.ReadString("FILEPATH", "DBPATH", ""), "/keep");
+    ini.WriteInteger("MainForm", "Height", 500);
+    EXPECT_EQ(ini.ReadString("FILEPATH", "DBPATH", ""), "/keep");
+    EXPECT_EQ(ini.ReadInteger("A", "x", 0), 1);
+
+    // A file that is there but cannot be read is not replaced by one holding a single key.
+    const std::string unreadable = dir.file("folder.INI");
+    std::filesystem::create_directory(unreadable);
+    IniFile folder(unreadable);
+    EXPECT_EQ(folder.ReadInteger("MainForm", "Height", 775), 775);
+    EXPECT_THROW(folder.WriteInteger("MainForm", "Height", 1), std::ios_base::failure);
+    EXPECT_TRUE(std::filesystem::is_directory(unreadable));
+}
+
+TEST(AppSettings, DefaultsAndTheLanguageByte) {
+    TempDir dir;
+    const std::string file = dir.file("kit.INI");
+    AppSettings settings(file);
+    EXPECT_EQ(settings.Height(), 775);
+    EXPECT_EQ(settings.Width(), 668);
+    EXPECT_EQ(settings.Top(), 130);
+    EXPECT_EQ(settings.Left(), 200);
+    EXPECT_EQ(settings.Language(), 1);
+    EXPECT_FALSE(settings.SortByName());
+    EXPECT_EQ(settings.DbPath(), "");
+    EXPECT_TRUE(settings.AutoCom());
+    EXPECT_EQ(settings.Port(), "");
+
+    TempDir::write(file, "[GENERAL]\nLANGUAGE=257\n");
+    EXPECT_EQ(settings.Language(), 1) << "only the low 8 bits count";
+    TempDir::write(file, "[GENERAL]\nLANGUAGE=-1\n");
+    EXPECT_EQ(settings.Language(), 255);
+
+    settings.SetLanguage(3);
+    settings.SetSortByName(true);
+    settings.SetAutoCom(false);
+    settings.SetPort("ttyS1");
+    EXPECT_EQ(settings.Language(), 3);
+    EXPECT_TRUE(settings.SortByName());
+    EXPECT_FALSE(settings.AutoCom());
+    EXPECT_EQ(settings.Port(), "ttyS1");
+    const std::string content = TempDir::read(file);
+    EXPECT_NE(content.find("SORTBYNAME=1"), std::string::npos) << content;
+    EXPECT_EQ(content.find("DBPATH"), std::string::npos) << "DBPATH is never written";
+}

@@ -1,0 +1,106 @@
+#include "core/database/FXUCheckDir.h"
+
+#include "core/base/FXUDBFC_error.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// One check-file entry built by hand: serial little-endian, then the sum of its bytes.
+std::string entry(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint16_t sum) {
+    const char bytes[6] = {static_cast<char>(b0), static_cast<char>(b1),  static_cast<char>(b2),
+                           static_cast<char>(b3), static_cast<char>(sum), static_cast<char>(sum >> 8)};
+    return std::string(bytes, 6);
+}
+
+class CheckDirTest : public ::testing::Test {
+protected:
+    FXUCheckDir checker() const {
+        FXUCheckDir c;
+        c.SetDataDir(dir.path().string());
+        c.SetCheckDir(dir.path().string());
+        c.SetCheckFileName("dbtisl.chk");
+        return c;
+    }
+    std::string check() const { return dir.file("dbtisl.chk"); }
+    void machineFile(const std::string& name) const { TempDir::write(dir.file(name), "x"); }
+    TempDir dir;
+};
+
+} // namespace
+
+TEST(FXUCheckDirNames, SumsFileNamesAndPaths) {
+    EXPECT_EQ(FXUCheckDir::EntrySum(0x04030201), 10);
+    EXPECT_EQ(FXUCheckDir::EntrySum(0xFFFFFFFF), 1020);
+    EXPECT_EQ(FXUCheckDir::MachineFileName(0x0001A2F3), "0001A2F3.dat");
+    EXPECT_EQ(FXUCheckDir::MachineFileName(0xFFFFFFFF), "FFFFFFFF.dat");
+    EXPECT_EQ(FXUCheckDir::Join("/srv/db", "a.dat"), "/srv/db/a.dat");
+    EXPECT_EQ(FXUCheckDir::Join("/srv/db/", "a.dat"), "/srv/db/a.dat");
+    EXPECT_EQ(FXUCheckDir::Join("", "a.dat"), "a.dat") << "no directory: the current one";
+}
+
+TEST_F(CheckDirTest, ReadsVerifiesAndRewritesTheCheckFile) {
+    machineFile("04030201.dat");
+    machineFile("FFFFFFFF.dat");
+    machineFile("0A0B0C0D.dat");
+    TempDir::write(check(), entry(1, 2, 3, 4, 10) +                   // good
+                                entry(0x0D, 0x0C, 0x0B, 0x0A, 99) +   // wrong sum: dropped
+                                entry(0xFF, 0xFF, 0xFF, 0xFF, 1020) + // good
+                                entry(5, 0, 0, 5, 10) +               // file missing: dropped
+                                entry(1, 2, 3, 4, 10)); // the same machine again: once is enough
+    FXUCheckDir c = checker();
+    const auto files = c.GetFileList();
+    EXPECT_EQ(files, (std::vector<std::string>{dir.file("04030201.dat"), dir.file("FFFFFFFF.dat")}));
+    EXPECT_EQ(TempDir::read(check()), entry(1, 2, 3, 4, 10) + entry(0xFF, 0xFF, 0xFF, 0xFF, 1020));
+
+    // Reading again gives the same list, not the list twice.
+    ASSERT_TRUE(c.ReadCheckFile());
+    EXPECT_EQ(c.fileList(), files);
+    EXPECT_EQ(TempDir::read(check()), entry(1, 2, 3, 4, 10) + entry(0xFF, 0xFF, 0xFF, 0xFF, 1020));
+
+    // A machine file deleted between two starts leaves the check file silently.
+    std::filesystem::remove(dir.file("04030201.dat"));
+    FXUCheckDir again = checker();
+    EXPECT_EQ(again.GetFileList(), (std::vector<std::string>{dir.file("FFFFFFFF.dat")}));
+    EXPECT_EQ(TempDir::read(check()), entry(0xFF, 0xFF, 0xFF, 0xFF, 1020));
+}
+
+TEST_F(CheckDirTest, EmptyMissingAndDamagedCheckFiles) {
+    TempDir::write(check(), "");
+    FXUCheckDir empty = checker();
+    EXPECT_TRUE(empty.GetFileList().empty());
+    EXPECT_TRUE(std::filesystem::exists(check()));
+    EXPECT_EQ(std::filesystem::file_size(check()), 0u);
+
+    machineFile("04030201.dat");
+    const std::string seven = entry(1, 2, 3, 4, 10) + "x";
+    TempDir::write(check(), seven);
+    FXUCheckDir damaged = checker();
+    try {
+        damaged.GetFileList();
+        FAIL() << "a length of 7 must be refused";
+    } catch (const FXUDBFC_error& error) {
+        EXPECT_STREQ(error.what(), "no db checker file or corrupted");
+    }
+    EXPECT_TRUE(damaged.fileList().empty());
+    EXPECT_EQ(TempDir::read(check()), seven) << "left as it was";
+
+    // Adding appends to it as it is, so the next start refuses it the same way.
+    EXPECT_TRUE(damaged.AddEntry("0A0B0C0D"));
+    EXPECT_EQ(TempDir::read(check()), seven + entry(0x0D, 0x0C, 0x0B, 0x0A, 46));
+
+    std::filesystem::remove(check());
+    FXUCheckDir missing = checker();
+    EXPECT_THROW(missing.GetFileList(), FXUDBFC_error);
+    // The first machine added creates a check file holding just its entry.
+    EXPECT_TRUE(missing.AddEntry("00000102"));
+    EXPECT_EQ(TempDir::read(check()), entry(2, 1, 0, 0, 3));
+    EXPECT_TRUE(missing.AddEntry("FFFFFFFF"));
+    EXPECT_EQ(TempDir::read(check()), entry(2, 1, 0, 0, 3) + entry(0xFF, 0xFF, 0xFF, 0xFF, 1020));
+
+    FXUCheckDir nowhere;
+    nowhere.SetCheckDir(dir.file("no/such/dir"));
+    EXPECT_FALSE(nowhere.AddEntry("00000001"));
+    EXPECT_FALSE(nowhere.WriteCheckFile());
+}

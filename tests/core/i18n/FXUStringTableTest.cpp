@@ -1,0 +1,126 @@
+#include "core/i18n/FXUStringTable.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class FXUStringTableTest : public ::testing::Test {
+protected:
+    void SetUp() override { FXUStringTable::destroyInstance(); }
+    void TearDown() override { FXUStringTable::destroyInstance(); }
+    FXUStringTable& table() { return *FXUStringTable::getInstance(); }
+};
+
+} // namespace
+
+TEST_F(FXUStringTableTest, TextsFollowTheSelectedLanguage) {
+    FXUStringTable& t = table();
+    EXPECT_EQ(FXUStringTable::getInstance(), &t);
+    EXPECT_EQ(t.Language(), 1);
+    t.SetLanguage(0);
+    EXPECT_EQ(t.Text(87), "Fast Charge");
+    t.SetLanguage(1);
+    EXPECT_EQ(t.Text(87), "Charge rapide");
+    t.SetLanguage(3);
+    EXPECT_EQ(t.Text(87), "Snel opladen");
+    t.SetLanguage(2);
+    EXPECT_EQ(t.Text(87), "Carica rapida");
+    t.SetLanguage(4);
+    EXPECT_EQ(t.Text(87), "Schnell ladung");
+
+    // Stored as Windows-1252 bytes, built here by hand.
+    t.SetLanguage(1);
+    EXPECT_EQ(t.Text(1), "Importer donn\xe9"
+                         "es (.dat)");
+    EXPECT_EQ(t.Text(41), "N\xb0 machine");
+    EXPECT_EQ(t.Text(19), "Mise \xe0 jour en cours\x85");
+    t.SetLanguage(0);
+    EXPECT_EQ(t.Text(19), "Upgrade in progress\x85");
+    t.SetLanguage(2);
+    EXPECT_EQ(t.Text(99), "Luned\xec");
+    EXPECT_EQ(t.Text(19), "Aggiornamento in corso \x85..");
+    t.SetLanguage(3);
+    EXPECT_EQ(t.Text(128), "Gegevens kopi\xebren");
+    EXPECT_EQ(t.Text(46), "Communicatie ") << "the trailing blank is part of the text";
+    t.SetLanguage(4);
+    EXPECT_EQ(t.Text(84), "Statistik  ");
+    EXPECT_EQ(t.Text(110), "M\xe4hzeit");
+    EXPECT_EQ(t.Text(3), "Bestaetigen");
+}
+
+TEST_F(FXUStringTableTest, FixedIdsAndOutOfRangeIdsInEveryLanguage) {
+    FXUStringTable& t = table();
+    const char* const languageNames[] = {"English",
+                                         "Fran\xe7"
+                                         "ais",
+                                         "Italiano", "Nederlands", "Deutsch"};
+    for (std::uint8_t lang = 0; lang < 5; ++lang) {
+        t.SetLanguage(lang);
+        EXPECT_EQ(t.Text(129), "");
+        EXPECT_EQ(t.Text(130), "0");
+        EXPECT_EQ(t.Text(65535), "0");
+        EXPECT_EQ(t.Text(123), "V");
+        EXPECT_EQ(t.Text(124), "-");
+        EXPECT_EQ(t.Text(44), "Bootloader");
+        EXPECT_EQ(t.Text(122), languageNames[lang]);
+        EXPECT_EQ(t.EventText(13), "UNKNOW EVENT");
+        EXPECT_EQ(t.EventText(255), "UNKNOW EVENT");
+        EXPECT_EQ(t.AlarmText(67), "UNKNOW ALARM");
+        EXPECT_EQ(t.AlarmText(255), "UNKNOW ALARM");
+        for (std::uint16_t id = 0; id < 129; ++id)
+            EXPECT_FALSE(t.Text(id).empty()) << "language " << int(lang) << " id " << id;
+    }
+}
+
+TEST_F(FXUStringTableTest, AnInvalidLanguageKeepsTheTextsInForce) {
+    FXUStringTable& t = table();
+    t.SetLanguage(4);
+    t.SetLanguage(7);
+    EXPECT_EQ(t.Language(), 7);
+    EXPECT_EQ(t.Text(0), "Datei");
+    EXPECT_EQ(t.AlarmText(34), "Rechtes Rad blockiert");
+
+    // Before any valid choice the catalogue falls back to French, its initial language.
+    FXUStringTable::destroyInstance();
+    FXUStringTable& first = table();
+    first.SetLanguage(200);
+    EXPECT_EQ(first.Text(0), "Fichier");
+    EXPECT_EQ(first.EventText(0), "D\xe9"
+                                  "but de charge");
+    EXPECT_EQ(first.AlarmText(0), "T\xeates de coupe");
+}
+
+TEST_F(FXUStringTableTest, EventAndAlarmTexts) {
+    FXUStringTable& t = table();
+    t.SetLanguage(0);
+    EXPECT_EQ(t.EventText(0), "Start charging");
+    EXPECT_EQ(t.EventText(5), "Alarm");
+    EXPECT_EQ(t.EventText(12), "Unload balls");
+    t.SetLanguage(3);
+    EXPECT_EQ(t.EventText(12), "Unload balls");
+    EXPECT_EQ(t.EventText(11), "Upadtent software");
+
+    // Alarms 1 to 31 list the cutting heads their bits name.
+    t.SetLanguage(0);
+    EXPECT_EQ(t.AlarmText(0), "Cutting head");
+    EXPECT_EQ(t.AlarmText(1), "Cutting head 1");
+    EXPECT_EQ(t.AlarmText(3), "Cutting head 1 2");
+    EXPECT_EQ(t.AlarmText(5), "Cutting head 1 3");
+    EXPECT_EQ(t.AlarmText(16), "Cutting head 5");
+    EXPECT_EQ(t.AlarmText(31), "Cutting head 1 2 3 4 5");
+    EXPECT_EQ(t.AlarmText(32), "All wheels blocked");
+    EXPECT_EQ(t.AlarmText(33), "Left wheel blocked");
+    EXPECT_EQ(t.AlarmText(48), "XWIREERR");
+    EXPECT_EQ(t.AlarmText(66), "Sonar problem");
+
+    // Changing language rebuilds them.
+    t.SetLanguage(1);
+    EXPECT_EQ(t.AlarmText(6), "T\xeates de coupe 2 3");
+    EXPECT_EQ(t.AlarmText(48), "XIWIREERR");
+    t.SetLanguage(4);
+    EXPECT_EQ(t.AlarmText(60), "Beim Schlie\xdf"
+                               "en Ballentladeklappe blockiert");
+    EXPECT_EQ(t.AlarmText(31), "Schneidkopf 1 2 3 4 5");
+    t.SetLanguage(3);
+    EXPECT_EQ(t.AlarmText(47), "geen station  gevonden");
+}

@@ -1,0 +1,283 @@
+#include "ui/TDBMower.h"
+
+#include "core/base/AtomicFile.h"
+#include "core/base/CLogger.h"
+#include "core/base/Prompts.h"
+#include "core/i18n/FXUStringTable.h"
+#include "core/i18n/ProgramTexts.h"
+#include "ui/ModalRunner.h"
+#include "ui/TChildForm.h"
+#include "ui/TDBMowerList.h"
+#include "ui/TilePictures.h"
+#include "ui/WinText.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFont>
+#include <QFontMetrics>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <cstdio>
+#include <filesystem>
+#include <ios>
+
+namespace {
+
+constexpr int kExportCaption = 79;
+constexpr int kExportFailed = 28;
+constexpr int kExportDone = 29;
+// Texts are laid out for a 96 dpi canvas, whatever the screen, so that they fit the fixed tile.
+constexpr int kDotsPerMeter = 3780;
+
+QString defaultExportPath(QWidget* parent) {
+    QFileDialog dialog(parent, QStringLiteral("Export"), QString(),
+                       QStringLiteral("Export File (*.dat);;All files (*)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    if (ModalRunner::run(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+std::string hex8(std::uint32_t value) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
+    return text;
+}
+
+QFont tileFont() {
+    // Where Arial is missing the font matcher falls back to the platform's sans-serif.
+    QFont font(QStringLiteral("Arial"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    return font;
+}
+
+} // namespace
+
+TDBMower::TDBMower(TDBMowerList& list, QWidget* parent) : QWidget(parent), list_(list) {
+    setFixedSize(TDBMowerList::kTileWidth, TDBMowerList::kTileHeight);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+// Made on first use: a large database has thousands of tiles and few right clicks.
+QMenu* TDBMower::contextMenu() {
+    if (menu_)
+        return menu_;
+    menu_ = new QMenu(this);
+    exportAction_ = menu_->addAction(QString());
+    connect(exportAction_, &QAction::triggered, this, [this] { Export(); });
+    // Captioned again whenever it opens, so that a change of language reaches it.
+    auto caption = [this] {
+        exportAction_->setText(WinText::toQt(FXUStringTable::getInstance()->Text(kExportCaption)));
+    };
+    caption();
+    connect(menu_, &QMenu::aboutToShow, this, caption);
+    return menu_;
+}
+
+TDBMower* TDBMower::CreateFromFile(const std::string& path, TDBMowerList& list, QWidget* parent) {
+    // Owned here until the file has loaded; a refused file leaves no tile behind.
+    std::unique_ptr<TDBMower> entry(new TDBMower(list, parent));
+    entry->SetFileName(path);
+    entry->LoadMachineFile();
+    entry->BuildTile();
+    return entry.release();
+}
+
+TDBMower* TDBMower::CreateFromLog(std::unique_ptr<FXUMowerLog> machine, TDBMowerList& list, QWidget* parent) {
+    std::unique_ptr<TDBMower> entry(new TDBMower(list, parent));
+    if (machine)
+        entry->GetMowerLog() = std::move(*machine);
+    entry->BuildTile();
+    return entry.release();
+}
+
+TDBMower::~TDBMower() {
+    // The window works on this entry's machine and must not outlive it. Blocking the area's signals keeps
+    // a main window that is itself being destroyed from reacting to the change of active window.
+    if (subWindow_) {
+        const QSignalBlocker blocker(subWindow_->mdiArea());
+        delete subWindow_.data();
+    } else if (window_) {
+        delete window_.data();
+    }
+}
+
+TChildForm* TDBMower::window() const {
+    return window_.data();
+}
+
+std::uint32_t TDBMower::GetSerialNumber() const {
+    return GetMowerLog().serialNumber();
+}
+
+void TDBMower::BuildTile() {
+    tile_ = QImage(); // a new picture is made the next time the tile is shown
+    paintTile();
+}
+
+void TDBMower::RefreshTile() {
+    paintTile();
+}
+
+// The texts are taken at once; the picture is drawn when the tile is first shown or asked for. Text
+// drawing is most of a tile's cost, and in a large database most tiles are never scrolled into view.
+void TDBMower::paintTile() {
+    const FXUMowerLog& machine = GetMowerLog();
+    nameText_ = machine.name() + " " + machine.firstName();
+    serialText_ = hex8(machine.serialNumber());
+    machineNumberText_ = machine.MachineNumberText();
+    tileStale_ = true;
+    update();
+}
+
+const QImage& TDBMower::tile() const {
+    renderTile();
+    return tile_;
+}
+
+void TDBMower::renderTile() const {
+    if (!tileStale_ && !tile_.isNull())
+        return;
+    if (tile_.isNull()) {
+        tile_ = QImage(TDBMowerList::kTileWidth, TDBMowerList::kTileHeight, QImage::Format_RGB32);
+        tile_.setDotsPerMeterX(kDotsPerMeter);
+        tile_.setDotsPerMeterY(kDotsPerMeter);
+    }
+    tile_.fill(Qt::white);
+    QPainter p(&tile_);
+    const QImage picture = TilePictures::forType(GetMowerLog().typeCode());
+    if (!picture.isNull())
+        p.drawImage(0, 0, picture);
+    p.setFont(tileFont());
+    p.setPen(Qt::black);
+    // The layout gives each text's top edge; Qt places text by its baseline.
+    const int ascent = QFontMetrics(p.font(), &tile_).ascent();
+    p.drawText(0, 50 + ascent, WinText::toQt(nameText_));
+    p.drawText(1, 65 + ascent, WinText::toQt(machineNumberText_));
+    p.drawText(1, 80 + ascent, WinText::toQt(serialText_));
+    p.end();
+    tileStale_ = false;
+}
+
+void TDBMower::OpenWindow() {
+    QMdiArea* area = list_.mdiArea();
+    if (window_) {
+        QWidget* frame = subWindow_ ? static_cast<QWidget*>(subWindow_.data()) : window_.data();
+        // Closing a machine window only minimises it; it comes back as it opened, maximised (a minimised
+        // sub-window no longer knows it was maximised).
+        if (frame->isMinimized())
+            frame->showMaximized();
+        else
+            frame->show();
+        frame->raise();
+        if (subWindow_ && area)
+            area->setActiveSubWindow(subWindow_);
+        else
+            frame->activateWindow();
+        return;
+    }
+    auto* form = new TChildForm(GetMowerLog(), fileName(), list_, list_.prompts());
+    window_ = form;
+    if (area) {
+        subWindow_ = area->addSubWindow(form);
+        subWindow_->showMaximized();
+        area->setActiveSubWindow(subWindow_);
+    } else {
+        // Without a main window the machine window stands alone; the list still owns it.
+        form->setParent(&list_, Qt::Window);
+        form->showMaximized();
+    }
+}
+
+bool TDBMower::SaveMachineFile() {
+    if (file_.SaveMachineFile())
+        return true;
+    CLogger::getInstance()->log("Couldn't save machine file: " + file_.lastError());
+    list_.prompts().message(
+        Prompts::Kind::Error,
+        ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWritten, {GetMachineNumberText()}),
+        Prompts::Buttons::Ok);
+    return false;
+}
+
+bool TDBMower::InsertRecord(std::unique_ptr<FXULog>& record) {
+    const FXULogTime time = record->logTime();
+    if (!GetMowerLog().Insert(time, record))
+        return false;
+    BuildTile();
+    // A failed write keeps the record in memory; the window opened below has it saved at close.
+    SaveMachineFile();
+    if (window_)
+        window_->ShowRecord(time);
+    else
+        OpenWindow();
+    update();
+    return true;
+}
+
+bool TDBMower::SaveIfOpen() {
+    if (!window_)
+        return true;
+    window_->StoreEdits();
+    return SaveMachineFile();
+}
+
+TDBMower::ExportPathChooser& TDBMower::exportPathChooser() {
+    static ExportPathChooser chooser;
+    return chooser;
+}
+
+void TDBMower::setExportPathChooser(ExportPathChooser chooser) {
+    exportPathChooser() = std::move(chooser);
+}
+
+bool TDBMower::Export() {
+    const ExportPathChooser& chooser = exportPathChooser();
+    const QString chosen = chooser ? chooser(this) : defaultExportPath(this);
+    if (chosen.isEmpty())
+        return true;
+    std::filesystem::path target(QFile::encodeName(chosen).toStdString());
+    target.replace_extension(".dat");
+
+    if (!window_)
+        OpenWindow();
+    window_->StoreEdits();
+
+    Prompts& prompts = list_.prompts();
+    const FXUStringTable* catalogue = FXUStringTable::getInstance();
+    try {
+        AtomicFile::write(target.string(), DBMowerFile::Serialize(GetMowerLog()));
+    } catch (const std::ios_base::failure&) {
+        CLogger::getInstance()->log("Couldn't create export file");
+        prompts.message(Prompts::Kind::Error, catalogue->Text(kExportFailed), Prompts::Buttons::Ok);
+        return false;
+    }
+    prompts.message(Prompts::Kind::Information, catalogue->Text(kExportDone), Prompts::Buttons::Ok);
+    return true;
+}
+
+void TDBMower::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawImage(0, 0, tile());
+}
+
+void TDBMower::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        event->accept();
+        OpenWindow();
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void TDBMower::contextMenuEvent(QContextMenuEvent* event) {
+    contextMenu()->exec(event->globalPos());
+    event->accept();
+}

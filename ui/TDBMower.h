@@ -1,0 +1,84 @@
+#pragma once
+
+#include "core/database/DBMowerFile.h"
+
+#include <QImage>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QAction;
+class QMdiSubWindow;
+class QMenu;
+class TChildForm;
+class TDBMowerList;
+
+// One machine of the database: its tile in the machine list (picture, owner name, machine number,
+// serial number) and the owner of its machine file and history. A click opens its machine window.
+class TDBMower : public QWidget {
+    Q_OBJECT
+public:
+    // Loads the machine file; its errors (FXUCrc_error, std::ios_base::failure) propagate.
+    static TDBMower* CreateFromFile(const std::string& path, TDBMowerList& list, QWidget* parent);
+    static TDBMower* CreateFromLog(std::unique_ptr<FXUMowerLog> machine, TDBMowerList& list, QWidget* parent);
+    ~TDBMower() override;
+
+    void BuildTile();
+    void RefreshTile();
+    void OpenWindow();
+    // Files the record; takes it only on success. The machine file is written at once, so a record
+    // survives whatever happens to the program afterwards. False when the time is already filed.
+    bool InsertRecord(std::unique_ptr<FXULog>& record);
+
+    std::string GetNameText() const { return nameText_; }
+    std::string GetMachineNumberText() const { return machineNumberText_; }
+    std::uint32_t GetSerialNumber() const;
+    FXUMowerLog& GetMowerLog() { return file_.mowerLog(); }
+    const FXUMowerLog& GetMowerLog() const { return file_.mowerLog(); }
+
+    bool LoadMachineFile() { return file_.LoadMachineFile(); }
+    // False, with the reason in the event log, when the file could not be written.
+    bool SaveMachineFile();
+    // Writes only a machine whose window was opened, with the window's edits; false when that write failed.
+    bool SaveIfOpen();
+    void SetFileName(const std::string& path) { file_.SetFileName(path); }
+    const std::string& fileName() const { return file_.fileName(); }
+    // Asks for a file name and writes the machine file there; true as well when the user cancels.
+    bool Export();
+    // Asks where to export; an empty text means cancel. Tests install their own; an empty one restores
+    // the save dialog.
+    using ExportPathChooser = std::function<QString(QWidget* parent)>;
+    static void setExportPathChooser(ExportPathChooser chooser);
+
+    TChildForm* window() const;
+    const QImage& tile() const; // drawn on demand
+    QMenu* contextMenu();       // the tile's menu, with its "Export" item
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    TDBMower(TDBMowerList& list, QWidget* parent);
+    void paintTile();
+    void renderTile() const;
+    static ExportPathChooser& exportPathChooser();
+
+    TDBMowerList& list_;
+    DBMowerFile file_;
+    mutable QImage tile_;
+    mutable bool tileStale_ = true;
+    std::string nameText_;          // Windows-1252
+    std::string machineNumberText_; // Windows-1252
+    std::string serialText_;
+    // Owned by the MDI area; tracked so that a window the area has destroyed is never touched.
+    QPointer<TChildForm> window_;
+    QPointer<QMdiSubWindow> subWindow_;
+    QMenu* menu_ = nullptr;
+    QAction* exportAction_ = nullptr;
+};
