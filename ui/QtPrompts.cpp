@@ -2,7 +2,11 @@
 
 #include "ui/WinText.h"
 
+#include "ui/ModalRunner.h"
+
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <stdexcept>
 
@@ -30,6 +34,30 @@ Prompts::Answer QtPrompts::message(Kind kind, const std::string& text, Buttons b
                     QApplication::activeWindow());
     box.setDefaultButton(QMessageBox::Ok);
     return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
+}
+
+QStringList QtPrompts::qtFilters(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], parts[i + 1]);
+    return filters;
+}
+
+std::optional<std::string> QtPrompts::chooseFile(const FileDialog& request) {
+    QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(request.title));
+    dialog.setAcceptMode(request.mode == FileDialog::Mode::Save ? QFileDialog::AcceptSave
+                                                                : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.mode == FileDialog::Mode::Save ? QFileDialog::AnyFile
+                                                              : QFileDialog::ExistingFile);
+    const QStringList filters = qtFilters(request.filter);
+    dialog.setNameFilters(filters);
+    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+        dialog.selectNameFilter(filters[request.filterIndex - 1]);
+    if (ModalRunner::run(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QByteArray path = QFile::encodeName(dialog.selectedFiles().constFirst());
+    return std::string(path.constData(), static_cast<std::size_t>(path.size()));
 }
 
 Progress& QtPrompts::progress() {

@@ -2,6 +2,7 @@
 
 #include "core/base/Progress.h"
 
+#include <optional>
 #include <string>
 
 // Everything that waits on the user or shows progress goes through here, so that command flows can be
@@ -12,7 +13,19 @@ public:
     enum class Buttons { Ok, OkCancel };
     enum class Answer { Ok, Cancel };
 
+    // An open-file or save-file dialog. The filter is written as the design writes it, name and pattern
+    // alternating ("database|*.dat|All files|*.*"); filterIndex counts its entries from 1.
+    struct FileDialog {
+        enum class Mode { Open, Save };
+        Mode mode = Mode::Open;
+        std::string title;
+        std::string filter;
+        int filterIndex = 1;
+    };
+
     virtual ~Prompts() = default;
     virtual Answer message(Kind kind, const std::string& text, Buttons buttons) = 0;
+    // The chosen path, or nothing when the user cancelled.
+    virtual std::optional<std::string> chooseFile(const FileDialog& dialog) = 0;
     virtual Progress& progress() = 0;
 };

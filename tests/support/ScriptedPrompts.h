@@ -3,6 +3,7 @@
 #include "core/base/Prompts.h"
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,9 +36,20 @@ public:
         answers.pop_front();
         return answer;
     }
+    // Answers file dialogs from fileAnswers in turn; an empty script cancels.
+    std::optional<std::string> chooseFile(const FileDialog& dialog) override {
+        dialogs.push_back(dialog);
+        if (fileAnswers.empty())
+            return std::nullopt;
+        auto answer = fileAnswers.front();
+        fileAnswers.pop_front();
+        return answer;
+    }
     Progress& progress() override { return progressWindow; }
 
     std::vector<Shown> shown;
     std::deque<Answer> answers;
+    std::vector<FileDialog> dialogs;
+    std::deque<std::optional<std::string>> fileAnswers;
     RecordingProgress progressWindow;
 };
