@@ -1,5 +1,7 @@
 #include "ui/TilePictures.h"
 
+#include "core/history/MachineModels.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -288,47 +290,61 @@ void drawVRN210(QPainter& p) {
     drawTractor(p, {77, 9.5, 6, 15, QColor(0x2a, 0x6f, 0x4f), QColor(0xff, 0xa0, 0x00), 2});
 }
 
-struct Picture {
-    std::uint8_t typeCode;
+using Picture = MachineModel::Picture;
+
+struct Drawing {
     int width;
     void (*draw)(QPainter&);
 };
 
-// Two type codes share the ball collector's picture.
-constexpr std::array<Picture, 12> kPictures = {{
-    {1, TilePictures::kWidth, drawQC},
-    {2, TilePictures::kWideWidth, drawVRN210},
-    {3, TilePictures::kWidth, drawQF},
-    {4, TilePictures::kWidth, drawQAE},
-    {5, TilePictures::kWidth, drawQP},
-    {6, TilePictures::kWidth, drawVRN75},
-    {7, TilePictures::kWidth, drawQTE},
-    {9, TilePictures::kWidth, drawQB},
-    {10, TilePictures::kWidth, drawQB},
-    {11, TilePictures::kWidth, drawQG},
-    {12, TilePictures::kWidth, drawVRN52},
-    {13, TilePictures::kWidth, drawQG1},
-}};
+Drawing drawingOf(Picture picture) {
+    switch (picture) {
+    case Picture::QC:
+        return {TilePictures::kWidth, drawQC};
+    case Picture::VRN210:
+        return {TilePictures::kWideWidth, drawVRN210};
+    case Picture::QF:
+        return {TilePictures::kWidth, drawQF};
+    case Picture::QAE:
+        return {TilePictures::kWidth, drawQAE};
+    case Picture::QP:
+        return {TilePictures::kWidth, drawQP};
+    case Picture::VRN75:
+        return {TilePictures::kWidth, drawVRN75};
+    case Picture::QTE:
+        return {TilePictures::kWidth, drawQTE};
+    case Picture::QB:
+        return {TilePictures::kWidth, drawQB};
+    case Picture::QG:
+        return {TilePictures::kWidth, drawQG};
+    case Picture::VRN52:
+        return {TilePictures::kWidth, drawVRN52};
+    case Picture::QG1:
+        return {TilePictures::kWidth, drawQG1};
+    }
+    return {TilePictures::kWidth, drawQC};
+}
 
-QImage render(const Picture& picture) {
-    QImage image(picture.width, TilePictures::kHeight, QImage::Format_RGB32);
+QImage render(Picture picture) {
+    const Drawing drawing = drawingOf(picture);
+    QImage image(drawing.width, TilePictures::kHeight, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    picture.draw(p);
+    drawing.draw(p);
     return image;
 }
 
 } // namespace
 
 QImage TilePictures::forType(std::uint8_t typeCode) {
+    const MachineModel* model = MachineModels::find(typeCode);
+    if (!model)
+        return {};
     // Drawn once per run: a database of hundreds of machines paints each picture many times.
-    static std::array<QImage, kPictures.size()> drawn;
-    for (std::size_t i = 0; i < kPictures.size(); ++i)
-        if (kPictures[i].typeCode == typeCode) {
-            if (drawn[i].isNull())
-                drawn[i] = render(kPictures[i]);
-            return drawn[i];
-        }
-    return {};
+    static std::array<QImage, static_cast<std::size_t>(Picture::QG1) + 1> drawn;
+    QImage& image = drawn[static_cast<std::size_t>(model->picture)];
+    if (image.isNull())
+        image = render(model->picture);
+    return image;
 }

@@ -4,7 +4,6 @@
 //   orvane-inspect bin FILE   the record a history file would give when imported
 
 #include "apps/inspect/RecordJson.h"
-#include "core/base/CLogger.h"
 #include "core/base/FXUCrc_error.h"
 #include "core/database/BinHistoryFile.h"
 #include "core/database/DBMowerFile.h"
@@ -40,11 +39,10 @@ int dat(const std::string& path) {
 }
 
 int bin(const std::string& path) {
+    BinHistoryFile reader;
     BinHistoryFile::Contents contents;
-    if (!BinHistoryFile::Load(path, contents)) {
-        const auto& entries = CLogger::getInstance()->entries();
-        return refuse(entries.empty() ? path + ": cannot be read" : entries.back().text);
-    }
+    if (!reader.Load(path, contents))
+        return refuse(reader.lastError());
     std::cout << RecordJson::record(*contents.makeRecord()).dump(2) << '\n';
     return 0;
 }

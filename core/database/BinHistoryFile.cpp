@@ -1,7 +1,5 @@
 #include "core/database/BinHistoryFile.h"
 
-#include "core/base/CLogger.h"
-
 #include <algorithm>
 #include <fstream>
 
@@ -88,14 +86,18 @@ bool BinHistoryFile::Parse(const std::uint8_t* data, std::size_t size, Contents&
     return true;
 }
 
+bool BinHistoryFile::fail(Failure failure, std::string line) {
+    failure_ = failure;
+    lastError_ = std::move(line);
+    return false;
+}
+
 bool BinHistoryFile::Load(const std::string& path, Contents& result) {
-    CLogger* log = CLogger::getInstance();
+    failure_ = Failure::None;
+    lastError_.clear();
     std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) {
-        log->log("error opening bin file: " + path);
-        return false;
-    }
-    log->log("Request loading history from bin file");
+    if (!in.is_open())
+        return fail(Failure::CannotOpen, "error opening bin file: " + path);
 
     std::vector<std::uint8_t> bytes(kMaxSize);
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -103,10 +105,8 @@ bool BinHistoryFile::Load(const std::string& path, Contents& result) {
 
     Contents contents;
     std::string cutPart;
-    if (!Parse(bytes.data(), bytes.size(), contents, &cutPart)) {
-        log->log("bin file incomplete, it ends inside the " + cutPart + ": " + path);
-        return false;
-    }
+    if (!Parse(bytes.data(), bytes.size(), contents, &cutPart))
+        return fail(Failure::Incomplete, "bin file incomplete, it ends inside the " + cutPart + ": " + path);
     contents.time = RecordTimeFor(path);
     result = std::move(contents);
     return true;

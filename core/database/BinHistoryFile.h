@@ -29,10 +29,13 @@ public:
         std::unique_ptr<FXULog> makeRecord() const;
     };
 
-    // Logs "error opening bin file: " + path and fails when the file cannot be opened, else logs
-    // "Request loading history from bin file". A file that ends before its content is complete is refused
-    // with one log line naming the part and the path. result changes only on success.
-    static bool Load(const std::string& path, Contents& result);
+    enum class Failure { None, CannotOpen, Incomplete };
+
+    // Reads a whole file into result (changed only on success). On failure, failure() says which and
+    // lastError() holds the event-log line for it, naming the file; the caller writes it.
+    bool Load(const std::string& path, Contents& result);
+    Failure failure() const { return failure_; }
+    const std::string& lastError() const { return lastError_; }
 
     // The bytes of a file; on failure, cutPart (when given) names the part that ends early and result is
     // unchanged. The time is left as it was.
@@ -44,4 +47,10 @@ public:
     // The time an imported record gets: TimeFromPath, but now when the name gives no real date and time.
     // A stored record with an impossible time could be taken for the other header form when read back.
     static FXULogTime RecordTimeFor(const std::string& path);
+
+private:
+    bool fail(Failure failure, std::string line);
+
+    Failure failure_ = Failure::None;
+    std::string lastError_;
 };

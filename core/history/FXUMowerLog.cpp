@@ -2,6 +2,7 @@
 
 #include "core/base/Assert.h"
 #include "core/base/ByteOrder.h"
+#include "core/history/MachineModels.h"
 
 #include <algorithm>
 #include <array>
@@ -12,41 +13,6 @@
 #include <stdexcept>
 
 namespace {
-
-const char* typePrefix(std::uint8_t typeCode) {
-    switch (typeCode) {
-    case 1:
-        return "QC";
-    case 2:
-        return "VRN210-26";
-    case 3:
-        return "QF";
-    case 4:
-        return "QA";
-    case 5:
-        return "QP";
-    case 6:
-        return "VRN75-26";
-    case 7:
-        return "QT";
-    case 9:
-    case 10:
-        return "QB";
-    case 11:
-        return "QG";
-    case 12:
-        return "VRN52-27";
-    case 13:
-        return "Q1";
-    default:
-        return "";
-    }
-}
-
-// These models carry no production year in their number.
-bool hasYearPart(std::uint8_t typeCode) {
-    return typeCode != 2 && typeCode != 6 && typeCode != 12;
-}
 
 [[noreturn]] void corrupt(const std::string& what) {
     throw std::ios_base::failure("machine file: " + what);
@@ -294,9 +260,9 @@ void FXUMowerLog::Merge(FXUMowerLog& other) {
 }
 
 std::string FXUMowerLog::MachineNumberText() const {
-    std::string text = typePrefix(typeCode_);
+    std::string text = MachineModels::numberPrefix(typeCode_);
     char part[32];
-    if (hasYearPart(typeCode_)) {
+    if (MachineModels::hasYearPart(typeCode_)) {
         std::snprintf(part, sizeof part, "-%2.2d-", year_);
         text += part;
     }

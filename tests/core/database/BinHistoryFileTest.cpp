@@ -83,7 +83,9 @@ protected:
         TempDir::write(path, asText(bytes));
         return path;
     }
+    bool load(const std::string& path, BinHistoryFile::Contents& result) { return reader.Load(path, result); }
     TempDir dir;
+    BinHistoryFile reader;
 };
 
 } // namespace
@@ -94,8 +96,9 @@ TEST_F(BinHistoryFileTest, ReadsPlainAndExtendedFilesByteForByte) {
 
     BinHistoryFile::Contents plain;
     const std::string plainPath = put("plain.bin", concat({kPlainFrame, image, {70}, block}));
-    ASSERT_TRUE(BinHistoryFile::Load(plainPath, plain));
-    EXPECT_EQ(logLines(), std::vector<std::string>{"Request loading history from bin file"});
+    ASSERT_TRUE(load(plainPath, plain));
+    EXPECT_EQ(reader.failure(), BinHistoryFile::Failure::None);
+    EXPECT_TRUE(logLines().empty()) << "the caller logs, the reader only reads";
     EXPECT_FALSE(plain.frame.hasExtBytes);
     EXPECT_EQ(plain.frame.identBytes, (std::array<std::uint8_t, 6>{0x51, 0x05, 0x04, 0x10, 0x20, 0x30}));
     EXPECT_EQ(plain.frame.typeByte(), 0x24);
@@ -108,8 +111,7 @@ TEST_F(BinHistoryFileTest, ReadsPlainAndExtendedFilesByteForByte) {
 
     BinHistoryFile::Contents extended;
     const Bytes block69 = patternBlock(69, 0x07);
-    ASSERT_TRUE(
-        BinHistoryFile::Load(put("extended.bin", concat({kExtendedFrame, image, {69}, block69})), extended));
+    ASSERT_TRUE(load(put("extended.bin", concat({kExtendedFrame, image, {69}, block69})), extended));
     EXPECT_TRUE(extended.frame.hasExtBytes);
     EXPECT_EQ(extended.frame.identBytes, (std::array<std::uint8_t, 6>{0x51, 0x09, 0x03, 0x11, 0x22, 0x33}));
     EXPECT_EQ(extended.frame.extBytes, (std::array<std::uint8_t, 2>{0xA1, 0x05}));
@@ -126,21 +128,21 @@ TEST_F(BinHistoryFileTest, ReadsPlainAndExtendedFilesByteForByte) {
     const Bytes oldVersion = {0x12, 0x10, 0x05, 0x00};
     std::copy(oldVersion.begin(), oldVersion.end(), oldFrame.begin() + 7);
     BinHistoryFile::Contents old;
-    ASSERT_TRUE(BinHistoryFile::Load(put("old.bin", concat({oldFrame, image})), old));
+    ASSERT_TRUE(load(put("old.bin", concat({oldFrame, image})), old));
     EXPECT_EQ(old.frame.firmwareVersion(), 0x12100500u);
     EXPECT_FALSE(old.hasExtraBlock);
     EXPECT_TRUE(old.extraBlock.empty());
-    ASSERT_TRUE(BinHistoryFile::Load(put("old2.bin", concat({oldFrame, image, {0x4A, 0x4B}})), old));
+    ASSERT_TRUE(load(put("old2.bin", concat({oldFrame, image, {0x4A, 0x4B}})), old));
     EXPECT_FALSE(old.hasExtraBlock);
 
     // 19.1.1.1 is the last version without a block; 19.1.1.2 the first with one.
     Bytes edge = kPlainFrame;
     const Bytes lastWithout = {0x13, 0x01, 0x01, 0x01};
     std::copy(lastWithout.begin(), lastWithout.end(), edge.begin() + 7);
-    ASSERT_TRUE(BinHistoryFile::Load(put("edge1.bin", concat({edge, image, {69}, block69})), old));
+    ASSERT_TRUE(load(put("edge1.bin", concat({edge, image, {69}, block69})), old));
     EXPECT_FALSE(old.hasExtraBlock);
     edge[10] = 0x02;
-    ASSERT_TRUE(BinHistoryFile::Load(put("edge2.bin", concat({edge, image, {69}, block69})), old));
+    ASSERT_TRUE(load(put("edge2.bin", concat({edge, image, {69}, block69})), old));
     EXPECT_TRUE(old.hasExtraBlock);
     EXPECT_EQ(old.extraBlock, block69);
 }
@@ -155,7 +157,7 @@ TEST_F(BinHistoryFileTest, FallsBackToTheOtherHeaderFormOnlyWhenThatAloneGivesAV
                               0x13, 0x05, 0x07, 0x00, 0x04, 0xA1, 0xB2, 0xC3, 0x22};
     ASSERT_FALSE(FXULog::HasExtendedHeader(misleading[1], misleading[7], misleading[8], misleading[9]));
     BinHistoryFile::Contents read;
-    ASSERT_TRUE(BinHistoryFile::Load(put("misleading.bin", concat({misleading, image, {80}, block})), read));
+    ASSERT_TRUE(load(put("misleading.bin", concat({misleading, image, {80}, block})), read));
     EXPECT_TRUE(read.frame.hasExtBytes);
     EXPECT_EQ(read.frame.extBytes, (std::array<std::uint8_t, 2>{0x66, 0x13}));
     EXPECT_EQ(read.frame.typeByte(), 0x02);
@@ -170,7 +172,7 @@ TEST_F(BinHistoryFileTest, FallsBackToTheOtherHeaderFormOnlyWhenThatAloneGivesAV
     Bytes plainNine = kPlainFrame;
     plainNine[1] = 0x09;
     ASSERT_TRUE(FXULog::HasExtendedHeader(plainNine[1], plainNine[7], plainNine[8], plainNine[9]));
-    ASSERT_TRUE(BinHistoryFile::Load(put("plain9.bin", concat({plainNine, image, {80}, block})), read));
+    ASSERT_TRUE(load(put("plain9.bin", concat({plainNine, image, {80}, block})), read));
     EXPECT_FALSE(read.frame.hasExtBytes);
     EXPECT_EQ(read.frame.serialNumber(), 0x0412ABCDu);
     EXPECT_EQ(read.frame.bootloaderVersion(), 0x21);
@@ -180,61 +182,69 @@ TEST_F(BinHistoryFileTest, FallsBackToTheOtherHeaderFormOnlyWhenThatAloneGivesAV
     // read plain gives bootloader 0x21 (serial byte) and serial MSB 0x04 (build).
     const Bytes bothValid = {0x51, 0x0C, 0x04, 0x01, 0x02, 0x03, 0x66, 0x20, 0x24,
                              0x14, 0x02, 0x04, 0x00, 0x06, 0x00, 0x21, 0x00, 0x23};
-    ASSERT_TRUE(BinHistoryFile::Load(put("both.bin", concat({bothValid, image, {80}, block})), read));
+    ASSERT_TRUE(load(put("both.bin", concat({bothValid, image, {80}, block})), read));
     EXPECT_TRUE(read.frame.hasExtBytes);
     EXPECT_EQ(read.frame.serialNumber(), 0x06002100u);
 
     // ...and when neither form is valid (bootloader 0x00 both ways).
     Bytes neither = kPlainFrame;
     neither[15] = 0x00;
-    ASSERT_TRUE(BinHistoryFile::Load(put("neither.bin", concat({neither, image, {80}, block})), read));
+    ASSERT_TRUE(load(put("neither.bin", concat({neither, image, {80}, block})), read));
     EXPECT_FALSE(read.frame.hasExtBytes);
     EXPECT_EQ(read.frame.bootloaderVersion(), 0x00);
 }
 
-TEST_F(BinHistoryFileTest, RefusesFilesThatEndEarlyAndLogsMissingFiles) {
-    const Bytes image = patternImage();
-    const Bytes full = concat({kPlainFrame, image, {70}, patternBlock(70, 0x02)});
-    struct Cut {
-        std::size_t size;
-        const char* part;
-    };
-    const Cut cuts[] = {{0, "info frame"},
-                        {10, "info frame"},
-                        {15, "info frame"},
-                        {16, "history image"},
-                        {16 + 100, "history image"},
-                        {16 + 8191, "history image"},
-                        {16 + 8192, "extra block"},
-                        {16 + 8192 + 1, "extra block"},
-                        {full.size() - 1, "extra block"}};
-    for (const Cut& cut : cuts) {
-        const std::string path =
-            put("cut" + std::to_string(cut.size) + ".bin", Bytes(full.begin(), full.begin() + cut.size));
-        BinHistoryFile::Contents result;
-        result.frame.identBytes = {0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE};
-        const std::size_t before = logLines().size();
-        EXPECT_FALSE(BinHistoryFile::Load(path, result)) << cut.size;
-        EXPECT_EQ(result.frame.identBytes[0], 0xEE) << "nothing is taken from a refused file";
-        const std::vector<std::string> lines = logLines();
-        ASSERT_EQ(lines.size(), before + 2);
-        EXPECT_EQ(lines[before], "Request loading history from bin file");
-        EXPECT_EQ(lines[before + 1],
-                  std::string("bin file incomplete, it ends inside the ") + cut.part + ": " + path);
-    }
+struct Cut {
+    const char* name;
+    std::size_t size; // bytes kept of a plain file with a 70-byte extra block (8279 bytes)
+    const char* part;
+};
+
+class BinHistoryFileCut : public BinHistoryFileTest, public ::testing::WithParamInterface<Cut> {};
+
+TEST_P(BinHistoryFileCut, IsRefusedNamingThePartThatEndsEarly) {
+    const Bytes full = concat({kPlainFrame, patternImage(), {70}, patternBlock(70, 0x02)});
+    ASSERT_EQ(full.size(), 8279u);
+    const Cut& cut = GetParam();
+    const std::string path = put("cut.bin", Bytes(full.begin(), full.begin() + cut.size));
+    BinHistoryFile::Contents result;
+    result.frame.identBytes = {0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE};
+    const std::size_t before = logLines().size();
+    EXPECT_FALSE(load(path, result));
+    EXPECT_EQ(result.frame.identBytes[0], 0xEE) << "nothing is taken from a refused file";
+    EXPECT_EQ(logLines().size(), before) << "the caller logs, the reader only reads";
+    EXPECT_EQ(reader.failure(), BinHistoryFile::Failure::Incomplete);
+    EXPECT_EQ(reader.lastError(),
+              std::string("bin file incomplete, it ends inside the ") + cut.part + ": " + path);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cuts, BinHistoryFileCut,
+                         ::testing::Values(Cut{"Empty", 0, "info frame"}, Cut{"TenBytes", 10, "info frame"},
+                                           Cut{"OneShortOfTheFrame", 15, "info frame"},
+                                           Cut{"FrameOnly", 16, "history image"},
+                                           Cut{"InsideTheImage", 16 + 100, "history image"},
+                                           Cut{"OneShortOfTheImage", 16 + 8191, "history image"},
+                                           Cut{"NoLengthByte", 16 + 8192, "extra block"},
+                                           Cut{"LengthByteOnly", 16 + 8192 + 1, "extra block"},
+                                           Cut{"OneShortOfTheBlock", 8278, "extra block"}),
+                         [](const ::testing::TestParamInfo<Cut>& info) { return info.param.name; });
+
+TEST_F(BinHistoryFileTest, RefusesExtendedFramesThatEndEarlyAndSaysWhenAFileCannotBeOpened) {
+    const Bytes full = concat({kPlainFrame, patternImage(), {70}, patternBlock(70, 0x02)});
     // An extended frame cut after 17 bytes.
     BinHistoryFile::Contents result;
-    EXPECT_FALSE(BinHistoryFile::Load(
-        put("ext17.bin", Bytes(kExtendedFrame.begin(), kExtendedFrame.end() - 1)), result));
-    EXPECT_EQ(logLines().back().find("bin file incomplete, it ends inside the info frame"), 0u);
-    EXPECT_FALSE(BinHistoryFile::Load(put("ext.bin", concat({kExtendedFrame, Bytes(8191)})), result));
-    EXPECT_EQ(logLines().back().find("bin file incomplete, it ends inside the history image"), 0u);
+    EXPECT_FALSE(load(put("ext17.bin", Bytes(kExtendedFrame.begin(), kExtendedFrame.end() - 1)), result));
+    EXPECT_EQ(reader.lastError().find("bin file incomplete, it ends inside the info frame"), 0u);
+    EXPECT_FALSE(load(put("ext.bin", concat({kExtendedFrame, Bytes(8191)})), result));
+    EXPECT_EQ(reader.lastError().find("bin file incomplete, it ends inside the history image"), 0u);
 
     const std::string missing = dir.file("no such dir/history.bin");
-    const std::size_t before = logLines().size();
-    EXPECT_FALSE(BinHistoryFile::Load(missing, result));
-    ASSERT_EQ(logLines().size(), before + 1);
-    EXPECT_EQ(logLines().back(), "error opening bin file: " + missing);
+    EXPECT_FALSE(load(missing, result));
+    EXPECT_EQ(reader.failure(), BinHistoryFile::Failure::CannotOpen);
+    EXPECT_EQ(reader.lastError(), "error opening bin file: " + missing);
+    ASSERT_TRUE(load(put("whole.bin", full), result));
+    EXPECT_EQ(reader.failure(), BinHistoryFile::Failure::None) << "a success clears the last failure";
+    EXPECT_EQ(reader.lastError(), "");
 }
 
 TEST_F(BinHistoryFileTest, TakesTheRecordTimeFromSerialdataNamesElseNow) {
@@ -261,7 +271,7 @@ TEST_F(BinHistoryFileTest, TakesTheRecordTimeFromSerialdataNamesElseNow) {
 
     const Bytes file = concat({kPlainFrame, patternImage(), {70}, patternBlock(70, 0x02)});
     BinHistoryFile::Contents named;
-    ASSERT_TRUE(BinHistoryFile::Load(put("2024-03-07_14-05-09_serialdata.txt", file), named));
+    ASSERT_TRUE(load(put("2024-03-07_14-05-09_serialdata.txt", file), named));
     EXPECT_EQ(named.time, FXULogTime(2024, 3, 7, 14, 5, 9));
     EXPECT_EQ(named.makeRecord()->logTime(), FXULogTime(2024, 3, 7, 14, 5, 9));
 
@@ -270,7 +280,7 @@ TEST_F(BinHistoryFileTest, TakesTheRecordTimeFromSerialdataNamesElseNow) {
                              "2024-03-07_14-05-09_serialdata.txt.bin", "2024-03-07_14-05-09_serialdata",
                              "2024-03-07_14-05-09_Serialdata.txt", "2024-03-07_14-05-0_historydata.txt"}) {
         BinHistoryFile::Contents other;
-        ASSERT_TRUE(BinHistoryFile::Load(put(name, file), other)) << name;
+        ASSERT_TRUE(load(put(name, file), other)) << name;
         EXPECT_LE(std::llabs(static_cast<long long>(epochOf(other.time) - now)), 5) << name;
         EXPECT_LE(std::llabs(static_cast<long long>(epochOf(BinHistoryFile::TimeFromPath(name)) - now)), 5)
             << name;
@@ -281,8 +291,8 @@ TEST_F(BinHistoryFileTest, BuildsTheRecordADownloadWouldGive) {
     const Bytes image = patternImage();
     const Bytes block = patternBlock(70, 0x02);
     BinHistoryFile::Contents read;
-    ASSERT_TRUE(BinHistoryFile::Load(
-        put("2021-06-30_08-15-00_serialdata.txt", concat({kExtendedFrame, image, {70}, block})), read));
+    ASSERT_TRUE(
+        load(put("2021-06-30_08-15-00_serialdata.txt", concat({kExtendedFrame, image, {70}, block})), read));
     const std::unique_ptr<FXULog> record = read.makeRecord();
     ASSERT_TRUE(record);
     EXPECT_TRUE(record->hasExtBytes());
@@ -300,7 +310,7 @@ TEST_F(BinHistoryFileTest, BuildsTheRecordADownloadWouldGive) {
     EXPECT_TRUE(record->comment().empty());
 
     // A version with a block that came with length 0 gives a record without one, and one log line.
-    ASSERT_TRUE(BinHistoryFile::Load(put("empty-block.bin", concat({kPlainFrame, image, {0}})), read));
+    ASSERT_TRUE(load(put("empty-block.bin", concat({kPlainFrame, image, {0}})), read));
     EXPECT_TRUE(read.hasExtraBlock);
     EXPECT_TRUE(read.extraBlock.empty());
     const std::size_t before = logLines().size();
