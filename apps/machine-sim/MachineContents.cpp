@@ -13,7 +13,8 @@ MachineContents MachineContents::Generated(std::uint32_t seed, const Overrides& 
     HistoryFeatures features = generator.randomFeatures();
     if (overrides.firmwareVersion) {
         features.layout = FXULogLayout::NumberForVersion(*overrides.firmwareVersion);
-        features.extraBlock = features.layout != 0 && FXULog::HasExtraBlockVersion(*overrides.firmwareVersion);
+        features.extraBlock =
+            features.layout != 0 && FXULog::HasExtraBlockVersion(*overrides.firmwareVersion);
     }
     if (overrides.typeByte)
         features.typeCode = static_cast<std::uint8_t>(*overrides.typeByte & 0x0F);
@@ -87,7 +88,8 @@ std::vector<std::uint8_t> MachineContents::historyAnswer(bool withExtraBlock) co
         // A length byte holds at most 255; a longer block could not be announced.
         const std::size_t length = std::min<std::size_t>(extraBlock.size(), 255);
         bytes.push_back(static_cast<std::uint8_t>(length));
-        bytes.insert(bytes.end(), extraBlock.begin(), extraBlock.begin() + static_cast<std::ptrdiff_t>(length));
+        bytes.insert(bytes.end(), extraBlock.begin(),
+                     extraBlock.begin() + static_cast<std::ptrdiff_t>(length));
     }
     std::uint16_t sum = 0;
     for (const std::uint8_t byte : bytes)
@@ -103,7 +105,8 @@ std::vector<std::uint8_t> MachineContents::binFile() const {
     if (FXULog::HasExtraBlockVersion(frame.firmwareVersion())) {
         const std::size_t length = std::min<std::size_t>(extraBlock.size(), 255);
         bytes.push_back(static_cast<std::uint8_t>(length));
-        bytes.insert(bytes.end(), extraBlock.begin(), extraBlock.begin() + static_cast<std::ptrdiff_t>(length));
+        bytes.insert(bytes.end(), extraBlock.begin(),
+                     extraBlock.begin() + static_cast<std::ptrdiff_t>(length));
     }
     return bytes;
 }

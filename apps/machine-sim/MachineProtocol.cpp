@@ -84,7 +84,8 @@ void MachineProtocol::handleCommand(std::uint8_t byte, std::int64_t endNs) {
             trace("T");
             mode_ = Mode::Test;
             if (config_.noiseAfterTMs > 0) {
-                std::vector<std::uint8_t> noise(static_cast<std::size_t>(config_.noiseAfterTMs * kNsPerMs / kByteNs));
+                std::vector<std::uint8_t> noise(
+                    static_cast<std::size_t>(config_.noiseAfterTMs * kNsPerMs / kByteNs));
                 for (std::uint8_t& b : noise) {
                     noiseState_ = noiseState_ * 1103515245u + 12345u;
                     b = static_cast<std::uint8_t>(noiseState_ >> 16);
@@ -231,7 +232,8 @@ void MachineProtocol::send(std::uint8_t command, const std::vector<std::uint8_t>
                            bool alwaysPaced) {
     std::size_t count = bytes.size();
     bool cut = false;
-    if (config_.disconnect && !cutPlaced_ && static_cast<std::uint8_t>(config_.disconnect->command) == command) {
+    if (config_.disconnect && !cutPlaced_ &&
+        static_cast<std::uint8_t>(config_.disconnect->command) == command) {
         count = std::min(count, config_.disconnect->afterBytes);
         cut = true;
         cutPlaced_ = true;

@@ -9,6 +9,8 @@
 #include <limits>
 #include <poll.h>
 #include <stdexcept>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -33,7 +35,7 @@ std::int64_t monotonicNs() {
 
 // Stop signals are blocked except inside the wait, so one that comes between two checks is not lost.
 void catchStopSignals() {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = onStopSignal;
     ::sigemptyset(&action.sa_mask);
     sigset_t stopSignals;
@@ -85,6 +87,13 @@ PtyMachine::PtyMachine() {
         errno = error;
         fail("configure " + devicePath_);
     }
+    // Watched from before the path is known to anyone, so every open by the PC is counted. Without it the
+    // device still works; it only keeps a killed PC's exclusive flag.
+    watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watch_ >= 0 && ::inotify_add_watch(watch_, devicePath_.c_str(), IN_OPEN | IN_CLOSE) < 0) {
+        ::close(watch_);
+        watch_ = -1;
+    }
 }
 
 PtyMachine::~PtyMachine() {
@@ -124,7 +133,36 @@ void PtyMachine::closeDevice() {
         ::close(master_);
     if (slave_ >= 0)
         ::close(slave_);
-    master_ = slave_ = -1;
+    if (watch_ >= 0)
+        ::close(watch_);
+    master_ = slave_ = watch_ = -1;
+}
+
+void PtyMachine::watchPcDescriptors() {
+    if (watch_ < 0)
+        return;
+    alignas(inotify_event) char buffer[4096];
+    bool closed = false;
+    for (;;) {
+        const ssize_t n = ::read(watch_, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            if (event->mask & IN_OPEN) {
+                ++pcOpens_;
+            } else if (event->mask & IN_CLOSE) {
+                pcOpens_ = std::max(pcOpens_ - 1, 0);
+                closed = true;
+            }
+        }
+    }
+    // Judged after the whole batch: a close followed by a reopen that is already queued is no last close.
+    if (closed && pcOpens_ == 0) {
+        ::ioctl(slave_, TIOCNXCL);
+        ::tcflush(slave_, TCIFLUSH);
+    }
 }
 
 void PtyMachine::readInput(MachineProtocol& protocol, std::int64_t nowNs) {
@@ -158,6 +196,7 @@ PtyMachine::End PtyMachine::serve(MachineProtocol& protocol, bool exitAfterUpgra
     for (;;) {
         if (g_stop)
             return End::Stopped;
+        watchPcDescriptors();
         const std::int64_t nowNs = monotonicNs();
         readInput(protocol, nowNs);
         const std::vector<std::uint8_t> out = protocol.transmit(nowNs);
@@ -179,9 +218,11 @@ PtyMachine::End PtyMachine::serve(MachineProtocol& protocol, bool exitAfterUpgra
             wait.tv_nsec = static_cast<long>(ns % 1000000000);
             timeout = &wait;
         }
-        pollfd entry{master_, static_cast<short>(POLLIN | (unwritten_.empty() ? 0 : POLLOUT)), 0};
-        const int ready = ::ppoll(&entry, 1, timeout, &g_waitMask);
-        if (ready > 0 && (entry.revents & (POLLHUP | POLLERR)) && !(entry.revents & POLLIN)) {
+        pollfd entries[2] = {{master_, static_cast<short>(POLLIN | (unwritten_.empty() ? 0 : POLLOUT)), 0},
+                             {watch_, POLLIN, 0}};
+        const int ready = ::ppoll(entries, watch_ >= 0 ? 2 : 1, timeout, &g_waitMask);
+        const short masterEvents = entries[0].revents;
+        if (ready > 0 && (masterEvents & (POLLHUP | POLLERR)) && !(masterEvents & POLLIN)) {
             // Cannot happen while our slave descriptor is open; never spin on it regardless.
             timespec pause{0, 10000000};
             ::nanosleep(&pause, nullptr);

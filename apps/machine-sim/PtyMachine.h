@@ -7,7 +7,9 @@
 
 // A pseudo-terminal that plays the machine: the PC opens its slave device like a serial port. The
 // simulator holds the slave open as well, so the PC may close and reopen it as often as it likes without
-// the master seeing a hang-up.
+// the master seeing a hang-up. When the last PC descriptor closes, the device forgets what a real port
+// forgets at its last close: the exclusive-use flag (a PC that was killed cannot leave it set) and the
+// bytes the PC did not read.
 class PtyMachine {
 public:
     enum class End { Stopped, Disconnected, UpgradeEnded };
@@ -30,12 +32,15 @@ public:
 
 private:
     void readInput(MachineProtocol& protocol, std::int64_t nowNs);
+    void watchPcDescriptors();
     void writeOutput();
     void closeDevice();
     void removeLink();
 
     int master_ = -1;
     int slave_ = -1;
+    int watch_ = -1; // inotify on the device: the PC's opens and closes
+    int pcOpens_ = 0;
     std::string devicePath_;
     std::string linkPath_;
     std::vector<std::uint8_t> unwritten_;

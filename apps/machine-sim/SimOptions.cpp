@@ -139,7 +139,14 @@ std::optional<SimOptions> SimOptions::Parse(const std::vector<std::string>& argu
              return n.has_value();
          }},
         {"--row-delay-ms", number(m.rowDelayMs, 600000)},
-        {"--row-gap-ms", number(m.rowGapMs, 60000)},
+        {"--row-gap-ms",
+         [&](const std::string& v) {
+             // Bytes read together arrive at the same moment; no gap at all would split them.
+             const auto n = decimal(v, 60000);
+             if (n && *n > 0)
+                 m.rowGapMs = static_cast<int>(*n);
+             return n && *n > 0;
+         }},
         {"--type-byte", byte(o.overrides.typeByte)},
         {"--firmware",
          [&](const std::string& v) {
@@ -156,8 +163,8 @@ std::optional<SimOptions> SimOptions::Parse(const std::vector<std::string>& argu
          [&](const std::string& v) {
              const auto b = hexBytes(v, 12);
              if (b)
-                 o.overrides.identBytes = std::array<std::uint8_t, 6>{(*b)[0], (*b)[1], (*b)[2],
-                                                                      (*b)[3], (*b)[4], (*b)[5]};
+                 o.overrides.identBytes =
+                     std::array<std::uint8_t, 6>{(*b)[0], (*b)[1], (*b)[2], (*b)[3], (*b)[4], (*b)[5]};
              return b.has_value();
          }},
         {"--ext",
@@ -198,7 +205,8 @@ std::optional<SimOptions> SimOptions::Parse(const std::vector<std::string>& argu
              const auto parts = countAndRest(v);
              const auto ms = parts ? decimal(parts->second, 600000) : std::nullopt;
              if (ms)
-                 m.historyPause = MachineConfig::Pause{static_cast<std::size_t>(parts->first), static_cast<int>(*ms)};
+                 m.historyPause =
+                     MachineConfig::Pause{static_cast<std::size_t>(parts->first), static_cast<int>(*ms)};
              return ms.has_value();
          }},
         {"--history-faults", number(historyFaults, 1000000)},
@@ -251,10 +259,8 @@ std::optional<SimOptions> SimOptions::Parse(const std::vector<std::string>& argu
          }},
     };
     const std::vector<std::pair<std::string, std::function<void()>>> flags = {
-        {"--no-pace", [&] { m.paced = false; }},
-        {"--exit-after-upgrade", [&] { o.exitAfterUpgrade = true; }},
-        {"--no-echo", [&] { m.noEcho = true; }},
-        {"--help", [&] { o.help = true; }},
+        {"--no-pace", [&] { m.paced = false; }}, {"--exit-after-upgrade", [&] { o.exitAfterUpgrade = true; }},
+        {"--no-echo", [&] { m.noEcho = true; }}, {"--help", [&] { o.help = true; }},
         {"-h", [&] { o.help = true; }},
     };
 
@@ -353,5 +359,6 @@ Faults:
   --sync-answer HH[,HH...]|none   answer to "t","B" (default 06)
   --row-fault K:nak|silence|HH    answer data row K (from 1 after each "t","B") so
   --disconnect-at C:K      the device disappears after K bytes of the answer to C (T I H D B P Q R)
+                           and the simulator exits
 )";
 }

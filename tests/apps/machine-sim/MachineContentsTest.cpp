@@ -1,6 +1,6 @@
-#include "apps/machine-sim/ExpectedRows.h"
 #include "apps/machine-sim/MachineContents.h"
 
+#include "apps/machine-sim/ExpectedRows.h"
 #include "core/database/BinHistoryFile.h"
 #include "core/history/FXULogLayout.h"
 #include "support/TempDir.h"
@@ -73,8 +73,8 @@ TEST(MachineContentsTest, OverridesReplaceTheFrameFields) {
     o.serialNumber = 0x0412ABCD;
     o.bootloaderVersion = 0x22;
     const MachineContents machine = MachineContents::Generated(3, o);
-    EXPECT_EQ(machine.infoFrameBytes(), (Bytes{1, 9, 4, 5, 6, 7, 0xAA, 0xBB, 0x24, 0x13, 0x02, 0x01, 0x01, 0x04,
-                                               0x12, 0xAB, 0xCD, 0x22}));
+    EXPECT_EQ(machine.infoFrameBytes(), (Bytes{1, 9, 4, 5, 6, 7, 0xAA, 0xBB, 0x24, 0x13, 0x02, 0x01, 0x01,
+                                               0x04, 0x12, 0xAB, 0xCD, 0x22}));
 }
 
 TEST(MachineContentsTest, ABinFileGivesItsMachineAndAnIncompleteOneIsRefusedWithThePart) {
@@ -129,9 +129,11 @@ TEST_P(ExpectedRowsParse, ReadsTheRowsThePcSends) {
 INSTANTIATE_TEST_SUITE_P(
     Files, ExpectedRowsParse,
     testing::Values(
-        RowsCase{"CrLf", "V2.01[TAG]\r\n[MAIN]\r\n0a1B\r\n0102\r\n[EXT]\r\nff\r\n",
+        RowsCase{"CrLf",
+                 "V2.01[TAG]\r\n[MAIN]\r\n0a1B\r\n0102\r\n[EXT]\r\nff\r\n",
                  {{'P', {0x0A, 0x1B}, 3}, {'P', {0x01, 0x02}, 4}, {'R', {0xFF}, 6}}},
-        RowsCase{"LoneCrAndLf", "V2.01[TAG]\r[FIR]\n0G\r\r00", {{'Q', {0xFF}, 3}, {'Q', {}, 4}, {'Q', {0x00}, 5}}},
+        RowsCase{
+            "LoneCrAndLf", "V2.01[TAG]\r[FIR]\n0G\r\r00", {{'Q', {0xFF}, 3}, {'Q', {}, 4}, {'Q', {0x00}, 5}}},
         RowsCase{"EndsAtZeroByte", std::string("V2.01[TAG]\n[MAIN]\n01\n\0\n02\n", 26), {{'P', {0x01}, 3}}},
         RowsCase{"OddDigitDropped", "V2.01[TAG]\n[MAIN]\n012\n", {{'P', {0x01}, 3}}},
         RowsCase{"HeadersOnly", "V2.01[TAG]\n[MAIN]\n[EXT]\n", {}}),

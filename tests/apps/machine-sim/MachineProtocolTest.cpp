@@ -201,34 +201,38 @@ TEST_P(MachineProtocolInfo, SendsTheFrameAsConfigured) {
     EXPECT_EQ(line.waitMs(10), GetParam().frame);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Frames, MachineProtocolInfo,
-    testing::Values(
-        InfoCase{"Plain",
-                 std::nullopt,
-                 std::nullopt,
-                 MachineConfig::InfoInvalid::None,
-                 {0x01, 0x05, 0x04, 0x10, 0x20, 0x30, 0x14, 0x13, 0x02, 0x01, 0x01, 0x04, 0x12, 0xAB, 0xCD, 0x21}},
-        InfoCase{"Extended",
-                 std::array<std::uint8_t, 2>{0xE1, 0xE2},
-                 std::nullopt,
-                 MachineConfig::InfoInvalid::None,
-                 {0x01, 0x05, 0x04, 0x10, 0x20, 0x30, 0xE1, 0xE2, 0x14, 0x13, 0x02, 0x01, 0x01, 0x04, 0x12, 0xAB,
-                  0xCD, 0x21}},
-        InfoCase{"Short", std::nullopt, 10, MachineConfig::InfoInvalid::None,
-                 {0x01, 0x05, 0x04, 0x10, 0x20, 0x30, 0x14, 0x13, 0x02, 0x01}},
-        InfoCase{"BadBootloader",
-                 std::nullopt,
-                 std::nullopt,
-                 MachineConfig::InfoInvalid::Bootloader,
-                 {0x01, 0x05, 0x04, 0x10, 0x20, 0x30, 0x14, 0x13, 0x02, 0x01, 0x01, 0x04, 0x12, 0xAB, 0xCD, 0x20}},
-        InfoCase{"LowSerialExtended",
-                 std::array<std::uint8_t, 2>{0xE1, 0xE2},
-                 std::nullopt,
-                 MachineConfig::InfoInvalid::Serial,
-                 {0x01, 0x05, 0x04, 0x10, 0x20, 0x30, 0xE1, 0xE2, 0x14, 0x13, 0x02, 0x01, 0x01, 0x03, 0x12, 0xAB,
-                  0xCD, 0x21}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Frames, MachineProtocolInfo,
+                         testing::Values(InfoCase{"Plain",
+                                                  std::nullopt,
+                                                  std::nullopt,
+                                                  MachineConfig::InfoInvalid::None,
+                                                  {0x01, 0x05, 0x04, 0x10, 0x20, 0x30, 0x14, 0x13, 0x02, 0x01,
+                                                   0x01, 0x04, 0x12, 0xAB, 0xCD, 0x21}},
+                                         InfoCase{"Extended",
+                                                  std::array<std::uint8_t, 2>{0xE1, 0xE2},
+                                                  std::nullopt,
+                                                  MachineConfig::InfoInvalid::None,
+                                                  {0x01, 0x05, 0x04, 0x10, 0x20, 0x30, 0xE1, 0xE2, 0x14, 0x13,
+                                                   0x02, 0x01, 0x01, 0x04, 0x12, 0xAB, 0xCD, 0x21}},
+                                         InfoCase{
+                                             "Short",
+                                             std::nullopt,
+                                             10,
+                                             MachineConfig::InfoInvalid::None,
+                                             {0x01, 0x05, 0x04, 0x10, 0x20, 0x30, 0x14, 0x13, 0x02, 0x01}},
+                                         InfoCase{"BadBootloader",
+                                                  std::nullopt,
+                                                  std::nullopt,
+                                                  MachineConfig::InfoInvalid::Bootloader,
+                                                  {0x01, 0x05, 0x04, 0x10, 0x20, 0x30, 0x14, 0x13, 0x02, 0x01,
+                                                   0x01, 0x04, 0x12, 0xAB, 0xCD, 0x20}},
+                                         InfoCase{"LowSerialExtended",
+                                                  std::array<std::uint8_t, 2>{0xE1, 0xE2},
+                                                  std::nullopt,
+                                                  MachineConfig::InfoInvalid::Serial,
+                                                  {0x01, 0x05, 0x04, 0x10, 0x20, 0x30, 0xE1, 0xE2, 0x14, 0x13,
+                                                   0x02, 0x01, 0x01, 0x03, 0x12, 0xAB, 0xCD, 0x21}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MachineProtocolTest, TruncatedHistoryAnswersOnlyAsOftenAsAsked) {
     MachineConfig config = unpaced();
@@ -352,9 +356,10 @@ TEST(MachineProtocolTest, TheUpgradeFileGivesEachRowItsExactLength) {
     line.send("R");
     line.send(Bytes{0x50, 0x52}); // row bytes that look like commands, and differ from the file
     EXPECT_EQ(line.waitMs(5), Bytes{0x06});
-    EXPECT_EQ(line.trace, (std::vector<std::string>{"t", "B", "P 010203", "P",
-                                                    "note row 3 came with command 52, the file's section gives 51",
-                                                    "R 5052", "note row 3 differs from line 6 of the upgrade file"}));
+    EXPECT_EQ(line.trace,
+              (std::vector<std::string>{"t", "B", "P 010203", "P",
+                                        "note row 3 came with command 52, the file's section gives 51",
+                                        "R 5052", "note row 3 differs from line 6 of the upgrade file"}));
 }
 
 struct RowFaultCase {

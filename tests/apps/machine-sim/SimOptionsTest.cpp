@@ -20,8 +20,9 @@ TEST(SimOptionsTest, WithoutArgumentsAHealthyPacedMachine) {
     EXPECT_EQ(o->machine.syncAnswer, std::vector<std::uint8_t>{0x06});
     EXPECT_EQ(o->seed, 1u);
     EXPECT_FALSE(o->exitAfterUpgrade);
-    EXPECT_FALSE(o->machine.noEcho || o->machine.wrongEcho || o->machine.infoShort || o->machine.historyTruncate ||
-                 o->machine.historyPause || o->machine.rowFault || o->machine.disconnect);
+    EXPECT_FALSE(o->machine.noEcho || o->machine.wrongEcho || o->machine.infoShort ||
+                 o->machine.historyTruncate || o->machine.historyPause || o->machine.rowFault ||
+                 o->machine.disconnect);
     EXPECT_EQ(o->machine.noiseAfterTMs, 0);
     EXPECT_EQ(o->machine.historyFaultCount, -1);
 }
@@ -111,8 +112,8 @@ TEST(SimOptionsTest, EveryOptionSetsItsField) {
 }
 
 TEST(SimOptionsTest, TheOtherFaultForms) {
-    auto o = parse({"--no-echo", "--info-invalid", "bootloader", "--sync-answer", "none", "--row-fault", "2:nak",
-                    "--firmware", "13020101"});
+    auto o = parse({"--no-echo", "--info-invalid", "bootloader", "--sync-answer", "none", "--row-fault",
+                    "2:nak", "--firmware", "13020101"});
     ASSERT_TRUE(o);
     EXPECT_TRUE(o->machine.noEcho);
     EXPECT_EQ(o->machine.infoInvalid, MachineConfig::InfoInvalid::Bootloader);
@@ -144,6 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(BadCase{"Unknown", {"--frobnicate"}, "--frobnicate"},
                     BadCase{"MissingValue", {"--seed"}, "--seed"},
                     BadCase{"NegativeNumber", {"--row-delay-ms", "-1"}, "--row-delay-ms"},
+                    BadCase{"NoRowGap", {"--row-gap-ms", "0"}, "--row-gap-ms"},
                     BadCase{"NotHex", {"--serial", "0412abcg"}, "--serial"},
                     BadCase{"SerialTooShort", {"--serial", "412abcd"}, "--serial"},
                     BadCase{"IdentTooLong", {"--ident", "01090405060708"}, "--ident"},
@@ -164,15 +166,36 @@ INSTANTIATE_TEST_SUITE_P(
 // What --help says is what the parser takes.
 TEST(SimOptionsTest, HelpNamesEveryOption) {
     const std::string help = SimOptions::HelpText();
-    for (const char* option :
-         {"--link", "--trace", "--exit-after-upgrade", "--save-bin", "--no-pace", "--row-delay-ms", "--qvl",
-          "--row-gap-ms", "--seed", "--bin", "--type-byte", "--firmware", "--serial", "--bootloader", "--ident",
-          "--ext", "--noise-after-t", "--no-echo", "--wrong-echo", "--info-short", "--info-invalid",
-          "--history-truncate", "--history-pause", "--history-faults", "--sync-answer", "--row-fault",
-          "--disconnect-at"}) {
+    for (const char* option : {"--link",
+                               "--trace",
+                               "--exit-after-upgrade",
+                               "--save-bin",
+                               "--no-pace",
+                               "--row-delay-ms",
+                               "--qvl",
+                               "--row-gap-ms",
+                               "--seed",
+                               "--bin",
+                               "--type-byte",
+                               "--firmware",
+                               "--serial",
+                               "--bootloader",
+                               "--ident",
+                               "--ext",
+                               "--noise-after-t",
+                               "--no-echo",
+                               "--wrong-echo",
+                               "--info-short",
+                               "--info-invalid",
+                               "--history-truncate",
+                               "--history-pause",
+                               "--history-faults",
+                               "--sync-answer",
+                               "--row-fault",
+                               "--disconnect-at"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
-        const bool flag = std::string(option) == "--exit-after-upgrade" || std::string(option) == "--no-pace" ||
-                          std::string(option) == "--no-echo";
+        const bool flag = std::string(option) == "--exit-after-upgrade" ||
+                          std::string(option) == "--no-pace" || std::string(option) == "--no-echo";
         std::vector<std::string> args{option};
         if (!flag)
             args.push_back("x");
