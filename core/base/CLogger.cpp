@@ -93,6 +93,8 @@ void CLogger::log(const std::string& text) {
     entries_.push_back(std::move(entry));
     if (static_cast<std::int64_t>(entries_.size()) > limit_)
         entries_.pop_front();
+    if (listener_)
+        listener_(text);
 }
 
 std::string CLogger::formatLine(const LogEntry& e) {

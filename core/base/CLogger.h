@@ -44,6 +44,9 @@ public:
     static std::deque<LogEntry> parseEntries(std::string_view content);
     static LogEntry localTimeNow();
     void setTimeSource(TimeSource source) { timeSource_ = std::move(source); }
+    // Also hands every new line's text to listener (a command-line tool echoes the log on its terminal).
+    using Listener = std::function<void(const std::string& text)>;
+    void setListener(Listener listener) { listener_ = std::move(listener); }
 
 private:
     CLogger() = default;
@@ -53,4 +56,5 @@ private:
     std::deque<LogEntry> entries_;
     std::int32_t limit_ = kDefaultLimit;
     TimeSource timeSource_ = &CLogger::localTimeNow;
+    Listener listener_;
 };

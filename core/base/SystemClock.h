@@ -6,4 +6,5 @@ class SystemClock : public Clock {
 public:
     void sleepMs(int ms) override;
     std::int64_t nowMs() override;
+    void yieldProcessor() override; // 100 microseconds
 };

@@ -29,6 +29,32 @@ const char* const kRows[ProgramTexts::kCount][FXUStringTable::kLanguages] = {
      "vermeldt de reden.",
      "Die Datei der Maschine %1 konnte nicht geschrieben werden; die vorherige Datei bleibt erhalten. Das "
      "Ereignisprotokoll nennt den Grund."},
+    {"This user may not use the port %1: ask the administrator to add the user to the \"dialout\" group, "
+     "then log in again.",
+     "Cet utilisateur n'a pas le droit d'utiliser le port %1 : demandez à l'administrateur d'ajouter "
+     "l'utilisateur au groupe \"dialout\", puis reconnectez-vous.",
+     "Questo utente non può usare la porta %1: chiedere all'amministratore di aggiungere l'utente al gruppo "
+     "\"dialout\", poi accedere di nuovo.",
+     "Deze gebruiker mag de poort %1 niet gebruiken: vraag de beheerder de gebruiker aan de groep "
+     "\"dialout\" toe te voegen en meld u opnieuw aan.",
+     "Dieser Benutzer darf den Port %1 nicht verwenden: bitten Sie den Administrator, den Benutzer zur "
+     "Gruppe \"dialout\" hinzuzufügen, und melden Sie sich neu an."},
+    {"Another program is using the port %1: close it (a terminal or modem program, for example) and try "
+     "again.",
+     "Un autre programme utilise le port %1 : fermez-le (un terminal ou un gestionnaire de modem, par "
+     "exemple) et réessayez.",
+     "Un altro programma sta usando la porta %1: chiuderlo (ad esempio un terminale o un gestore di modem) "
+     "e riprovare.",
+     "Een ander programma gebruikt de poort %1: sluit het (bijvoorbeeld een terminal- of modemprogramma) en "
+     "probeer het opnieuw.",
+     "Ein anderes Programm verwendet den Port %1: schließen Sie es (zum Beispiel ein Terminal- oder "
+     "Modemprogramm) und versuchen Sie es erneut."},
+    {"A machine operation is running: the program can be closed when it has ended.",
+     "Une opération avec la machine est en cours : le programme pourra être fermé lorsqu'elle sera "
+     "terminée.",
+     "È in corso un'operazione con la macchina: il programma potrà essere chiuso al suo termine.",
+     "Er loopt een bewerking met de machine: het programma kan worden gesloten wanneer die klaar is.",
+     "Ein Vorgang mit der Maschine läuft: das Programm kann geschlossen werden, wenn er beendet ist."},
 };
 
 } // namespace

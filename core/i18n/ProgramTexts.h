@@ -12,8 +12,11 @@ public:
         UnholdableCharacter,   // field caption, character code
         TooLongToStore,        // field caption, stored length, limit
         MachineFileNotWritten, // machine number text
+        PortAccessDenied,      // port name; the second line under "Selected port not free"
+        PortBusy,              // port name; the same
+        OperationRunning,      // why the program cannot be closed yet
     };
-    static constexpr int kCount = 3;
+    static constexpr int kCount = 6;
 
     static std::string Text(Id id, const std::vector<std::string>& arguments = {});
     // The same in one language (0 English, 1 French, 2 Italian, 3 Dutch, 4 German).

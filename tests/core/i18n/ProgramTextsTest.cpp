@@ -22,7 +22,7 @@ TEST(ProgramTexts, EveryLanguageHoldsTheSameArgumentsAndFollowsTheCatalogue) {
     for (int row = 0; row < ProgramTexts::kCount; ++row) {
         const auto id = static_cast<Id>(row);
         const std::set<std::string> english = placeholders(ProgramTexts::Text(id, 0));
-        EXPECT_FALSE(english.empty()) << row;
+        EXPECT_EQ(english.empty(), id == Id::OperationRunning) << row;
         for (int language = 1; language < FXUStringTable::kLanguages; ++language) {
             const std::string text = ProgramTexts::Text(id, language); // throws outside Windows-1252
             EXPECT_EQ(placeholders(text), english) << row << " in language " << language;
