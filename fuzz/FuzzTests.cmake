@@ -8,7 +8,8 @@ set(OSK_FUZZ_RUNS
     "fuzz_ini ini none"
     "fuzz_record record record"
     "fuzz_machine_file machine machine"
-    "fuzz_bin bin bin")
+    "fuzz_bin bin bin"
+    "fuzz_upgrade upgrade none")
 foreach(run IN LISTS OSK_FUZZ_RUNS)
     separate_arguments(parts UNIX_COMMAND "${run}")
     list(GET parts 0 target)

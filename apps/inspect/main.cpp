@@ -2,15 +2,20 @@
 //
 //   orvane-inspect dat FILE   a machine file (database, export or import file)
 //   orvane-inspect bin FILE   the record a history file would give when imported
+//   orvane-inspect upgrade FILE   what an upgrade would send from an upgrade file
 
 #include "apps/inspect/RecordJson.h"
+#include "apps/inspect/UpgradeJson.h"
 #include "core/base/FXUCrc_error.h"
 #include "core/database/BinHistoryFile.h"
 #include "core/database/DBMowerFile.h"
 #include "core/i18n/FXUStringTable.h"
+#include "core/link/LinkLog.h"
+#include "core/link/UpgradeFile.h"
 
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 
 namespace {
@@ -47,13 +52,28 @@ int bin(const std::string& path) {
     return 0;
 }
 
+// A refused file gives the line the upgrade would log for it.
+int upgrade(const std::string& path) {
+    std::string reason;
+    std::optional<UpgradeFile> file = UpgradeFile::read(path, reason);
+    if (!file)
+        return refuse(LinkLog::updateFileUnreadable(reason));
+    if (!file->check())
+        return refuse(file->refusal());
+    std::cout << UpgradeJson::file(*file).dump(2) << '\n';
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3 || (std::string(argv[1]) != "dat" && std::string(argv[1]) != "bin")) {
-        std::cerr << "usage: orvane-inspect dat FILE | orvane-inspect bin FILE\n";
+    const std::string kind = argc == 3 ? argv[1] : "";
+    if (kind != "dat" && kind != "bin" && kind != "upgrade") {
+        std::cerr << "usage: orvane-inspect dat FILE | orvane-inspect bin FILE | orvane-inspect upgrade FILE\n";
         return kRefused;
     }
     FXUStringTable::getInstance()->SetLanguage(0);
-    return std::string(argv[1]) == "dat" ? dat(argv[2]) : bin(argv[2]);
+    if (kind == "upgrade")
+        return upgrade(argv[2]);
+    return kind == "dat" ? dat(argv[2]) : bin(argv[2]);
 }

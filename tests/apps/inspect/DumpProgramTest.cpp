@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
@@ -85,4 +86,45 @@ TEST(DumpProgram, DumpsGeneratedFilesAndRefusesBrokenOnes) {
     run = inspect("xml", datFile, dir);
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.err.find("usage"), std::string::npos);
+}
+
+TEST(DumpProgram, ShowsWhatAnUpgradeWouldSendAndRefusesWhatItWouldRefuse) {
+    TempDir dir;
+    const std::string file = dir.file("firmware.QVL");
+    TempDir::write(file, "V2.\xe9" "1[TAG]\r\n[MAIN]\r\n0a1B\r\n0G\r\n[EXT]\r\n\r\nFF\r\n[FIR]\r\n");
+    ToolRun run = inspect("upgrade", file, dir);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto expected = nlohmann::json::parse(R"({
+        "version": "V2.\u00e91",
+        "rows": ["V2.\u00e91[TAG]", "[MAIN]", "0a1B", "0G", "[EXT]", "", "FF", "[FIR]"],
+        "sectionLog": ["start main section", "start ext section", "start fir section"],
+        "sends": [{"line": 3, "cmd": "50", "data": "0a1b"},
+                  {"line": 4, "cmd": "50", "data": "ff"},
+                  {"line": 6, "cmd": "52", "data": ""},
+                  {"line": 7, "cmd": "52", "data": "ff"}]})");
+    EXPECT_EQ(nlohmann::json::parse(run.out), expected);
+    EXPECT_TRUE(run.err.empty());
+
+    const struct {
+        std::string content;
+        std::string line;
+    } refusals[] = {
+        {"V2.01[TAG] \r\n[MAIN]\r\n", "NO [TAG]"},
+        {"V2.01[TAG]\r\n", "No MCU tag on first row"},
+        {"V2.01[TAG]\r\n[MAIN]\r\n0a1\r\n", "Odd number of hex digits at line 3 "},
+    };
+    for (const auto& refusal : refusals) {
+        TempDir::write(file, refusal.content);
+        run = inspect("upgrade", file, dir);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.out.empty());
+        EXPECT_EQ(run.err, "orvane-inspect: " + refusal.line + "\n");
+    }
+
+    // A named pipe with no writer would hang a plain open; it is refused at once.
+    const std::string fifo = dir.file("pipe.QVL");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    run = inspect("upgrade", fifo, dir);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, "orvane-inspect: Update file cannot be read: " + fifo + ": not a regular file\n");
 }

@@ -1,0 +1,56 @@
+// orvane-link: the machine link from the command line. Log lines go to standard error and to the event
+// log beside the program (orvane-link.log); see LinkTool for the commands and exit codes.
+
+#include "apps/link/LinkTool.h"
+#include "core/base/CLogger.h"
+#include "core/base/ProgramFile.h"
+#include "core/base/SystemClock.h"
+#include "core/i18n/FXUStringTable.h"
+#include "core/link/TComPort.h"
+
+#include <iostream>
+
+namespace {
+
+// Writing the log says so on standard output, where it would spoil the JSON of "identify".
+void saveEventLog() {
+    std::cout.flush();
+    std::streambuf* const out = std::cout.rdbuf(nullptr);
+    try {
+        CLogger::destroyInstance();
+    } catch (const std::ios_base::failure& error) {
+        std::cerr << "orvane-link: event log not written: " << error.what() << '\n';
+    }
+    std::cout.rdbuf(out);
+    std::cout.clear();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    const auto arguments = LinkTool::parse(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!arguments) {
+        std::cerr << "orvane-link: " << error << '\n' << LinkTool::kUsage;
+        return LinkTool::kRefused;
+    }
+    FXUStringTable::getInstance()->SetLanguage(0);
+    CLogger* log = CLogger::getInstance();
+    try {
+        log->open(ProgramFile::withExtension(ProgramFile::executablePath(), ".log"));
+    } catch (const std::ios_base::failure&) {
+        // No log yet: it is written at the end.
+    }
+    log->setListener([](const std::string& text) { std::cerr << text << std::endl; });
+
+    int code = LinkTool::kFailed;
+    {
+        SystemClock clock;
+        // A port is always named here: the list of ports present is not needed.
+        TComPort port([] { return std::vector<std::string>(); });
+        code = LinkTool(port, clock, std::cout).run(*arguments);
+    }
+    saveEventLog();
+    FXUStringTable::destroyInstance();
+    return code;
+}
