@@ -15,13 +15,17 @@ bool TComComboBox::showPorts() {
         clear();
         return false;
     }
+    showPortNames(names);
+    return true;
+}
+
+void TComComboBox::showPortNames(const std::vector<std::string>& names) {
     const QSignalBlocker quiet(this);
     clear();
     for (const std::string& name : names)
         addItem(QString::fromStdString(name));
     setCurrentIndex(
         findText(QString::fromStdString(port_.PortName()), Qt::MatchExactly | Qt::MatchCaseSensitive));
-    return true;
 }
 
 void TComComboBox::selectCurrentOrLast() {

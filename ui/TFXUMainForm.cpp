@@ -7,12 +7,20 @@
 #include "core/base/ProgramFile.h"
 #include "core/base/Prompts.h"
 #include "core/i18n/FXUStringTable.h"
+#include "core/i18n/ProgramTexts.h"
 #include "core/link/EComPort.h"
+#include "core/link/FirmwareUpgrade.h"
+#include "core/link/HistoryDownload.h"
+#include "core/link/LinkLog.h"
+#include "core/link/MachineLink.h"
 #include "core/link/Port.h"
 #include "ui/DesignFont.h"
 #include "ui/MenuMergeSource.h"
+#include "ui/ModalRunner.h"
 #include "ui/TComComboBox.h"
 #include "ui/TDBMowerList.h"
+#include "ui/TcreateForm.h"
+#include "ui/TinsertForm.h"
 #include "ui/ToolIcons.h"
 #include "ui/WinText.h"
 
@@ -24,6 +32,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QScreen>
 #include <QToolBar>
@@ -35,6 +44,20 @@
 namespace {
 
 constexpr int kComboLeft = 72;
+constexpr int kInsertedInto = 1; // the insert dialog filed the record
+constexpr int kCreateWanted = 3; // the insert dialog's create button
+
+// Marks a machine operation as running for as long as it lasts, however it ends.
+class OperationScope {
+public:
+    explicit OperationScope(bool& running) : running_(running) { running_ = true; }
+    ~OperationScope() { running_ = false; }
+    OperationScope(const OperationScope&) = delete;
+    OperationScope& operator=(const OperationScope&) = delete;
+
+private:
+    bool& running_;
+};
 
 QString title() {
     return QStringLiteral(" Orvane Service Kit %1.%2 - BETA VERSION C3")
@@ -81,6 +104,7 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
 
     setCaptions();
 
+    buildLink();
     autoCOM_ = settings_->AutoCom();
     ComPort_->SetPort(settings_->Port());
     if (ComPort_->PortName().empty())
@@ -172,9 +196,8 @@ void TFXUMainForm::buildToolBar() {
     };
     upgradeToolButt = makeButton(ToolIcons::upgrade());
     uploadToolButt = makeButton(ToolIcons::loadHistory());
-    // The upgrade and the history download are not built yet; until they are, the buttons cannot be used.
-    upgradeToolButt->setEnabled(false);
-    uploadToolButt->setEnabled(false);
+    connect(upgradeToolButt, &QToolButton::clicked, this, &TFXUMainForm::updateMenuItemClick);
+    connect(uploadToolButt, &QToolButton::clicked, this, &TFXUMainForm::loadHistMenuItemClick);
 
     // Puts the port chooser at its place on the bar, after the two buttons.
     auto* gap = new QWidget(ToolBar1);
@@ -347,7 +370,79 @@ void TFXUMainForm::selectLanguage(std::uint8_t code) {
     catalogue_->SetLanguage(code);
 }
 
+void TFXUMainForm::buildLink() {
+    link_ = std::make_unique<MachineLink>(*ComPort_, clock_, prompts_, history_.frame);
+    link_->setPortListShown([this](const std::vector<std::string>& names) { ComComboBox->showPortNames(names); });
+    download_ = std::make_unique<HistoryDownload>(*link_, history_);
+    // The history is filed first; whatever the user does in the dialogs, the upgrade goes on.
+    upgrade_ = std::make_unique<FirmwareUpgrade>(*link_, *download_, [this] {
+        storeHistory();
+        return true;
+    });
+}
+
+bool TFXUMainForm::beginOperation() {
+    if (operationRunning_)
+        return false;
+    link_->setAutoCOM(autoCOM_);
+    return true;
+}
+
+void TFXUMainForm::updateMenuItemClick() {
+    if (!beginOperation())
+        return;
+    const OperationScope running(operationRunning_);
+    upgrade_->run(ComPort_->PortName());
+}
+
+void TFXUMainForm::loadHistMenuItemClick() {
+    if (!beginOperation())
+        return;
+    const OperationScope running(operationRunning_);
+    const bool loaded = download_->downloadHistory(ComPort_->PortName());
+    link_->closePort();
+    if (loaded)
+        storeHistory();
+}
+
+void TFXUMainForm::storeHistory() {
+    std::unique_ptr<FXULog> record = history_.makeRecord();
+    const std::uint32_t serialNumber = record->serialNumber();
+    logger_->log(LinkLog::loadingSuccessful(serialNumber));
+    if (machineList->InsertRecordBySerial(record)) {
+        prompts_.message(Prompts::Kind::Information, text(LinkMessage::kHistoryInserted), Prompts::Buttons::Ok);
+        logger_->log(LinkLog::insertSuccessful(serialNumber));
+    } else {
+        TinsertForm insert(this, record, *machineList, prompts_);
+        const int result = ModalRunner::run(insert);
+        if (result == kInsertedInto)
+            return;
+        if (result == kCreateWanted) {
+            TcreateForm create(this, static_cast<std::uint8_t>(record->typeByte() & 0x0F), record, *machineList,
+                               prompts_);
+            ModalRunner::run(create);
+        }
+    }
+    // A record nobody took is dropped here.
+    machineList->viewport()->update();
+}
+
+// Refused without waiting on the user: the operation goes on underneath while the note is shown.
+void TFXUMainForm::refuseClose() {
+    if (!closeRefusedBox) {
+        closeRefusedBox = new QMessageBox(QMessageBox::Warning, windowTitle(), QString(), QMessageBox::Ok, this);
+        closeRefusedBox->setModal(false);
+    }
+    closeRefusedBox->setText(WinText::toQt(ProgramTexts::Text(ProgramTexts::Id::OperationRunning)));
+    closeRefusedBox->show();
+}
+
 void TFXUMainForm::closeEvent(QCloseEvent* event) {
+    if (operationRunning_) {
+        event->ignore();
+        refuseClose();
+        return;
+    }
     if (!closed_)
         FormClose();
     event->accept();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/link/DownloadedHistory.h"
+
 #include <QMainWindow>
 #include <cstdint>
 #include <memory>
@@ -11,8 +13,12 @@ class AppSettings;
 class CLogger;
 class Clock;
 class FXUStringTable;
+class FirmwareUpgrade;
+class HistoryDownload;
+class MachineLink;
 class Port;
 class Prompts;
+class QMessageBox;
 class TComComboBox;
 class TDBMowerList;
 class QAction;
@@ -45,6 +51,14 @@ public:
     bool sortByName() const;
     Port& comPort() const { return *ComPort_; }
     bool closed() const { return closed_; }
+    // A port scan, history download or upgrade is running; the window cannot be closed meanwhile.
+    bool operationRunning() const { return operationRunning_; }
+    // The info frame and history buffers of the last download. A history file import fills them the same
+    // way, then calls storeHistory.
+    DownloadedHistory& downloadedHistory() { return history_; }
+    // Files the record the buffers make under the machine with its serial number, or through the insert
+    // and create dialogs when no machine has it.
+    void storeHistory();
     // Rebuilds the menu bar from this window's menus and the active machine window's, by group index.
     void rebuildMenuBar();
 
@@ -74,8 +88,11 @@ public:
     QAction* GermanMenuItem = nullptr;
     QMenu* WindowMenuItem = nullptr;
     QAction* cascMenuItem = nullptr;
+    QMessageBox* closeRefusedBox = nullptr; // shown, without waiting, when a close comes during an operation
 
 public slots:
+    void updateMenuItemClick();
+    void loadHistMenuItemClick();
     void ExitMenuItemClick();
     void cascMenuItemClick();
     void autoCOMMenuItemClick();
@@ -103,6 +120,9 @@ private:
     void FormClose();
     void showPortChooser();
     std::string text(int id) const;
+    void buildLink();
+    bool beginOperation();
+    void refuseClose();
 
     std::unique_ptr<Port> ComPort_;
     Clock& clock_;
@@ -113,5 +133,10 @@ private:
     std::uint8_t languageCode_ = 1;
     bool autoCOM_ = true;
     bool closed_ = false;
+    bool operationRunning_ = false;
+    DownloadedHistory history_;
+    std::unique_ptr<MachineLink> link_;
+    std::unique_ptr<HistoryDownload> download_;
+    std::unique_ptr<FirmwareUpgrade> upgrade_;
     std::vector<std::pair<int, QMenu*>> ownMenus_;
 };
