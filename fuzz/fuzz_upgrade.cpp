@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (UpgradeFile::sectionOf(row))
             continue;
         const auto decoded = UpgradeFile::decodeRow(row);
-        if (row.size() % 2 != 0 || decoded.size() * 2 != row.size() || decoded.size() > UpgradeFile::kRowBufferSize)
+        if (row.size() % 2 != 0 || decoded.size() * 2 != row.size() ||
+            decoded.size() > UpgradeFile::kRowBufferSize)
             std::abort();
     }
     return 0;

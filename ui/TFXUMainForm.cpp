@@ -372,7 +372,8 @@ void TFXUMainForm::selectLanguage(std::uint8_t code) {
 
 void TFXUMainForm::buildLink() {
     link_ = std::make_unique<MachineLink>(*ComPort_, clock_, prompts_, history_.frame);
-    link_->setPortListShown([this](const std::vector<std::string>& names) { ComComboBox->showPortNames(names); });
+    link_->setPortListShown(
+        [this](const std::vector<std::string>& names) { ComComboBox->showPortNames(names); });
     download_ = std::make_unique<HistoryDownload>(*link_, history_);
     // The history is filed first; whatever the user does in the dialogs, the upgrade goes on.
     upgrade_ = std::make_unique<FirmwareUpgrade>(*link_, *download_, [this] {
@@ -410,7 +411,8 @@ void TFXUMainForm::storeHistory() {
     const std::uint32_t serialNumber = record->serialNumber();
     logger_->log(LinkLog::loadingSuccessful(serialNumber));
     if (machineList->InsertRecordBySerial(record)) {
-        prompts_.message(Prompts::Kind::Information, text(LinkMessage::kHistoryInserted), Prompts::Buttons::Ok);
+        prompts_.message(Prompts::Kind::Information, text(LinkMessage::kHistoryInserted),
+                         Prompts::Buttons::Ok);
         logger_->log(LinkLog::insertSuccessful(serialNumber));
     } else {
         TinsertForm insert(this, record, *machineList, prompts_);
@@ -418,8 +420,8 @@ void TFXUMainForm::storeHistory() {
         if (result == kInsertedInto)
             return;
         if (result == kCreateWanted) {
-            TcreateForm create(this, static_cast<std::uint8_t>(record->typeByte() & 0x0F), record, *machineList,
-                               prompts_);
+            TcreateForm create(this, static_cast<std::uint8_t>(record->typeByte() & 0x0F), record,
+                               *machineList, prompts_);
             ModalRunner::run(create);
         }
     }
@@ -430,7 +432,8 @@ void TFXUMainForm::storeHistory() {
 // Refused without waiting on the user: the operation goes on underneath while the note is shown.
 void TFXUMainForm::refuseClose() {
     if (!closeRefusedBox) {
-        closeRefusedBox = new QMessageBox(QMessageBox::Warning, windowTitle(), QString(), QMessageBox::Ok, this);
+        closeRefusedBox =
+            new QMessageBox(QMessageBox::Warning, windowTitle(), QString(), QMessageBox::Ok, this);
         closeRefusedBox->setModal(false);
     }
     closeRefusedBox->setText(WinText::toQt(ProgramTexts::Text(ProgramTexts::Id::OperationRunning)));

@@ -69,7 +69,8 @@ int upgrade(const std::string& path) {
 int main(int argc, char** argv) {
     const std::string kind = argc == 3 ? argv[1] : "";
     if (kind != "dat" && kind != "bin" && kind != "upgrade") {
-        std::cerr << "usage: orvane-inspect dat FILE | orvane-inspect bin FILE | orvane-inspect upgrade FILE\n";
+        std::cerr
+            << "usage: orvane-inspect dat FILE | orvane-inspect bin FILE | orvane-inspect upgrade FILE\n";
         return kRefused;
     }
     FXUStringTable::getInstance()->SetLanguage(0);

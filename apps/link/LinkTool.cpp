@@ -15,11 +15,10 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
-const char* const LinkTool::kUsage =
-    "usage: orvane-link identify --port P\n"
-    "       orvane-link download --port P --out FILE\n"
-    "       orvane-link upgrade --port P --yes [--history-out FILE] FILE\n"
-    "P is a port name (ttyUSB0) or a device path (/dev/ttyUSB0).\n";
+const char* const LinkTool::kUsage = "usage: orvane-link identify --port P\n"
+                                     "       orvane-link download --port P --out FILE\n"
+                                     "       orvane-link upgrade --port P --yes [--history-out FILE] FILE\n"
+                                     "P is a port name (ttyUSB0) or a device path (/dev/ttyUSB0).\n";
 
 namespace {
 

@@ -19,12 +19,12 @@ public:
     static const char* const kUsage;
 
     struct Arguments {
-        std::string command; // "identify", "download", "upgrade", or "help"
-        std::string port;    // a port name (ttyUSB0) or a device path (/dev/pts/5)
-        std::string out;     // download: the .bin file to write
-        std::string file;    // upgrade: the upgrade file
+        std::string command;    // "identify", "download", "upgrade", or "help"
+        std::string port;       // a port name (ttyUSB0) or a device path (/dev/pts/5)
+        std::string out;        // download: the .bin file to write
+        std::string file;       // upgrade: the upgrade file
         std::string historyOut; // upgrade: where the history goes; empty: a time-named file here
-        bool yes = false;    // upgrade: confirmed
+        bool yes = false;       // upgrade: confirmed
     };
     // Nothing, with error saying what is wrong, for arguments that do not make a command.
     static std::optional<Arguments> parse(const std::vector<std::string>& args, std::string& error);

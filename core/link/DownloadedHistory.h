@@ -18,8 +18,8 @@ struct DownloadedHistory {
 
     InfoFrame frame;
     std::array<std::uint8_t, kBufferSize> buffer{};
-    std::uint16_t received = 0;  // bytes of the last attempt
-    bool hasExtraBlock = false;  // asked for, and sent
+    std::uint16_t received = 0;   // bytes of the last attempt
+    bool hasExtraBlock = false;   // asked for, and sent
     std::uint8_t extraLength = 0; // buffer[kExtraLengthAt] when hasExtraBlock
     FXULogTime time;              // when the download succeeded
 

@@ -12,10 +12,9 @@
 
 namespace {
 
-constexpr std::uint8_t kSync1 = 0x74;       // "t"
-constexpr std::uint8_t kSync2 = 0x42;       // "B"
-constexpr std::uint8_t kEndUpgrade = 0x62;  // "b"
-
+constexpr std::uint8_t kSync1 = 0x74;      // "t"
+constexpr std::uint8_t kSync2 = 0x42;      // "B"
+constexpr std::uint8_t kEndUpgrade = 0x62; // "b"
 
 } // namespace
 
@@ -158,7 +157,8 @@ bool FirmwareUpgrade::programRows(const UpgradeFile& file) {
         }
         link_.port().Write(&kEndUpgrade, 1);
     } catch (const EComPort& error) {
-        programmingFailed(Prompts::Kind::Error, LinkLog::portErrorProgramming(UpgradeFile::lineOf(index), error));
+        programmingFailed(Prompts::Kind::Error,
+                          LinkLog::portErrorProgramming(UpgradeFile::lineOf(index), error));
         link_.closePort();
         return false;
     }

@@ -115,7 +115,8 @@ bool HistoryDownload::complete() const {
 
 void HistoryDownload::keepExtraBlock() {
     const int length = data_.buffer[DownloadedHistory::kExtraLengthAt];
-    if (data_.hasExtraBlock && data_.received > kPlainAnswer && data_.received == length + kExtraAnswerOverhead)
+    if (data_.hasExtraBlock && data_.received > kPlainAnswer &&
+        data_.received == length + kExtraAnswerOverhead)
         data_.extraLength = static_cast<std::uint8_t>(length);
     else
         data_.hasExtraBlock = false;

@@ -39,7 +39,8 @@ inline constexpr const char* kUpdateCancelled = "Update cancelled by user";
 
 // Programming.
 std::string sectionStart(const UpgradeFile::Section& section); // "start main section"
-inline constexpr const char* kHistoryFailedProceed = "Can not load History during SW upgrade - proceed further";
+inline constexpr const char* kHistoryFailedProceed =
+    "Can not load History during SW upgrade - proceed further";
 inline constexpr const char* kSynchroFailed = "waitForSynchro return false";
 std::string problemSendingCommand(int line);
 std::string timeoutProgramming(int line);

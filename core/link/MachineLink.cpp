@@ -249,7 +249,8 @@ bool MachineLink::waitForInfoFrame(int& waiting) {
         }
         waiting = port_.InputCount();
         const int low = waiting & 0xFF;
-        if (low == static_cast<int>(InfoFrame::kPlainSize) || low == static_cast<int>(InfoFrame::kExtendedSize))
+        if (low == static_cast<int>(InfoFrame::kPlainSize) ||
+            low == static_cast<int>(InfoFrame::kExtendedSize))
             return true;
     }
 }

@@ -19,8 +19,8 @@ public:
     static constexpr std::size_t kMaxFileSize = 32 * 1024 * 1024;
 
     struct Section {
-        const char* header;  // "[MAIN]"
-        const char* name;    // "MAIN", shown while it is programmed
+        const char* header;   // "[MAIN]"
+        const char* name;     // "MAIN", shown while it is programmed
         std::uint8_t command; // written before each of its data rows
     };
 

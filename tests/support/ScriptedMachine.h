@@ -50,7 +50,8 @@ inline FXULog::Image image() {
 
 // An answer to "H" (no extra block) or "D" (with one): the image, the block with its length byte, and
 // the two closing bytes.
-inline Bytes historyAnswer(const FXULog::Image& image, const std::vector<std::uint8_t>* extraBlock = nullptr) {
+inline Bytes historyAnswer(const FXULog::Image& image,
+                           const std::vector<std::uint8_t>* extraBlock = nullptr) {
     Bytes bytes(image.begin(), image.end());
     if (extraBlock) {
         bytes.push_back(static_cast<std::uint8_t>(extraBlock->size()));

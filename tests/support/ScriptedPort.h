@@ -68,15 +68,17 @@ public:
     static Reply paced(const Bytes& bytes, int firstMs, std::size_t bytesPerChunk, int everyMs) {
         Reply reply;
         for (std::size_t at = 0, i = 0; at < bytes.size(); at += bytesPerChunk, ++i) {
-            const auto end = bytes.begin() + static_cast<std::ptrdiff_t>(std::min(bytes.size(), at + bytesPerChunk));
-            reply.push_back({firstMs + static_cast<int>(i) * everyMs, Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(at), end)});
+            const auto end =
+                bytes.begin() + static_cast<std::ptrdiff_t>(std::min(bytes.size(), at + bytesPerChunk));
+            reply.push_back({firstMs + static_cast<int>(i) * everyMs,
+                             Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(at), end)});
         }
         return reply;
     }
 
     // ---- What the program did.
     std::vector<Event> events;
-    Bytes written;           // every byte written, in order
+    Bytes written; // every byte written, in order
     std::vector<Bytes> writes;
     int opens = 0;
     long long inputCounts = 0;
@@ -204,7 +206,9 @@ private:
         if (unplugged())
             throw EComPort(operation, EIO);
     }
-    void record(const std::string& what, Bytes bytes = {}) { events.push_back({clock_.nowMs(), what, std::move(bytes)}); }
+    void record(const std::string& what, Bytes bytes = {}) {
+        events.push_back({clock_.nowMs(), what, std::move(bytes)});
+    }
 
     void schedule(std::int64_t at, const Bytes& bytes) {
         for (std::uint8_t byte : bytes)

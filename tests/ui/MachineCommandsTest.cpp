@@ -43,11 +43,13 @@ protected:
         std::filesystem::current_path(dir.path());
         DemoDatabase::Write(dir.file("db"), 3);
         TempDir::write(dir.file("orvane-service-kit.INI"),
-                       "[GENERAL]\nLANGUAGE=0\n[FILEPATH]\nDBPATH=" + dir.file("db") + "\n[COM]\nAUTO=0\nPORT=ttyUSB0\n");
+                       "[GENERAL]\nLANGUAGE=0\n[FILEPATH]\nDBPATH=" + dir.file("db") +
+                           "\n[COM]\nAUTO=0\nPORT=ttyUSB0\n");
         auto scripted = std::make_unique<ScriptedPort>(clock);
         port = scripted.get();
         port->ports = {"ttyS0", "ttyUSB0"};
-        window = std::make_unique<TFXUMainForm>(dir.file("orvane-service-kit"), std::move(scripted), clock, prompts);
+        window = std::make_unique<TFXUMainForm>(dir.file("orvane-service-kit"), std::move(scripted), clock,
+                                                prompts);
         prompts.shown.clear();
     }
     void TearDown() override {
@@ -190,8 +192,8 @@ TEST_F(MachineCommandsTest, UpgradeFilesTheHistoryFirstThenProgramsTheRows) {
     Strings texts;
     for (const auto& shown : prompts.shown)
         texts.push_back(shown.text);
-    EXPECT_EQ(texts, (Strings{"You are going to update with firmware version:V2.01", "New history insertion done",
-                              "Upgrade done."}));
+    EXPECT_EQ(texts, (Strings{"You are going to update with firmware version:V2.01",
+                              "New history insertion done", "Upgrade done."}));
     EXPECT_EQ(port->written.back(), 'b');
     EXPECT_TRUE(port->Connected()) << "an upgrade leaves the port open";
     const Strings log = logSince("Request software update");
@@ -266,6 +268,7 @@ TEST_F(MachineCommandsTest, AutomaticModeScansAndShowsThePortsInTheChooser) {
     prompts.shown.clear();
     window->uploadToolButt->click();
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, FXUStringTable::getInstance()->Text(15) + "\n" +
-                                         ProgramTexts::Text(ProgramTexts::Id::PortAccessDenied, 4, {port->PortName()}));
+    EXPECT_EQ(prompts.shown[0].text,
+              FXUStringTable::getInstance()->Text(15) + "\n" +
+                  ProgramTexts::Text(ProgramTexts::Id::PortAccessDenied, 4, {port->PortName()}));
 }

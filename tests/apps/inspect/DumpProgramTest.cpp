@@ -91,7 +91,8 @@ TEST(DumpProgram, DumpsGeneratedFilesAndRefusesBrokenOnes) {
 TEST(DumpProgram, ShowsWhatAnUpgradeWouldSendAndRefusesWhatItWouldRefuse) {
     TempDir dir;
     const std::string file = dir.file("firmware.QVL");
-    TempDir::write(file, "V2.\xe9" "1[TAG]\r\n[MAIN]\r\n0a1B\r\n0G\r\n[EXT]\r\n\r\nFF\r\n[FIR]\r\n");
+    TempDir::write(file, "V2.\xe9"
+                         "1[TAG]\r\n[MAIN]\r\n0a1B\r\n0G\r\n[EXT]\r\n\r\nFF\r\n[FIR]\r\n");
     ToolRun run = inspect("upgrade", file, dir);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto expected = nlohmann::json::parse(R"({

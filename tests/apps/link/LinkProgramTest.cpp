@@ -25,7 +25,8 @@ struct ToolRun {
 
 ToolRun link(const std::string& arguments, const TempDir& dir) {
     const std::string errFile = dir.file("stderr.txt");
-    const std::string command = std::string("'") + OSK_LINK_PROGRAM + "' " + arguments + " 2>'" + errFile + "'";
+    const std::string command =
+        std::string("'") + OSK_LINK_PROGRAM + "' " + arguments + " 2>'" + errFile + "'";
     FILE* pipe = ::popen(command.c_str(), "r");
     std::string out;
     std::array<char, 4096> buffer{};
@@ -41,7 +42,8 @@ std::string lastLine(const std::string& text) {
     if (end == std::string::npos)
         return "";
     const std::size_t start = text.rfind('\n', end);
-    return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+    return text.substr(start == std::string::npos ? 0 : start + 1,
+                       end - (start == std::string::npos ? 0 : start + 1) + 1);
 }
 
 // The machine's side of a pseudo-terminal: echoes "T" (when it echoes at all) and answers "I" with a frame.
@@ -50,7 +52,8 @@ public:
     explicit PtyMachine(bool echoes) : echoes_(echoes) {
         master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
         const char* name = nullptr;
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0 || !(name = ::ptsname(master_)))
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
+            !(name = ::ptsname(master_)))
             throw std::runtime_error("pseudo-terminal setup failed");
         path_ = name;
         thread_ = std::thread([this] { serve(); });
@@ -105,12 +108,14 @@ TEST(LinkProgram, IdentifiesAMachineOnADevicePathAndReportsFailuresByExitCode) {
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_TRUE(run.out.empty());
         EXPECT_EQ(lastLine(run.err),
-                  "Bad echo or no echo when switch in test mode, received byte: none on port: " + silent.path());
+                  "Bad echo or no echo when switch in test mode, received byte: none on port: " +
+                      silent.path());
     }
     const ToolRun missing = link("identify --port /dev/osk-no-such-port", dir);
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(lastLine(missing.err), "Couldn't open port /dev/osk-no-such-port : open /dev/osk-no-such-port: No "
-                                     "such file or directory");
+    EXPECT_EQ(lastLine(missing.err),
+              "Couldn't open port /dev/osk-no-such-port : open /dev/osk-no-such-port: No "
+              "such file or directory");
 
     const ToolRun bad = link("upgrade --port x fw.QVL", dir);
     EXPECT_EQ(bad.exitCode, 2);

@@ -30,7 +30,10 @@ const ArgumentRow kArguments[] = {
     {"DevicePath", {"identify", "--port", "/dev/pts/5"}, true, ""},
     {"Download", {"download", "--out", "h.bin", "--port", "ttyS0"}, true, ""},
     {"Upgrade", {"upgrade", "--port", "ttyS0", "--yes", "fw.QVL"}, true, ""},
-    {"UpgradeHistoryOut", {"upgrade", "fw.QVL", "--history-out", "h.bin", "--yes", "--port", "ttyS0"}, true, ""},
+    {"UpgradeHistoryOut",
+     {"upgrade", "fw.QVL", "--history-out", "h.bin", "--yes", "--port", "ttyS0"},
+     true,
+     ""},
     {"Help", {"--help"}, true, ""},
     {"Nothing", {}, false, "no command"},
     {"UnknownCommand", {"flash", "--port", "x"}, false, "unknown command flash"},
@@ -42,8 +45,14 @@ const ArgumentRow kArguments[] = {
     {"UpgradeWithoutFile", {"upgrade", "--port", "a", "--yes"}, false, "upgrade needs the upgrade FILE"},
     {"TwoFiles", {"upgrade", "--port", "a", "--yes", "a.QVL", "b.QVL"}, false, "one FILE only"},
     {"UnknownOption", {"identify", "--port", "a", "--fast"}, false, "unknown option --fast"},
-    {"FileForIdentify", {"identify", "--port", "a", "fw.QVL"}, false, "--yes, --history-out and a FILE are for upgrade"},
-    {"OutForUpgrade", {"upgrade", "--port", "a", "--yes", "--out", "x", "fw.QVL"}, false, "--out is for download"},
+    {"FileForIdentify",
+     {"identify", "--port", "a", "fw.QVL"},
+     false,
+     "--yes, --history-out and a FILE are for upgrade"},
+    {"OutForUpgrade",
+     {"upgrade", "--port", "a", "--yes", "--out", "x", "fw.QVL"},
+     false,
+     "--out is for download"},
 };
 
 } // namespace
@@ -56,7 +65,9 @@ TEST_P(LinkToolArguments, MakeACommandOrSayWhatIsWrong) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, LinkToolArguments, testing::ValuesIn(kArguments),
-                         [](const testing::TestParamInfo<ArgumentRow>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<ArgumentRow>& info) {
+                             return std::string(info.param.name);
+                         });
 
 namespace {
 
@@ -149,7 +160,9 @@ TEST_F(LinkToolTest, UpgradeKeepsTheHistoryFirstAndReportsRefusalsAndFailures) {
     EXPECT_EQ(LinkTool::historyFileName(t.year, t.month, t.day, t.hour, t.minute, t.second), *history)
         << "the import takes the time back from the name";
 
-    ASSERT_EQ(run({"upgrade", "--port", "ttyUSB0", "--yes", "--history-out", dir.file("h.bin"), dir.file("fw.QVL")}), 0);
+    ASSERT_EQ(run({"upgrade", "--port", "ttyUSB0", "--yes", "--history-out", dir.file("h.bin"),
+                   dir.file("fw.QVL")}),
+              0);
     EXPECT_TRUE(std::filesystem::exists(dir.file("h.bin")));
 
     TempDir::write(dir.file("bad.QVL"), "V2.01[TAG]\r\n[MAIN]\r\n0a1\r\n");
@@ -165,6 +178,7 @@ TEST_F(LinkToolTest, UpgradeKeepsTheHistoryFirstAndReportsRefusalsAndFailures) {
     EXPECT_EQ(run({"upgrade", "--port", "ttyUSB0", "--yes", "--history-out", dir.file("no/such/dir.bin"),
                    dir.file("fw.QVL")}),
               1);
-    EXPECT_EQ(eventLogTexts().back().rfind("Couldn't write history file " + dir.file("no/such/dir.bin"), 0), 0u);
+    EXPECT_EQ(eventLogTexts().back().rfind("Couldn't write history file " + dir.file("no/such/dir.bin"), 0),
+              0u);
     EXPECT_EQ(port.commands().find('t'), std::string::npos);
 }

@@ -42,7 +42,8 @@ protected:
     // The writes after the synchronisation's "B".
     std::vector<Bytes> programmed() const {
         const auto sync = std::find(port.writes.begin(), port.writes.end(), Bytes{'B'});
-        return sync == port.writes.end() ? std::vector<Bytes>{} : std::vector<Bytes>(sync + 1, port.writes.end());
+        return sync == port.writes.end() ? std::vector<Bytes>{}
+                                         : std::vector<Bytes>(sync + 1, port.writes.end());
     }
     // The log lines after the history download's.
     Strings logAfterHistory() const {
@@ -74,9 +75,11 @@ TEST_F(FirmwareUpgradeTest, RowsFollowTheirSectionsCommandAndTheUpgradeEndsWithB
     const std::string path = upgradeFile("V2.01[TAG]\r\n[MAIN]\r\n0a1B\r\n0203\r\n[EXT]\r\nFF\r\n");
     ASSERT_EQ(run(), Outcome::Done);
 
-    EXPECT_EQ(programmed(), (std::vector<Bytes>{{'P'}, {0x0A, 0x1B}, {'P'}, {0x02, 0x03}, {'R'}, {0xFF}, {'b'}}));
-    EXPECT_EQ(eventLogTexts(), (Strings{"Request software update", "Update file is: " + path,
-                                        "Request loading history", "start main section", "start ext section"}));
+    EXPECT_EQ(programmed(),
+              (std::vector<Bytes>{{'P'}, {0x0A, 0x1B}, {'P'}, {0x02, 0x03}, {'R'}, {0xFF}, {'b'}}));
+    EXPECT_EQ(eventLogTexts(),
+              (Strings{"Request software update", "Update file is: " + path, "Request loading history",
+                       "start main section", "start ext section"}));
     ASSERT_EQ(prompts.dialogs.size(), 1u);
     EXPECT_EQ(prompts.dialogs[0].filter, "Varnolt Upgrade File|*.QVL");
     EXPECT_EQ(prompts.dialogs[0].mode, Prompts::FileDialog::Mode::Open);
@@ -94,8 +97,8 @@ TEST_F(FirmwareUpgradeTest, RowsFollowTheirSectionsCommandAndTheUpgradeEndsWithB
     const auto start = std::find(calls.begin(), calls.end(), "caption:Upgrade in progress\x85");
     ASSERT_NE(start, calls.end());
     EXPECT_EQ(Strings(start, calls.end()),
-              (Strings{"caption:Upgrade in progress\x85", "max:6", "show", "position:1", "message:MAIN", "position:2",
-                       "position:3", "position:4", "message:EXT", "position:5", "hide"}));
+              (Strings{"caption:Upgrade in progress\x85", "max:6", "show", "position:1", "message:MAIN",
+                       "position:2", "position:3", "position:4", "message:EXT", "position:5", "hide"}));
 
     // "t", then "B" 50 ms later after the received bytes were dropped.
     const auto& events = port.events;
@@ -127,9 +130,15 @@ struct RowFault {
 class RowFailure : public FirmwareUpgradeTest, public testing::WithParamInterface<RowFault> {};
 
 const RowFault kRowFaults[] = {
-    {"NakAtLine4", {ScriptedPort::at(5, {0x06}), ScriptedPort::at(5, {0x15})}, false,
-     "Received NACK result for line 4 ", Prompts::Kind::Error},
-    {"UnexpectedByte", {ScriptedPort::at(5, {0x07})}, false, "Unexpected result while programming line 3 : 07",
+    {"NakAtLine4",
+     {ScriptedPort::at(5, {0x06}), ScriptedPort::at(5, {0x15})},
+     false,
+     "Received NACK result for line 4 ",
+     Prompts::Kind::Error},
+    {"UnexpectedByte",
+     {ScriptedPort::at(5, {0x07})},
+     false,
+     "Unexpected result while programming line 3 : 07",
      Prompts::Kind::Error},
     {"NoAnswer", {{}}, false, "timeout when programming line 3 ", Prompts::Kind::Error},
     {"CommandNotTransmitted", {}, true, "problem sending write command at line 3 ", Prompts::Kind::Warning},
@@ -163,7 +172,9 @@ TEST_P(RowFailure, EndsTheUpgradeWithThePortOpen) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, RowFailure, testing::ValuesIn(kRowFaults),
-                         [](const testing::TestParamInfo<RowFault>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<RowFault>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(FirmwareUpgradeTest, AnAnswerTakesAsLongAsTheMachineNeedsWithinTheTimeBound) {
     upgradeFile("V2.01[TAG]\n[MAIN]\n0a1B\n");
@@ -208,7 +219,9 @@ TEST_P(Synchro, TheLastByteBeforeSilenceMustBeAck) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, Synchro, testing::ValuesIn(kSyncAnswers),
-                         [](const testing::TestParamInfo<SyncAnswer>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<SyncAnswer>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(FirmwareUpgradeTest, NoSynchronisationClosesThePort) {
     upgradeFile("V2.01[TAG]\n[MAIN]\n0a1B\n");
@@ -239,7 +252,8 @@ const FileFault kFileFaults[] = {
     {"MixedCaseHeader", "V2.01[TAG]\n[Main]\n", "No MCU tag on first row"},
     {"HeaderWithBlank", "V2.01[TAG]\n[MAIN] \n", "No MCU tag on first row"},
     {"OddRow", "V2.01[TAG]\n[MAIN]\n0a1\n", "Odd number of hex digits at line 3 "},
-    {"LongRow", "V2.01[TAG]\n[MAIN]\n00\n" + std::string(608, 'A') + "\n", "More than 606 hex digits at line 4 "},
+    {"LongRow", "V2.01[TAG]\n[MAIN]\n00\n" + std::string(608, 'A') + "\n",
+     "More than 606 hex digits at line 4 "},
 };
 
 TEST_P(FileRefusal, NothingIsSentAndThePortIsClosed) {
@@ -255,7 +269,9 @@ TEST_P(FileRefusal, NothingIsSentAndThePortIsClosed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, FileRefusal, testing::ValuesIn(kFileFaults),
-                         [](const testing::TestParamInfo<FileFault>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<FileFault>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(FirmwareUpgradeTest, AFileThatIsNotARegularFileIsRefusedWithoutWaiting) {
     const std::string fifo = dir.file("pipe.QVL");
@@ -286,9 +302,9 @@ TEST_F(FirmwareUpgradeTest, AHistoryThatDidNotComeDoesNotStopTheUpgrade) {
     port.silence('I');
     ASSERT_EQ(run(), Outcome::Done);
     EXPECT_EQ(stored, 0);
-    EXPECT_EQ(logAfterHistory(), (Strings{"info frame timeout, size of received frame :0 infoWaitTime = 0",
-                                          "Can not load History during SW upgrade - proceed further",
-                                          "start main section"}));
+    EXPECT_EQ(logAfterHistory(),
+              (Strings{"info frame timeout, size of received frame :0 infoWaitTime = 0",
+                       "Can not load History during SW upgrade - proceed further", "start main section"}));
     EXPECT_EQ(prompts.shown.at(1).text, "Error while loading machine information");
     EXPECT_EQ(port.opens, 2) << "closed by the download, opened again";
     EXPECT_EQ(programmed().back(), Bytes{'b'});
@@ -326,7 +342,8 @@ TEST_F(FirmwareUpgradeTest, AMachineUnpluggedDuringProgrammingEndsWithTheUpgrade
     };
     ASSERT_EQ(run(), Outcome::ProgrammingFailed);
     EXPECT_EQ(logAfterHistory(),
-              (Strings{"start main section", "Port error while programming line 4 : count input: Input/output error"}));
+              (Strings{"start main section",
+                       "Port error while programming line 4 : count input: Input/output error"}));
     EXPECT_EQ(prompts.shown.back().text, "Error during upgrade!");
     EXPECT_FALSE(port.Connected());
 }

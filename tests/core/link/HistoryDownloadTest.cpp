@@ -68,7 +68,9 @@ TEST_P(HistoryCommand, FollowsTheExtraBlockVersionTest) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, HistoryCommand, testing::ValuesIn(kVersions),
-                         [](const testing::TestParamInfo<VersionRow>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<VersionRow>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(HistoryDownloadTest, AnHAnswerOf8194BytesIsCompleteAtOnce) {
     machine(kPlainVersion, ScriptedMachine::historyAnswer(image));
@@ -85,7 +87,8 @@ TEST_F(HistoryDownloadTest, AnHAnswerOf8194BytesIsCompleteAtOnce) {
     const Strings& calls = prompts.progressWindow.calls;
     ASSERT_GE(calls.size(), 8u);
     EXPECT_EQ(Strings(calls.begin(), calls.begin() + 6),
-              (Strings{"caption:Status", "message:Loading history", "position:0", "show", "max:8320", "position:0"}));
+              (Strings{"caption:Status", "message:Loading history", "position:0", "show", "max:8320",
+                       "position:0"}));
     EXPECT_EQ(calls[calls.size() - 2], "position:8194");
     EXPECT_EQ(calls.back(), "hide");
     // The first read comes 60 ms after the command, then one every 100 ms.
@@ -124,8 +127,8 @@ TEST_F(HistoryDownloadTest, ThreeIncompleteAnswersFailWithOneLine) {
     machine(kPlainVersion, answer);
     ASSERT_FALSE(download());
     EXPECT_EQ(commandSent(), "HHH");
-    EXPECT_EQ(eventLogTexts(),
-              (Strings{"Request loading history", "Couldn't load history : NbBytes loaded: 8193//Retry count :3"}));
+    EXPECT_EQ(eventLogTexts(), (Strings{"Request loading history",
+                                        "Couldn't load history : NbBytes loaded: 8193//Retry count :3"}));
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text, "Error while loading machine information");
     EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Error);

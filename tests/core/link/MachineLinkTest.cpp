@@ -32,7 +32,9 @@ protected:
                 calls.push_back(call);
         return calls;
     }
-    int sleepsOf(int ms) const { return static_cast<int>(std::count(clock.sleeps.begin(), clock.sleeps.end(), ms)); }
+    int sleepsOf(int ms) const {
+        return static_cast<int>(std::count(clock.sleeps.begin(), clock.sleeps.end(), ms));
+    }
 
     VirtualClock clock;
     ScriptedPort port{clock};
@@ -137,7 +139,8 @@ TEST_F(MachineLinkTest, ChosenPortIsOpenedWithoutIdentificationOrRefusedWithItsR
         {"absent", ENOENT, ""},
         {"busy", EBUSY, "\n" + ProgramTexts::Text(ProgramTexts::Id::PortBusy, 0, {"ttyUSB0"})},
         {"locked", EWOULDBLOCK, "\n" + ProgramTexts::Text(ProgramTexts::Id::PortBusy, 0, {"ttyUSB0"})},
-        {"not in dialout", EACCES, "\n" + ProgramTexts::Text(ProgramTexts::Id::PortAccessDenied, 0, {"ttyUSB0"})},
+        {"not in dialout", EACCES,
+         "\n" + ProgramTexts::Text(ProgramTexts::Id::PortAccessDenied, 0, {"ttyUSB0"})},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -149,8 +152,8 @@ TEST_F(MachineLinkTest, ChosenPortIsOpenedWithoutIdentificationOrRefusedWithItsR
         ASSERT_EQ(prompts.shown.size(), 1u);
         EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Warning);
         EXPECT_EQ(prompts.shown[0].text, "Selected port not free" + row.secondLine);
-        EXPECT_EQ(eventLogTexts(),
-                  Strings{"Couldn't open port ttyUSB0 : open /dev/ttyUSB0: " + std::string(std::strerror(row.error))});
+        EXPECT_EQ(eventLogTexts(), Strings{"Couldn't open port ttyUSB0 : open /dev/ttyUSB0: " +
+                                           std::string(std::strerror(row.error))});
     }
 }
 
@@ -186,10 +189,15 @@ TEST_F(MachineLinkTest, EchoRounds) {
         std::string byteText;
     } rows[] = {
         {"first round", {{}, ScriptedPort::at(2, {'T'})}, true, ""},
-        {"second round after a wrong byte", {{}, ScriptedPort::at(2, {'x'}), ScriptedPort::at(2, {'T'})}, true, ""},
+        {"second round after a wrong byte",
+         {{}, ScriptedPort::at(2, {'x'}), ScriptedPort::at(2, {'T'})},
+         true,
+         ""},
         {"nothing at all", {{}}, false, "none"},
-        {"wrong bytes", {{}, ScriptedPort::at(2, {0x07}), ScriptedPort::at(2, {0x58}), ScriptedPort::at(2, {'T'})},
-         false, "88"},
+        {"wrong bytes",
+         {{}, ScriptedPort::at(2, {0x07}), ScriptedPort::at(2, {0x58}), ScriptedPort::at(2, {'T'})},
+         false,
+         "88"},
         {"only the third round", {{}, {}, {}, ScriptedPort::at(2, {'T'})}, false, "none"},
     };
     for (const auto& row : rows) {
@@ -228,17 +236,19 @@ Bytes bytesOf(std::initializer_list<int> values) {
 class InfoFrameRead : public MachineLinkTest, public testing::WithParamInterface<FrameRow> {};
 
 const FrameRow kFrames[] = {
-    {"Plain", bytesOf({1, 2, 3, 4, 5, 6, 0x04, 0x13, 3, 20, 0, 0x04, 0x12, 0xAB, 0xCD, 0x21}), true, false, ""},
-    {"PlainEvenWithByteOneAbove8", bytesOf({1, 9, 3, 4, 5, 6, 0x04, 0x13, 3, 20, 0, 0x04, 0, 0, 0, 0x14}), true,
-     false, ""},
-    {"Extended", bytesOf({1, 9, 3, 4, 5, 6, 0xE1, 0xE2, 0x04, 0x13, 3, 20, 0, 0x04, 0, 0, 0, 0x22}), true, true, ""},
+    {"Plain", bytesOf({1, 2, 3, 4, 5, 6, 0x04, 0x13, 3, 20, 0, 0x04, 0x12, 0xAB, 0xCD, 0x21}), true, false,
+     ""},
+    {"PlainEvenWithByteOneAbove8", bytesOf({1, 9, 3, 4, 5, 6, 0x04, 0x13, 3, 20, 0, 0x04, 0, 0, 0, 0x14}),
+     true, false, ""},
+    {"Extended", bytesOf({1, 9, 3, 4, 5, 6, 0xE1, 0xE2, 0x04, 0x13, 3, 20, 0, 0x04, 0, 0, 0, 0x22}), true,
+     true, ""},
     {"EighteenBytesReadPlainWhenByteOneIs8",
      bytesOf({1, 8, 3, 4, 5, 6, 0x04, 0x13, 3, 20, 0, 0x04, 0, 0, 0, 0x23, 0xEE, 0xEE}), true, false, ""},
-    {"UnknownBootloader", bytesOf({1, 2, 3, 4, 5, 6, 0x04, 0x13, 3, 20, 0, 0x04, 0, 0, 0, 0x20}), false, false,
-     "Bad info, received buffer is 01 02 03 04 05 06  -- 04 13 03 14 00 04 00 00 00 20 "},
+    {"UnknownBootloader", bytesOf({1, 2, 3, 4, 5, 6, 0x04, 0x13, 3, 20, 0, 0x04, 0, 0, 0, 0x20}), false,
+     false, "Bad info, received buffer is 01 02 03 04 05 06  -- 04 13 03 14 00 04 00 00 00 20 "},
     {"LowestSerial", bytesOf({1, 2, 3, 4, 5, 6, 0x04, 0x13, 3, 20, 0, 0x04, 0, 0, 0, 0x21}), true, false, ""},
-    {"SerialTooLow", bytesOf({1, 2, 3, 4, 5, 6, 0x04, 0x13, 3, 20, 0, 0x03, 0xFF, 0xFF, 0xFF, 0x21}), false, false,
-     "Bad info, received buffer is 01 02 03 04 05 06  -- 04 13 03 14 00 03 ff ff ff 21 "},
+    {"SerialTooLow", bytesOf({1, 2, 3, 4, 5, 6, 0x04, 0x13, 3, 20, 0, 0x03, 0xFF, 0xFF, 0xFF, 0x21}), false,
+     false, "Bad info, received buffer is 01 02 03 04 05 06  -- 04 13 03 14 00 03 ff ff ff 21 "},
     {"RefusedExtendedShowsItsExtensionBytes",
      bytesOf({1, 9, 3, 4, 5, 6, 0xE1, 0xE2, 0x04, 0x13, 3, 20, 0, 0x04, 0, 0, 0, 0x99}), false, true,
      "Bad info, received buffer is 01 09 03 04 05 06  --  EXT: e1 e2  -- 04 13 03 14 00 04 00 00 00 99 "},
@@ -254,7 +264,8 @@ TEST_P(InfoFrameRead, SizeFormAndValidity) {
     EXPECT_EQ(link.readInfoFrame(), row.accepted);
     EXPECT_EQ(data.frame.hasExtBytes, row.extended);
     const std::size_t frameSize = row.extended ? 18 : 16;
-    EXPECT_EQ(ScriptedMachine::frameBytes(data.frame), Bytes(row.answer.begin(), row.answer.begin() + frameSize))
+    EXPECT_EQ(ScriptedMachine::frameBytes(data.frame),
+              Bytes(row.answer.begin(), row.answer.begin() + frameSize))
         << "the fields keep the bytes read";
     EXPECT_EQ(port.InputCount(), static_cast<int>(row.answer.size() - frameSize)) << "the rest stays queued";
     if (!row.accepted)
@@ -264,7 +275,9 @@ TEST_P(InfoFrameRead, SizeFormAndValidity) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, InfoFrameRead, testing::ValuesIn(kFrames),
-                         [](const testing::TestParamInfo<FrameRow>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<FrameRow>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(MachineLinkTest, InfoFrameTimesOutAfter99Counts) {
     port.SetPort("COM1");
@@ -276,7 +289,8 @@ TEST_F(MachineLinkTest, InfoFrameTimesOutAfter99Counts) {
     EXPECT_EQ(eventLogTexts(), Strings{"info frame timeout, size of received frame :10 infoWaitTime = 0"});
 
     // A frame that trickles in is taken once its count is right, whatever it holds so far.
-    ScriptedPort::Reply slow = ScriptedPort::paced(ScriptedMachine::frameBytes(ScriptedMachine::frame()), 10, 4, 30);
+    ScriptedPort::Reply slow =
+        ScriptedPort::paced(ScriptedMachine::frameBytes(ScriptedMachine::frame()), 10, 4, 30);
     port.replyAlways('I', slow);
     EXPECT_TRUE(link.readInfoFrame());
 }
@@ -286,8 +300,8 @@ TEST_F(MachineLinkTest, AMachineUnpluggedDuringIdentificationIsAFailureNotAnExce
     ScriptedMachine::answerAsMachine(port, ScriptedMachine::frame(), {});
     port.unplugAtMs = 320; // in the first silence window after the list settled
     EXPECT_FALSE(link.scanPorts());
-    EXPECT_EQ(eventLogTexts(), (Strings{"Trying port: ttyUSB0",
-                                        "Port error on ttyUSB0 : count input: Input/output error"}));
+    EXPECT_EQ(eventLogTexts(),
+              (Strings{"Trying port: ttyUSB0", "Port error on ttyUSB0 : count input: Input/output error"}));
     EXPECT_EQ(prompts.shown.at(0).text, "No machine connected!");
     link.closePort();
     EXPECT_FALSE(port.Connected());

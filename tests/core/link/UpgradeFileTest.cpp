@@ -40,7 +40,9 @@ TEST_P(UpgradeFileRows, SplitAtEveryLineBreak) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Breaks, UpgradeFileRows, testing::ValuesIn(kSplits),
-                         [](const testing::TestParamInfo<SplitRow>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<SplitRow>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(UpgradeFile, ChecksVersionAndSections) {
     UpgradeFile file("V2.01[TAG]\n[EXT]\n" + std::string(606, 'f') + "\n\n[FIR]\n[MAIN]\n00");
