@@ -5,6 +5,7 @@
 #include <string>
 
 class QPlainTextEdit;
+class QTextDocument;
 
 // The windows' side of the text boundary: the core holds Windows-1252 bytes, Qt holds Unicode.
 class WinText {
@@ -15,4 +16,5 @@ public:
     // An editor's text exactly as typed, lines separated by "\n". (toPlainText would turn non-breaking
     // spaces into plain ones: a silent change of the stored text.)
     static QString typedText(const QPlainTextEdit& editor);
+    static QString typedText(const QTextDocument& document);
 };

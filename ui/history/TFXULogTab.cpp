@@ -3,12 +3,17 @@
 #include "core/base/Assert.h"
 #include "core/base/Prompts.h"
 #include "core/history/FXULog.h"
+#include "core/history/FXUOverviewTables.h"
 #include "core/i18n/FXUStringTable.h"
 #include "ui/WinText.h"
+#include "ui/history/THistGrid.h"
+#include "ui/history/TMachineInfoPage.h"
+#include "ui/history/TRestingTimePage.h"
+#include "ui/history/TStringGrid.h"
 
-#include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTextDocument>
@@ -22,6 +27,9 @@
 namespace {
 
 constexpr int kPageBorder = 5;
+constexpr int kListFontPixels = 12;
+constexpr int kListRowHeight = 16;
+constexpr int kListKeyWidth = 60;
 
 // The catalogue has no text for it; the field is named by its catalogue caption.
 const char* const kUnstorableBefore = ": the character ";
@@ -46,65 +54,127 @@ qsizetype typedLength(const QString& text) {
     return text.size() + text.count(QLatin1Char('\n'));
 }
 
+// While a tab builds what it shows, the catalogue speaks the language it spoke when the tab was made:
+// a tab built late looks as it would have looked built at once.
+class LanguageAsMade {
+public:
+    LanguageAsMade(FXUStringTable& catalogue, int textLanguage)
+        : catalogue_(catalogue), language_(catalogue.Language()), textLanguage_(catalogue.TextLanguage()),
+          switched_(textLanguage != textLanguage_) {
+        if (switched_)
+            catalogue_.SetLanguage(static_cast<std::uint8_t>(textLanguage));
+    }
+    ~LanguageAsMade() {
+        if (!switched_)
+            return;
+        catalogue_.SetLanguage(static_cast<std::uint8_t>(textLanguage_));
+        if (language_ != textLanguage_) // a number beyond the languages, which keeps the texts in force
+            catalogue_.SetLanguage(language_);
+    }
+    LanguageAsMade(const LanguageAsMade&) = delete;
+    LanguageAsMade& operator=(const LanguageAsMade&) = delete;
+
+private:
+    FXUStringTable& catalogue_;
+    std::uint8_t language_;
+    int textLanguage_;
+    bool switched_;
+};
+
 } // namespace
 
 const char* const TFXULogTab::kRestingTimeCaption = "Resting Time";
 
 TFXULogTab::TFXULogTab(FXULog* log, QTabWidget* Owner, Prompts& prompts)
-    : QWidget(Owner), log_(log), prompts_(prompts), catalogue_(FXUStringTable::getInstance()) {
+    : QWidget(Owner), log_(log), prompts_(prompts), catalogue_(FXUStringTable::getInstance()),
+      textLanguage_(catalogue_->TextLanguage()) {
     // clang-format off
     OSK_ASSERT(log!=NULL, "Class/FXULogTab"); // the texts are what the assertions print
     OSK_ASSERT(Owner!=NULL, "Class/FXULogTab");
     // clang-format on
     Owner->addTab(this, QString::fromStdString(log->logTime().tabTitle()));
-
-    buildPages();
-    buildPanels();
-    buildCommentBox();
-    layoutPanels();
-    innerPages_->setCurrentIndex(0);
 }
 
-void TFXULogTab::buildPages() {
+void TFXULogTab::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    build();
+}
+
+void TFXULogTab::build() {
+    if (innerPages_)
+        return;
+    const LanguageAsMade language(*catalogue_, textLanguage_);
+    log_->Decode();
     auto* fill = new QVBoxLayout(this);
     fill->setContentsMargins(0, 0, 0, 0);
     innerPages_ = new QTabWidget(this);
     fill->addWidget(innerPages_);
 
     auto caption = [this](int id) { return WinText::toQt(catalogue_->Text(static_cast<std::uint16_t>(id))); };
-    const QString captions[] = {caption(80), QString::fromLatin1(kRestingTimeCaption), caption(81),
-                                caption(82)};
+    const QString captions[kPages] = {caption(80), QString::fromLatin1(kRestingTimeCaption), caption(81),
+                                      caption(82)};
     for (const QString& text : captions) {
         auto* page = new QWidget(innerPages_);
         auto* border = new QVBoxLayout(page);
         border->setContentsMargins(kPageBorder, kPageBorder, kPageBorder, kPageBorder);
         innerPages_->addTab(page, text);
     }
+    buildPage(0);
+    innerPages_->setCurrentIndex(0);
+    connect(innerPages_, &QTabWidget::currentChanged, this, &TFXULogTab::buildPage);
+    innerPages_->show();
 }
 
-void TFXULogTab::buildPanels() {
-    QWidget* page = innerPages_->widget(0);
-    QFrame* p0 = new QFrame(page);
-    p0->setFrameStyle(QFrame::NoFrame);
-    page->layout()->addWidget(p0);
-    panels_[0] = p0;
-    // Placed by layoutPanels, not by a layout: their shares of P0 are fixed percentages.
-    for (int i = 1; i < kPanels; ++i)
-        panels_[static_cast<std::size_t>(i)] = new QFrame(p0);
-    p0->installEventFilter(this);
-    p0->show();
+void TFXULogTab::buildPage(int index) {
+    if (index < 0 || index >= kPages || built_[static_cast<std::size_t>(index)])
+        return;
+    build();
+    const LanguageAsMade language(*catalogue_, textLanguage_);
+    built_[static_cast<std::size_t>(index)] = true;
+    QWidget* page = innerPages_->widget(index);
+    QWidget* content = nullptr;
+    switch (index) {
+    case 0:
+        content = machineInformation_ = new TMachineInfoPage(*log_, page);
+        hookCommentEditor();
+        break;
+    case 1:
+        content = restingTime_ = new TRestingTimePage(*log_, page);
+        break;
+    case 2:
+        content = historyGrid_ = new THistGrid(page);
+        historyGrid_->fill(*log_);
+        break;
+    default:
+        buildSystemParameterList(page);
+        content = systemParameters_;
+        break;
+    }
+    page->layout()->addWidget(content);
+    page->layout()->activate(); // sized before it is shown, so the event list opens where it should
+    content->show();
 }
 
-void TFXULogTab::buildCommentBox() {
-    QFrame* p2 = panel(2);
-    auto* fillPanel = new QVBoxLayout(p2);
-    fillPanel->setContentsMargins(0, 0, 0, 0);
-    commentGroupBox_ = new QGroupBox(WinText::toQt(catalogue_->Text(97)), p2);
-    fillPanel->addWidget(commentGroupBox_);
-    auto* fillBox = new QVBoxLayout(commentGroupBox_);
-    commentEditor_ = new QPlainTextEdit(commentGroupBox_);
-    fillBox->addWidget(commentEditor_);
+void TFXULogTab::buildSystemParameterList(QWidget* page) {
+    const auto rows = FXUOverviewTables::SystemParameters(*log_);
+    systemParameters_ = new TStringGrid(page);
+    QFont small = systemParameters_->font();
+    small.setPixelSize(kListFontPixels);
+    systemParameters_->setFont(small);
+    systemParameters_->setShape(2, static_cast<int>(rows.size()) + 1, 0, 1);
+    systemParameters_->setDefaultRowHeight(kListRowHeight);
+    systemParameters_->setColWidth(0, kListKeyWidth);
+    systemParameters_->horizontalHeader()->setStretchLastSection(true);
+    int row = 1;
+    for (const auto& [key, value] : rows) {
+        systemParameters_->setCell(0, row, WinText::toQt(key));
+        systemParameters_->setCell(1, row, WinText::toQt(value));
+        ++row;
+    }
+}
 
+void TFXULogTab::hookCommentEditor() {
+    commentEditor_ = machineInformation_->commentEditor();
     commentEditor_->setPlainText(WinText::toQt(log_->comment()));
     acceptedComment_ = editorText();
     connect(commentEditor_->document(), &QTextDocument::contentsChange, this,
@@ -112,42 +182,51 @@ void TFXULogTab::buildCommentBox() {
     connect(commentEditor_, &QPlainTextEdit::textChanged, this, &TFXULogTab::commentChanged);
 }
 
-bool TFXULogTab::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == panels_[0] && event->type() == QEvent::Resize)
-        layoutPanels();
-    return QWidget::eventFilter(watched, event);
+QTabWidget* TFXULogTab::innerPages() {
+    build();
+    return innerPages_;
 }
 
-void TFXULogTab::layoutPanels() {
-    splitPanel(panel(0), panel(1), panel(2), 2, 2, 70, Direction::Vertical);
+TMachineInfoPage* TFXULogTab::machineInformation() {
+    buildPage(0);
+    return machineInformation_;
 }
 
-void TFXULogTab::splitPanel(QFrame* parent, QFrame* first, QFrame* second, int firstBorder, int secondBorder,
-                            int percent, Direction direction) {
-    const int b = parent->contentsRect().left();
-    const QPoint origin = parent->contentsRect().topLeft();
-    const int width = parent->width() - b;
-    const int height = parent->height() - b;
-    if (direction == Direction::Horizontal) {
-        const int firstWidth = percent * width / 100;
-        first->setGeometry(origin.x(), origin.y(), firstWidth, height);
-        second->setGeometry(origin.x() + firstWidth, origin.y(), width - firstWidth, height);
-    } else {
-        const int firstHeight = percent * height / 100;
-        first->setGeometry(origin.x(), origin.y(), width, firstHeight);
-        second->setGeometry(origin.x(), origin.y() + firstHeight, width, height - firstHeight);
-    }
-    for (auto [child, border] : {std::pair{first, firstBorder}, std::pair{second, secondBorder}}) {
-        // A thin line, then space up to the border width: a thick black line would dominate the page.
-        const int inside = std::max(0, border - 1);
-        child->setFrameStyle(border < 0 ? QFrame::NoFrame : QFrame::Box | QFrame::Plain);
-        child->setLineWidth(border < 0 ? 0 : 1);
-        child->setContentsMargins(inside, inside, inside, inside);
-    }
+TRestingTimePage* TFXULogTab::restingTime() {
+    buildPage(1);
+    return restingTime_;
+}
+
+THistGrid* TFXULogTab::historyGrid() {
+    buildPage(2);
+    return historyGrid_;
+}
+
+TStringGrid* TFXULogTab::systemParameterList() {
+    buildPage(3);
+    return systemParameters_;
+}
+
+QPlainTextEdit* TFXULogTab::commentEditor() {
+    buildPage(0);
+    return commentEditor_;
+}
+
+QGroupBox* TFXULogTab::commentGroupBox() {
+    return machineInformation()->commentGroupBox();
+}
+
+QFrame* TFXULogTab::panel(int index) {
+    return machineInformation()->panel(index);
 }
 
 QString TFXULogTab::editorText() const {
-    return WinText::typedText(*commentEditor_);
+    if (commentEditor_)
+        return WinText::typedText(*commentEditor_->document());
+    // What the editor would show, without making one.
+    QTextDocument document;
+    document.setPlainText(WinText::toQt(log_->comment()));
+    return WinText::typedText(document);
 }
 
 void TFXULogTab::commentChanged() {

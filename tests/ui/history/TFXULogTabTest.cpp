@@ -54,16 +54,16 @@ const FXULogTime kMay3{2007, 5, 3, 10, 20, 30};
 
 TEST_F(TFXULogTabTest, BecomesTheOwnersLastPageWithFourInnerPagesCaptionedInTheCurrentLanguage) {
     owner.addTab(new QWidget, QStringLiteral("other"));
-    const TFXULogTab* english = makeTab(kMay3);
+    TFXULogTab* english = makeTab(kMay3);
     FXUStringTable::getInstance()->SetLanguage(1);
-    const TFXULogTab* french = makeTab(FXULogTime(2024, 12, 31, 9, 5, 59));
+    TFXULogTab* french = makeTab(FXULogTime(2024, 12, 31, 9, 5, 59));
     ASSERT_EQ(owner.count(), 3);
     EXPECT_EQ(owner.widget(2), french);
     EXPECT_EQ(owner.tabText(1), QStringLiteral("03/05/2007 10 h 20"));
     EXPECT_EQ(owner.tabText(2), QStringLiteral("31/12/2024 09 h 05"));
     EXPECT_EQ(english->record(), records[0].get());
 
-    const std::vector<std::pair<const TFXULogTab*, QStringList>> expected = {
+    const std::vector<std::pair<TFXULogTab*, QStringList>> expected = {
         {english, {"Machine information", "Resting Time", "History", "System parameters", "Comments"}},
         {french,
          {"Informations machine", "Resting Time", "Historique", "Paramètres système", "Commentaires"}}};
