@@ -9,6 +9,7 @@
 #include "support/VirtualClock.h"
 #include "tools/gen/DemoDatabase.h"
 #include "tools/gen/HistoryGenerator.h"
+#include "ui/DesignFont.h"
 #include "ui/TChildForm.h"
 #include "ui/TDBMower.h"
 #include "ui/TDBMowerList.h"
@@ -17,6 +18,7 @@
 #include "ui/TchangeODataForm.h"
 #include "ui/TcreateForm.h"
 #include "ui/TinsertForm.h"
+#include "ui/history/TFXULogTab.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,6 +26,7 @@
 #include <QMdiArea>
 #include <QPixmap>
 #include <QSet>
+#include <QTabWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -108,5 +111,32 @@ TEST(Screenshots, Dialogs) {
                             list.entries().front()->GetMowerLog(), list, prompts);
     change.show();
     save(change, QStringLiteral("owner-dialog-en.png"));
+    releaseSharedState();
+}
+
+// The four pages of a history tab, for a record of three zones with a full event ring and for one of a
+// single zone, at the machine window's design size less its left panel.
+TEST(Screenshots, HistoryTabPages) {
+    FXUStringTable::getInstance()->SetLanguage(0);
+    HistoryGenerator generator(20190621);
+    ScriptedPrompts prompts;
+    const std::pair<const char*, HistoryFeatures> records[] = {
+        {"zones", HistoryFeatures{3, 4, 9, false, false, true}},
+        {"single", HistoryFeatures{1, 4, 4, false, false, false}}};
+    const char* const pages[] = {"information", "resting-time", "history", "system-parameters"};
+    for (const auto& [name, features] : records) {
+        std::unique_ptr<FXULog> record = generator.record(features);
+        QTabWidget owner;
+        owner.setFont(designFont(owner.font()));
+        auto* tab = new TFXULogTab(record.get(), &owner, prompts);
+        owner.resize(816 - 185, 665);
+        owner.show();
+        for (int page = 0; page < TFXULogTab::kPages; ++page) {
+            tab->innerPages()->setCurrentIndex(page);
+            QApplication::processEvents();
+            save(owner, QStringLiteral("history-%1-%2-en.png")
+                            .arg(QString::fromLatin1(name), QString::fromLatin1(pages[page])));
+        }
+    }
     releaseSharedState();
 }

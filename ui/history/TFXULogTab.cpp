@@ -126,9 +126,11 @@ void TFXULogTab::build() {
 }
 
 void TFXULogTab::buildPage(int index) {
-    if (index < 0 || index >= kPages || built_[static_cast<std::size_t>(index)])
+    if (index < 0 || index >= kPages)
         return;
-    build();
+    build(); // which builds page 1
+    if (built_[static_cast<std::size_t>(index)])
+        return;
     const LanguageAsMade language(*catalogue_, textLanguage_);
     built_[static_cast<std::size_t>(index)] = true;
     QWidget* page = innerPages_->widget(index);

@@ -146,11 +146,14 @@ void TMachineInfoPage::layoutPanels() {
     for (std::size_t i = 1; i < panels_.size(); ++i) {
         QFrame* panel = panels_[i];
         const FXUPanelLayout::Panel& place = shape[i];
-        // A thin line, then space up to the border width: a thick black line would dominate the page.
-        const int inside = std::max(0, place.border - 1);
-        panel->setFrameStyle(place.border < 0 ? QFrame::NoFrame : QFrame::Box | QFrame::Plain);
-        panel->setLineWidth(place.border < 0 ? 0 : 1);
-        panel->setContentsMargins(inside, inside, inside, inside);
+        // A thin line, then space up to the border width: a thick black line would dominate the page. A
+        // frame keeps its line in its contents margins, so the margins are the whole border.
+        const int border = FXUPanelLayout::BorderWidth(place.border);
+        // A panel too small for its border has none to draw.
+        const bool framed = border > 0 && place.rect.width > 2 * border && place.rect.height > 2 * border;
+        panel->setFrameStyle(framed ? QFrame::Box | QFrame::Plain : QFrame::NoFrame);
+        panel->setLineWidth(framed ? 1 : 0);
+        panel->setContentsMargins(border, border, border, border);
         panel->setGeometry(place.rect.x, place.rect.y, place.rect.width, place.rect.height);
     }
 }

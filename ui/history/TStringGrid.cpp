@@ -165,7 +165,7 @@ void TStringGrid::paintFixedCell(QPainter& painter, const QRect& rect, const QSt
     painter.setFont(font());
     painter.setPen(palette().color(QPalette::ButtonText));
     painter.drawText(rect.adjusted(kTextInset, kTextInset, 0, 0), textFlags(), text);
-    const QRect edge = rect.adjusted(0, 0, -1, -1);
+    const QRect& edge = rect;
     if (raisedFixedCells_) {
         painter.setPen(palette().color(QPalette::Light));
         painter.drawLine(edge.topLeft(), edge.topRight());

@@ -1,15 +1,24 @@
 #include "ui/history/TFXULogTab.h"
 
 #include "core/i18n/FXUStringTable.h"
+#include "support/HandRecord.h"
+#include "support/QtMessages.h"
 #include "support/ScriptedPrompts.h"
 #include "support/SharedState.h"
 #include "tools/gen/HistoryGenerator.h"
+#include "ui/history/THistGrid.h"
+#include "ui/history/TMachineInfoPage.h"
+#include "ui/history/TRestingTimePage.h"
+#include "ui/history/TStringGrid.h"
 
 #include <QApplication>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QImage>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
@@ -167,4 +176,144 @@ TEST_F(TFXULogTabTest, MissingRecordOrOwnerStopsTheProgram) {
     EXPECT_DEATH(TFXULogTab(record.get(), nullptr, prompts),
                  "Assertion failed: Owner!=NULL, file Class/FXULogTab");
     GTEST_FLAG_SET(death_test_style, style);
+}
+
+TEST_F(TFXULogTabTest, ATabIsBuiltWhenFirstShownAndEachPageWhenFirstOpened) {
+    std::vector<TFXULogTab*> tabs;
+    for (int i = 0; i < 5; ++i)
+        tabs.push_back(makeTab(FXULogTime(static_cast<std::uint16_t>(2001 + i), 1, 1, 0, 0, 0)));
+    owner.setCurrentIndex(4);
+    for (TFXULogTab* tab : tabs)
+        EXPECT_FALSE(tab->isBuilt()) << "nothing is built before the window shows";
+    owner.resize(900, 700);
+    owner.show();
+    QApplication::processEvents();
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FALSE(tabs[static_cast<std::size_t>(i)]->isBuilt()) << i;
+    ASSERT_TRUE(tabs[4]->isBuilt());
+    EXPECT_EQ(tabs[4]->innerPages()->currentIndex(), 0);
+    EXPECT_TRUE(tabs[4]->isPageBuilt(0));
+    for (int page = 1; page < TFXULogTab::kPages; ++page)
+        EXPECT_FALSE(tabs[4]->isPageBuilt(page)) << page;
+    EXPECT_TRUE(tabs[4]->commentEditor()->isVisible());
+
+    tabs[4]->innerPages()->setCurrentIndex(2);
+    EXPECT_TRUE(tabs[4]->isPageBuilt(2));
+    EXPECT_TRUE(tabs[4]->historyGrid()->isVisible());
+    EXPECT_FALSE(tabs[4]->isPageBuilt(1));
+    owner.setCurrentIndex(1);
+    EXPECT_TRUE(tabs[1]->isBuilt());
+    EXPECT_FALSE(tabs[0]->isBuilt());
+    // Asking for a page builds it, shown or not.
+    EXPECT_EQ(tabs[0]->systemParameterList()->cell(0, 1), "P00");
+    EXPECT_TRUE(tabs[0]->isPageBuilt(3));
+    EXPECT_FALSE(tabs[0]->isPageBuilt(1));
+}
+
+TEST_F(TFXULogTabTest, PagesBuiltLateLookAsIfBuiltAtOnce) {
+    auto twin = generator.record(HistoryFeatures{3, 4, 9, false, false, true});
+    records.push_back(std::make_unique<FXULog>(*twin));
+    records.push_back(std::move(twin));
+    QTabWidget early;
+    QTabWidget late;
+    auto* built = new TFXULogTab(records[0].get(), &early, prompts);
+    auto* lazy = new TFXULogTab(records[1].get(), &late, prompts);
+    built->machineInformation();
+    EXPECT_EQ(built->innerPages()->widget(0)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size(), 1)
+        << "page 1 is built once";
+    built->restingTime();
+    built->historyGrid();
+    built->systemParameterList();
+    ASSERT_FALSE(lazy->isBuilt());
+    for (QTabWidget* window : {&early, &late}) {
+        window->resize(900, 700);
+        window->show();
+    }
+    for (int page = 0; page < TFXULogTab::kPages; ++page) {
+        SCOPED_TRACE(page);
+        built->innerPages()->setCurrentIndex(page);
+        lazy->innerPages()->setCurrentIndex(page);
+        QApplication::processEvents();
+        EXPECT_EQ(early.grab().toImage(), late.grab().toImage());
+    }
+    EXPECT_GT(lazy->historyGrid()->verticalScrollBar()->value(), 0) << "opened on the oldest event";
+}
+
+TEST_F(TFXULogTabTest, ATabNeverShownStoresItsCommentAsItsEditorWould) {
+    const std::string comments[] = {
+        "",       "sans fin",     "a\r\nb\r\n",           "x\ry",     "x\n\ny", "\r\n", "a\r\n\r\n",
+        "\r\r\n", "nbsp\xa0\xa0", "\x81\x8d\x9d end\r\n", "tab\there"};
+    int year = 2001;
+    for (const std::string& comment : comments) {
+        SCOPED_TRACE(comment);
+        TFXULogTab* shown = makeTab(FXULogTime(static_cast<std::uint16_t>(year++), 1, 1, 0, 0, 0), comment);
+        TFXULogTab* unseen = makeTab(FXULogTime(static_cast<std::uint16_t>(year++), 1, 1, 0, 0, 0), comment);
+        shown->commentEditor();
+        shown->StoreComment();
+        unseen->StoreComment();
+        EXPECT_FALSE(unseen->isBuilt()) << "storing builds nothing";
+        EXPECT_EQ(unseen->record()->comment(), shown->record()->comment());
+    }
+    EXPECT_EQ(records[2]->comment(), "sans fin\r\n");
+}
+
+TEST_F(TFXULogTabTest, ATabBuiltAfterALanguageChangeSpeaksTheLanguageItWasMadeIn) {
+    TFXULogTab* tab = makeTab(kMay3);
+    FXUStringTable* catalogue = FXUStringTable::getInstance();
+    catalogue->SetLanguage(4);
+    owner.show();
+    QApplication::processEvents();
+    EXPECT_EQ(tab->innerPages()->tabText(0), "Machine information");
+    EXPECT_EQ(tab->restingTime()->zoneTable(0)->cell(0, 1), "Monday");
+    EXPECT_EQ(tab->machineInformation()->statisticsGrid()->cell(0, 0), "Mowing time");
+    EXPECT_EQ(catalogue->Language(), 4) << "and the catalogue is left as it was";
+    EXPECT_EQ(catalogue->Text(99), "Montag ");
+
+    catalogue->SetLanguage(9); // a number beyond the languages keeps German in force
+    tab->historyGrid();
+    EXPECT_EQ(catalogue->Language(), 9);
+    EXPECT_EQ(catalogue->TextLanguage(), 4);
+}
+
+TEST_F(TFXULogTabTest, ARecordOfNoLayoutShowsItsHeaderCommentAndEmptySections) {
+    const QtMessages messages;
+    FXULog::Image image{};
+    records.push_back(HandRecord::Make(image, 0));
+    records.back()->SetComment("not decoded\r\n");
+    TFXULogTab* tab = new TFXULogTab(records.back().get(), &owner, prompts);
+    owner.resize(800, 600);
+    owner.show();
+    for (int page = 0; page < TFXULogTab::kPages; ++page) {
+        tab->innerPages()->setCurrentIndex(page);
+        QApplication::processEvents();
+        owner.grab();
+    }
+    EXPECT_EQ(owner.tabText(0), "03/05/2007 10 h 20");
+    EXPECT_EQ(tab->commentEditor()->toPlainText(), "not decoded\n");
+    EXPECT_EQ(tab->machineInformation()->identificationGrid()->cell(1, 1), "04A1B2C3");
+    EXPECT_EQ(tab->machineInformation()->parameterGrid()->gridRows(), 1);
+    EXPECT_EQ(tab->restingTime()->zoneTableCount(), 0);
+    EXPECT_EQ(tab->historyGrid()->gridRows(), 5);
+    EXPECT_EQ(tab->systemParameterList()->gridRows(), 1);
+    EXPECT_TRUE(QtMessages::seen().isEmpty()) << QtMessages::seen().join('\n').toStdString();
+}
+
+TEST_F(TFXULogTabTest, TheSystemParametersAreAKeyAndValueListInSmallType) {
+    FXULog::Image image{};
+    for (int i = 0; i < 88; ++i)
+        image[static_cast<std::size_t>(232 + i)] = static_cast<std::uint8_t>(i * 3);
+    records.push_back(HandRecord::Make(image, 3));
+    TFXULogTab* tab = new TFXULogTab(records.back().get(), &owner, prompts);
+    TStringGrid& list = *tab->systemParameterList();
+    ASSERT_EQ(list.gridRows(), 89);
+    EXPECT_EQ(list.gridColumns(), 2);
+    EXPECT_EQ(list.cell(0, 0), "");
+    EXPECT_EQ(list.cell(1, 0), "");
+    EXPECT_EQ(list.cell(0, 1), "P00");
+    EXPECT_EQ(list.cell(1, 1), "0");
+    EXPECT_EQ(list.cell(0, 88), "P87");
+    EXPECT_EQ(list.cell(1, 88), "5");
+    EXPECT_EQ(list.font().pixelSize(), 12);
+    EXPECT_EQ(list.gridRowHeight(40), 16);
+    EXPECT_FALSE(list.verticalHeader()->isVisible()) << "no row header";
 }
