@@ -2,44 +2,36 @@
 
 #include "core/base/AtomicFile.h"
 #include "core/base/FileBytes.h"
+#include "core/base/IniText.h"
 
-// Values are 8-bit bytes in the system code page: no Unicode conversion.
-#define SI_NO_CONVERSION
-#include <SimpleIni.h>
-#include <algorithm>
 #include <charconv>
 #include <ios>
 #include <optional>
 
 namespace {
 
-// Windows INI files are plain 8-bit text in the system code page, never UTF-8. A key given twice reads its
-// first value, as the Windows reader does. False when the file exists but cannot be read: its content is
-// unknown, and writing one key into it would replace everything else it holds.
-bool load(const std::string& fileName, CSimpleIniA& ini) {
-    ini.SetSpaces(false);
-    ini.SetMultiKey(true);
+// Windows INI files are plain 8-bit text in the system code page, never UTF-8. Nothing when the file exists
+// but cannot be read: its content is unknown, and writing one key into it would replace everything else it
+// holds.
+std::optional<IniText> load(const std::string& fileName) {
     std::optional<std::string> content = FileBytes::read(fileName);
-    if (!content)
-        return !FileBytes::exists(fileName);
-    // The parser stops at a zero byte, which would lose every line after it.
-    std::erase(*content, '\0');
-    ini.LoadData(content->data(), content->size());
-    return true;
+    if (!content) {
+        if (FileBytes::exists(fileName))
+            return std::nullopt;
+        return IniText();
+    }
+    return IniText(std::move(*content));
 }
 
 std::optional<std::string> lookup(const std::string& fileName, const std::string& section,
                                   const std::string& key) {
-    CSimpleIniA ini(/*isUtf8=*/false);
-    load(fileName, ini);
-    const char* value = ini.GetValue(section.c_str(), key.c_str(), nullptr);
+    const std::optional<IniText> ini = load(fileName);
+    if (!ini)
+        return std::nullopt;
+    std::optional<std::string> value = ini->value(section, key);
     if (!value)
         return std::nullopt;
-    std::string text(value);
-    // The Windows reader takes one pair of matching quotes off a value.
-    if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front())
-        text = text.substr(1, text.size() - 2);
-    return text;
+    return IniText::unquoted(std::move(*value));
 }
 
 std::optional<int> parseInteger(const std::string& text) {
@@ -81,13 +73,10 @@ void IniFile::WriteBool(const std::string& section, const std::string& key, bool
 }
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
-    CSimpleIniA ini(/*isUtf8=*/false);
-    if (!load(fileName_, ini))
+    std::optional<IniText> ini = load(fileName_);
+    if (!ini)
         throw std::ios_base::failure("cannot read " + fileName_ + ", so it is not rewritten");
-    if (ini.SetValue(section.c_str(), key.c_str(), value.c_str(), nullptr, /*replace every value=*/true) < 0)
+    if (!ini->set(section, key, value))
         throw std::ios_base::failure("cannot store " + section + "/" + key + " in " + fileName_);
-    std::string content;
-    if (ini.Save(content) < 0)
-        throw std::ios_base::failure("cannot format " + fileName_);
-    AtomicFile::write(fileName_, content);
+    AtomicFile::write(fileName_, ini->content());
 }

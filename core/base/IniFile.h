@@ -4,7 +4,7 @@
 
 // A Windows-style INI file, read and written through on every call (no cached copy): sections and keys
 // are case-insensitive, integers are decimal, booleans "1"/"0", and a missing or malformed value yields
-// the caller's default. Lines the program does not own are kept when it writes.
+// the caller's default. A write changes only the line of its key (IniText): every other byte is kept.
 class IniFile {
 public:
     explicit IniFile(std::string fileName) : fileName_(std::move(fileName)) {}

@@ -120,3 +120,55 @@ TEST(AppSettings, DefaultsAndTheLanguageByte) {
     EXPECT_NE(content.find("SORTBYNAME=1"), std::string::npos) << content;
     EXPECT_EQ(content.find("DBPATH"), std::string::npos) << "DBPATH is never written";
 }
+
+TEST(AppSettings, TheCloseRewritesOnlyTheProgramsKeysInTheDealersFile) {
+    TempDir dir;
+    const std::string file = dir.file("kit.INI");
+    // Written by hand on Windows, edited since on Linux: every oddity must survive the program's writes.
+    const std::string dealers = "; kit settings, see the binder\r\n"
+                                "[MainForm]\r\n"
+                                "Height = 700\r\n"
+                                "width=600\n"
+                                "Top=10\r\n"
+                                "Left=20\r\n"
+                                "maximised\r\n"
+                                "\r\n"
+                                "[GENERAL]\r\n"
+                                "LANGUAGE=0\r\n"
+                                "[FILEPATH]\r\n"
+                                "DBPATH=\"/srv/machines\"\r\n"
+                                "[COM]\r\n"
+                                "AUTO=0\r\n"
+                                "PORT=ttyS0\r\n"
+                                "Baud=38400\r\n"
+                                "[general]\r\n"
+                                "Theme=dark";
+    TempDir::write(file, dealers);
+    AppSettings settings(file);
+    auto writeAll = [&](int height, int width, int top, int left, std::uint8_t language, bool byName,
+                        bool autoCom, const std::string& port) {
+        settings.SetHeight(height);
+        settings.SetWidth(width);
+        settings.SetTop(top);
+        settings.SetLeft(left);
+        settings.SetPort(port);
+        settings.SetAutoCom(autoCom);
+        settings.SetLanguage(language);
+        settings.SetSortByName(byName);
+    };
+    writeAll(700, 600, 10, 20, 0, false, false, "ttyS0");
+    EXPECT_EQ(TempDir::read(file),
+              "; kit settings, see the binder\r\n[MainForm]\r\nHeight = 700\r\nwidth=600\nTop=10\r\nLeft=20\r\n"
+              "maximised\r\n\r\n[GENERAL]\r\nLANGUAGE=0\r\nSORTBYNAME=0\r\n[FILEPATH]\r\n"
+              "DBPATH=\"/srv/machines\"\r\n[COM]\r\nAUTO=0\r\nPORT=ttyS0\r\nBaud=38400\r\n[general]\r\n"
+              "Theme=dark")
+        << "the same values: only the missing key is added";
+
+    writeAll(512, 640, 0, -8, 4, true, true, "ttyUSB0");
+    EXPECT_EQ(TempDir::read(file),
+              "; kit settings, see the binder\r\n[MainForm]\r\nHeight = 512\r\nwidth=640\nTop=0\r\nLeft=-8\r\n"
+              "maximised\r\n\r\n[GENERAL]\r\nLANGUAGE=4\r\nSORTBYNAME=1\r\n[FILEPATH]\r\n"
+              "DBPATH=\"/srv/machines\"\r\n[COM]\r\nAUTO=1\r\nPORT=ttyUSB0\r\nBaud=38400\r\n[general]\r\n"
+              "Theme=dark");
+    EXPECT_EQ(settings.DbPath(), "/srv/machines");
+}
