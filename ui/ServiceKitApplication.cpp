@@ -7,7 +7,7 @@
 
 ServiceKitApplication::ServiceKitApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("orvane-service-kit"));
-    setApplicationDisplayName(QString::fromLatin1(QtPrompts::kTitle));
+    // No display name: on X11 Qt would append it to every window title, and the titles are the captions.
 }
 
 bool ServiceKitApplication::notify(QObject* receiver, QEvent* event) {

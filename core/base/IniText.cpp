@@ -88,7 +88,7 @@ IniText::Line IniText::parseLine(std::size_t begin, std::size_t textEnd, std::si
     if (text[first] == '[') {
         const std::size_t close = text.find(']', first + 1);
         if (close == std::string::npos) {
-            line.kind = Kind::Skipped;
+            line.kind = Kind::BrokenSection;
             return line;
         }
         std::size_t nameBegin = first + 1;
@@ -128,12 +128,15 @@ IniText::Line IniText::parseLine(std::size_t begin, std::size_t textEnd, std::si
 }
 
 std::size_t IniText::find(std::string_view section, std::string_view key) const {
-    std::string_view current; // entries above the first section belong to the nameless one
+    // Entries above the first section belong to the nameless one; those under a broken header to none.
+    std::optional<std::string_view> current = std::string_view();
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const Line& line = lines_[i];
         if (line.kind == Kind::Section)
             current = line.name;
-        else if (line.kind == Kind::Entry && sameName(current, section) && sameName(line.name, key))
+        else if (line.kind == Kind::BrokenSection)
+            current.reset();
+        else if (line.kind == Kind::Entry && current && sameName(*current, section) && sameName(line.name, key))
             return i;
     }
     return lines_.size();
@@ -208,10 +211,10 @@ bool IniText::set(std::string_view section, std::string_view key, std::string_vi
     bool sectionSeen = section.empty();
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const Line& line = lines_[i];
-        if (line.kind == Kind::Section) {
+        if (line.kind == Kind::Section || line.kind == Kind::BrokenSection) {
             if (inSection)
                 break;
-            if (sameName(line.name, section)) {
+            if (line.kind == Kind::Section && sameName(line.name, section)) {
                 inSection = sectionSeen = true;
                 after = i;
             }

@@ -12,8 +12,8 @@
 //
 // Reading: sections and keys compare without regard to ASCII case; the first line that gives a key in any
 // section of that name wins; spaces and tabs around keys and values do not count; lines starting with ';'
-// or '#', lines without '=', and "[..." lines without ']' are skipped; zero bytes and a leading UTF-8
-// byte order mark are ignored. Lines end at CR LF, LF or a lone CR.
+// or '#' and lines without '=' are skipped; a "[..." line without ']' starts a section no key is read from;
+// zero bytes and a leading UTF-8 byte order mark are ignored. Lines end at CR LF, LF or a lone CR.
 class IniText {
 public:
     explicit IniText(std::string content = {});
@@ -33,7 +33,7 @@ public:
     bool set(std::string_view section, std::string_view key, std::string_view value);
 
 private:
-    enum class Kind { Blank, Comment, Section, Entry, Skipped };
+    enum class Kind { Blank, Comment, Section, BrokenSection, Entry, Skipped };
     struct Line {
         std::size_t begin = 0;      // first byte of the line
         std::size_t textEnd = 0;    // where its line end starts

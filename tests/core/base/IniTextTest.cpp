@@ -80,8 +80,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, IniTextEdit, ::testing::Values(
          "[COM]\nPORT=\" odd \"\n"},
     Edit{"SectionHeaderWithBlanksAndTrailingText", "[ COM ]  ; serial\n", "COM", "AUTO", "0",
          "[ COM ]  ; serial\nAUTO=0\n"},
-    Edit{"BrokenHeaderDoesNotStartASection", "[COM]\n[broken\nAUTO=1\n", "COM", "AUTO", "0",
-         "[COM]\n[broken\nAUTO=0\n"},
+    Edit{"BrokenHeaderStartsASectionNoKeyIsReadFrom", "[COM]\n[broken\nAUTO=1\n", "COM", "AUTO", "0",
+         "[COM]\nAUTO=0\n[broken\nAUTO=1\n"},
     Edit{"KeyAboveAnySectionIsNotTheSectionsKey", "PORT=top\n[COM]\n", "COM", "PORT", "x",
          "PORT=top\n[COM]\nPORT=x\n"},
     Edit{"ZeroBytesAndByteOrderMarkStay", std::string("\xEF\xBB\xBF[COM]\nPO\0RT=a\0b\nX\0=1", 23), "COM",
@@ -99,15 +99,16 @@ TEST(IniText, ReadsAsTheWindowsReaderAndRefusesWhatCannotBeHeld) {
     const IniText ini("  [ Main Form ]\r\n"
                       "key only\n"
                       "=no key\n"
-                      "[COM\n"
                       " Port \t=\t 'ttyS0' \n"
                       "port=second\n"
+                      "[COM\n"
+                      "AUTO=1\n"
                       "[com]\n"
                       "AUTO=0\n");
     EXPECT_EQ(ini.value("main form", "key only"), std::nullopt);
-    EXPECT_EQ(ini.value("Main Form", "port"), "'ttyS0'") << "a broken header leaves the section as it was";
+    EXPECT_EQ(ini.value("Main Form", "port"), "'ttyS0'");
     EXPECT_EQ(IniText::unquoted(*ini.value("Main Form", "port")), "ttyS0");
-    EXPECT_EQ(ini.value("COM", "auto"), "0");
+    EXPECT_EQ(ini.value("COM", "auto"), "0") << "a broken header starts a section no key is read from";
     EXPECT_EQ(ini.value("COM", "port"), std::nullopt);
 
     IniText edited(ini.content());

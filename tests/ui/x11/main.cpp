@@ -1,0 +1,26 @@
+#include "XServer.h"
+#include "XWindowTest.h"
+#include "ui/ServiceKitApplication.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <memory>
+
+std::string XWindowTest::skipReason;
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // The program's own application class, on a real X server of the test's own.
+    XServer server;
+    std::unique_ptr<ServiceKitApplication> app;
+    if (server.running()) {
+        ::setenv("DISPLAY", server.display().c_str(), 1);
+        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        app = std::make_unique<ServiceKitApplication>(argc, argv);
+    } else {
+        XWindowTest::skipReason = server.reason();
+    }
+    const int result = RUN_ALL_TESTS();
+    app.reset();
+    return result;
+}
