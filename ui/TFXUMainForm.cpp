@@ -238,17 +238,30 @@ void TFXUMainForm::buildPanel() {
 }
 
 void TFXUMainForm::applyGeometry() {
-    const int height = settings_->Height();
-    const int width = settings_->Width();
+    int height = settings_->Height();
+    int width = settings_->Width();
     const int top = settings_->Top();
     const int left = settings_->Left();
-    resize(width, height);
-    // A place saved on a screen that is no longer attached would hide the window.
     QPoint place(left, top);
-    const QRect wanted(place, QSize(width, height));
+    // A size no screen can show would make a window of gigabytes that the window system cannot handle: it is
+    // bounded by the screen the window opens on, and saved at close as it was applied.
+    const QScreen* screen = QGuiApplication::screenAt(place);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QSize room = screen->availableGeometry().size();
+        width = std::min(width, room.width());
+        height = std::min(height, room.height());
+    }
+    resize(width, height);
+    // A place saved on a screen that is no longer attached would hide the window. Counted in 64 bits: the
+    // saved place may be anywhere an int reaches.
     const auto screens = QGuiApplication::screens();
-    const bool visible = std::any_of(screens.begin(), screens.end(), [&](const QScreen* screen) {
-        return screen->availableGeometry().intersects(wanted);
+    const bool visible = std::any_of(screens.begin(), screens.end(), [&](const QScreen* each) {
+        const QRect area = each->availableGeometry();
+        const std::int64_t x = left, y = top;
+        return width > 0 && height > 0 && x < std::int64_t{area.x()} + area.width() && x + width > area.x() &&
+               y < std::int64_t{area.y()} + area.height() && y + height > area.y();
     });
     if (!visible && !screens.isEmpty())
         place = QPoint(200, 130);
