@@ -1,13 +1,14 @@
 #include "ui/QtPrompts.h"
 
-#include "ui/WinText.h"
-
+#include "core/i18n/ProgramTexts.h"
 #include "ui/ModalRunner.h"
+#include "ui/WinText.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <stdexcept>
 
 const char* const QtPrompts::kTitle = "Orvane Service Kit";
@@ -28,12 +29,29 @@ Prompts::Answer QtPrompts::message(Kind kind, const std::string& text, Buttons b
         icon = QMessageBox::Question;
         break;
     }
-    const auto standardButtons = buttons == Buttons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
-                                                              : QMessageBox::StandardButtons(QMessageBox::Ok);
-    QMessageBox box(icon, QString::fromLatin1(kTitle), WinText::toQt(text), standardButtons,
+    QMessageBox box(icon, QString::fromLatin1(kTitle), WinText::toQt(text), QMessageBox::NoButton,
                     QApplication::activeWindow());
+    if (buttons == Buttons::RetryCloseCancel) {
+        // Captioned in the user's language; Enter and Escape both choose the harmless answer.
+        auto caption = [](ProgramTexts::Id id) { return WinText::toQt(ProgramTexts::Text(id)); };
+        QPushButton* retry = box.addButton(caption(ProgramTexts::Id::RetryButton), QMessageBox::AcceptRole);
+        QPushButton* closeAnyway =
+            box.addButton(caption(ProgramTexts::Id::CloseWithoutSavingButton), QMessageBox::DestructiveRole);
+        QPushButton* cancel = box.addButton(caption(ProgramTexts::Id::CancelButton), QMessageBox::RejectRole);
+        box.setDefaultButton(cancel);
+        box.setEscapeButton(cancel);
+        ModalRunner::run(box);
+        if (box.clickedButton() == retry)
+            return Answer::Retry;
+        if (box.clickedButton() == closeAnyway)
+            return Answer::CloseAnyway;
+        return Answer::Cancel;
+    }
+    box.setStandardButtons(buttons == Buttons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
+                                                        : QMessageBox::StandardButtons(QMessageBox::Ok));
     box.setDefaultButton(QMessageBox::Ok);
-    return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
+    ModalRunner::run(box);
+    return box.standardButton(box.clickedButton()) == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
 
 QStringList QtPrompts::qtFilters(const std::string& filter) {

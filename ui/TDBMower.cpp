@@ -196,10 +196,16 @@ void TDBMower::OpenWindow() {
     }
 }
 
-bool TDBMower::SaveMachineFile() {
+bool TDBMower::writeMachineFile() {
     if (file_.SaveMachineFile())
         return true;
     CLogger::getInstance()->log("Couldn't save machine file: " + file_.lastError());
+    return false;
+}
+
+bool TDBMower::SaveMachineFile() {
+    if (writeMachineFile())
+        return true;
     list_.prompts().message(
         Prompts::Kind::Error,
         ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWritten, {GetMachineNumberText()}),
@@ -226,7 +232,7 @@ bool TDBMower::SaveIfOpen() {
     if (!window_)
         return true;
     window_->StoreEdits();
-    return SaveMachineFile();
+    return writeMachineFile();
 }
 
 TDBMower::ExportPathChooser& TDBMower::exportPathChooser() {

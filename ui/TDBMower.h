@@ -43,7 +43,8 @@ public:
     bool LoadMachineFile() { return file_.LoadMachineFile(); }
     // False, with the reason in the event log, when the file could not be written.
     bool SaveMachineFile();
-    // Writes only a machine whose window was opened, with the window's edits; false when that write failed.
+    // Writes only a machine whose window was opened, with the window's edits; false when that write failed,
+    // with the reason in the event log and nothing shown: the close asks the user what to do.
     bool SaveIfOpen();
     void SetFileName(const std::string& path) { file_.SetFileName(path); }
     const std::string& fileName() const { return file_.fileName(); }
@@ -65,6 +66,7 @@ protected:
 
 private:
     TDBMower(TDBMowerList& list, QWidget* parent);
+    bool writeMachineFile(); // logs a failure
     void paintTile();
     void renderTile() const;
     static ExportPathChooser& exportPathChooser();

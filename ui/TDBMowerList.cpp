@@ -4,10 +4,13 @@
 #include "core/base/FXUCrc_error.h"
 #include "core/base/Prompts.h"
 #include "core/i18n/FXUStringTable.h"
+#include "core/i18n/ProgramTexts.h"
 #include "ui/TDBMower.h"
 #include "ui/WinText.h"
 
+#include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QScrollBar>
 #include <algorithm>
 #include <cstdio>
@@ -247,6 +250,13 @@ bool TDBMowerList::InsertRecordByMachineNumber(const std::string& machineNumberT
     return false;
 }
 
+bool TDBMowerList::SaveMachine(FXUMowerLog& machine) {
+    for (TDBMower* entry : entries_)
+        if (&entry->GetMowerLog() == &machine)
+            return entry->SaveMachineFile();
+    return false;
+}
+
 std::vector<std::string> TDBMowerList::MachineNumberList() const {
     std::vector<std::string> texts;
     texts.reserve(entries_.size());
@@ -279,7 +289,23 @@ TDBMower* TDBMowerList::FindBySerial(std::uint32_t serialNumber) const {
 }
 
 bool TDBMowerList::SaveAll() {
-    for (TDBMower* entry : entries_)
-        entry->SaveIfOpen();
+    for (TDBMower* entry : entries_) {
+        while (!entry->SaveIfOpen()) {
+            const std::string shownPath =
+                WinText::fromQt(QDir::toNativeSeparators(QFile::decodeName(entry->fileName().c_str())))
+                    .value_or(entry->fileName());
+            const Prompts::Answer answer = prompts_.message(
+                Prompts::Kind::Error,
+                ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWrittenAtClose,
+                                   {entry->GetMachineNumberText(), shownPath}),
+                Prompts::Buttons::RetryCloseCancel);
+            if (answer == Prompts::Answer::Retry)
+                continue;
+            if (answer != Prompts::Answer::CloseAnyway)
+                return false;
+            CLogger::getInstance()->log("Closed without saving machine file " + entry->fileName());
+            break;
+        }
+    }
     return true;
 }

@@ -50,13 +50,15 @@ public:
     bool InsertRecordBySerial(std::unique_ptr<FXULog>& record);
     bool InsertRecordByMachineNumber(const std::string& machineNumberText,
                                      std::unique_ptr<FXULog>& record) override;
+    bool SaveMachine(FXUMowerLog& machine) override;
     std::vector<std::string> MachineNumberList() const override;
     bool MachineExists(std::uint8_t typeCode, std::uint8_t year, std::uint8_t factoryFlag,
                        std::int32_t machineNumber) const override;
     TDBMower* FindBySerial(std::uint32_t serialNumber) const;
     TDBMower* FindByIdentity(std::uint8_t typeCode, std::uint8_t year, std::uint8_t factoryFlag,
                              std::int32_t machineNumber) const;
-    // Saves every machine whose window was opened; failures are in the event log. True.
+    // Saves every machine whose window was opened. When a file cannot be written the user chooses: try
+    // again, close without it, or cancel: false at once, the program stays and nothing is lost.
     bool SaveAll();
 
     const std::vector<TDBMower*>& entries() const { return entries_; } // display order

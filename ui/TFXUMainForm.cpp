@@ -459,13 +459,16 @@ void TFXUMainForm::closeEvent(QCloseEvent* event) {
         refuseClose();
         return;
     }
-    if (!closed_)
-        FormClose();
+    // A close asked for while the dealer answers a question of this one waits for that answer.
+    if (!closed_ && (closing_ || !FormClose())) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 
-void TFXUMainForm::FormClose() {
-    closed_ = true;
+bool TFXUMainForm::FormClose() {
+    closing_ = true;
     try {
         settings_->SetHeight(height());
         settings_->SetWidth(width());
@@ -480,7 +483,12 @@ void TFXUMainForm::FormClose() {
         std::cerr << error.what() << '\n';
     }
 
-    machineList->SaveAll();
+    // A machine file that cannot be written: the dealer chose to keep the program open, edits and all.
+    const bool saved = machineList->SaveAll();
+    closing_ = false;
+    if (!saved)
+        return false;
+    closed_ = true;
 
     try {
         CLogger::destroyInstance();
@@ -492,4 +500,5 @@ void TFXUMainForm::FormClose() {
     settings_.reset();
     FXUStringTable::destroyInstance();
     catalogue_ = nullptr;
+    return true;
 }

@@ -117,7 +117,9 @@ private:
     void setCaptions();
     void choosePortAtStart();
     void selectLanguage(std::uint8_t code);
-    void FormClose();
+    // The shutdown; false, with everything still in place, when the dealer keeps the program open because a
+    // machine file could not be written.
+    bool FormClose();
     void showPortChooser();
     std::string text(int id) const;
     void buildLink();
@@ -133,6 +135,7 @@ private:
     std::uint8_t languageCode_ = 1;
     bool autoCOM_ = true;
     bool closed_ = false;
+    bool closing_ = false;
     bool operationRunning_ = false;
     DownloadedHistory history_;
     std::unique_ptr<MachineLink> link_;

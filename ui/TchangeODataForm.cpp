@@ -120,6 +120,9 @@ void TchangeODataForm::chgeButtClick() {
     machine_.SetFactoryFlag(factoryFlag_);
     machine_.SetTypeCode(typeCode_);
     directory_.Arrange();
+    // At once, like a filed record: a crash before the close must not lose the new owner or number. A failed
+    // write has been shown; the machine keeps the edits and its window saves them at close.
+    directory_.SaveMachine(machine_);
     done(2);
 }
 

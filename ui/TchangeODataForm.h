@@ -15,8 +15,8 @@ class QPlainTextEdit;
 class QPushButton;
 
 // Edits the owner data and the machine number of an existing machine, from its machine window. Saving
-// writes into the machine, re-sorts the machine list and closes with Cancel (2); the file is written at
-// close.
+// writes into the machine, re-sorts the machine list, writes the machine's file at once and closes with
+// Cancel (2).
 class TchangeODataForm : public OwnerDataDialog {
     Q_OBJECT
 public:

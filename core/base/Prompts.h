@@ -10,8 +10,14 @@
 class Prompts {
 public:
     enum class Kind { Warning, Error, Information, Confirmation };
-    enum class Buttons { Ok, OkCancel };
-    enum class Answer { Ok, Cancel };
+    // RetryCloseCancel: "try again", "close without saving", "cancel" (the default, and Escape).
+    enum class Buttons { Ok, OkCancel, RetryCloseCancel };
+    enum class Answer { Ok, Cancel, Retry, CloseAnyway };
+
+    // What Enter chooses: OK where the box has it, Cancel otherwise.
+    static constexpr Answer defaultAnswer(Buttons buttons) {
+        return buttons == Buttons::RetryCloseCancel ? Answer::Cancel : Answer::Ok;
+    }
 
     // An open-file or save-file dialog. The filter is written as the design writes it, name and pattern
     // alternating ("database|*.dat|All files|*.*"); filterIndex counts its entries from 1.

@@ -9,7 +9,8 @@
 #include <vector>
 
 // What the dialogs need of the machine list: the machines by number text and identity, filing a record
-// into one of them, creating one, and re-sorting after an edit. The list implements it; tests fake it.
+// into one of them, creating one, saving an edited one, and re-sorting after an edit. The list implements
+// it; tests fake it.
 class MachineDirectory {
 public:
     virtual ~MachineDirectory() = default;
@@ -24,6 +25,9 @@ public:
                                              std::unique_ptr<FXULog>& record) = 0;
     // Adds a new machine (its file is written at once and entered in the check file) and opens its window.
     virtual bool CreateMachine(std::unique_ptr<FXUMowerLog> machine) = 0;
+    // Writes that machine's file at once. False, after the user was told, when it could not be written; the
+    // machine keeps its edits and its window has them saved at close.
+    virtual bool SaveMachine(FXUMowerLog& machine) = 0;
     // Sorts and lays out the tiles again, repainting them with the machines' current texts.
     virtual void Arrange() = 0;
 };

@@ -15,8 +15,12 @@ public:
         PortAccessDenied,      // port name; the second line under "Selected port not free"
         PortBusy,              // port name; the same
         OperationRunning,      // why the program cannot be closed yet
+        MachineFileNotWrittenAtClose, // machine number text, file path
+        RetryButton,
+        CloseWithoutSavingButton,
+        CancelButton,
     };
-    static constexpr int kCount = 6;
+    static constexpr int kCount = 10;
 
     static std::string Text(Id id, const std::vector<std::string>& arguments = {});
     // The same in one language (0 English, 1 French, 2 Italian, 3 Dutch, 4 German).

@@ -3,11 +3,13 @@
 #include "core/base/Prompts.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-// Records what the user would have been shown and answers from a script (OK when the script is empty).
+// Records what the user would have been shown and answers from a script (the default button when the
+// script is empty).
 class RecordingProgress : public Progress {
 public:
     void setCaption(const std::string& text) override { calls.push_back("caption:" + text); }
@@ -30,8 +32,11 @@ public:
 
     Answer message(Kind kind, const std::string& text, Buttons buttons) override {
         shown.push_back({kind, text, buttons});
+        // What the user does while the box is up (mends a fault before "try again", for instance).
+        if (whileShown)
+            whileShown(shown.back());
         if (answers.empty())
-            return Answer::Ok;
+            return defaultAnswer(buttons);
         const Answer answer = answers.front();
         answers.pop_front();
         return answer;
@@ -49,6 +54,7 @@ public:
 
     std::vector<Shown> shown;
     std::deque<Answer> answers;
+    std::function<void(const Shown&)> whileShown;
     std::vector<FileDialog> dialogs;
     std::deque<std::optional<std::string>> fileAnswers;
     RecordingProgress progressWindow;

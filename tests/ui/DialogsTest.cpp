@@ -58,9 +58,14 @@ public:
         created.push_back(std::move(machine));
         return createSucceeds;
     }
+    bool SaveMachine(FXUMowerLog& machine) override {
+        saved.push_back(&machine);
+        return true;
+    }
     void Arrange() override { ++arranged; }
 
     std::vector<std::unique_ptr<FXUMowerLog>> machines;
+    std::vector<const FXUMowerLog*> saved;
     std::vector<std::unique_ptr<FXUMowerLog>> created;
     mutable std::vector<Identity> existsAsked;
     std::vector<std::string> insertedInto;
@@ -358,6 +363,7 @@ TEST_F(ChangeODataDialog, RefusesInOrderAndChecksNumbersAgainstType) {
     for (const auto& shown : prompts.shown)
         EXPECT_EQ(shown.text, "Incorrect machine number");
     EXPECT_EQ(directory.arranged, 0);
+    EXPECT_TRUE(directory.saved.empty());
     EXPECT_EQ(machine.name(), "") << "nothing saved";
     EXPECT_EQ(machine.machineNumber(), 5000);
     EXPECT_TRUE(attempt(8, "5000")) << "VRN75 from 5000 on";
@@ -397,6 +403,7 @@ TEST_F(ChangeODataDialog, SavesOwnerDataAndIdentityUnlessAnotherMachineHasIt) {
     form.chgeButtClick();
     EXPECT_EQ(form.result(), 2);
     EXPECT_EQ(directory.arranged, 1);
+    EXPECT_EQ(directory.saved, (std::vector<const FXUMowerLog*>{&machine})) << "its file is written at once";
     EXPECT_EQ(directory.existsAsked.back(), Identity(1, 8, 0, 4000000));
     EXPECT_EQ(Identity(machine.typeCode(), machine.year(), machine.factoryFlag(), machine.machineNumber()),
               Identity(1, 8, 0, 4000000));

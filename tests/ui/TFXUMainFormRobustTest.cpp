@@ -1,15 +1,29 @@
 #include "ui/TFXUMainForm.h"
 
+#include "core/base/CLogger.h"
 #include "core/base/IniFile.h"
+#include "core/database/DBMowerFile.h"
+#include "core/i18n/ProgramTexts.h"
 #include "core/link/TComPort.h"
 #include "support/ScriptedPrompts.h"
 #include "support/SharedState.h"
 #include "support/TempDir.h"
 #include "support/VirtualClock.h"
+#include "tools/gen/DemoDatabase.h"
+#include "ui/ModalRunner.h"
+#include "ui/TChildForm.h"
+#include "ui/TDBMower.h"
+#include "ui/TDBMowerList.h"
+#include "ui/TchangeODataForm.h"
+#include "ui/history/TFXULogTab.h"
 
+#include <QAction>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <algorithm>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
@@ -30,11 +44,12 @@ public:
         auto port = std::make_unique<TComPort>([] { return std::vector<std::string>{}; });
         return std::make_unique<TFXUMainForm>(program(), std::move(port), clock, prompts);
     }
-    // The close, with the event log's "written" line kept off the test's output.
-    static void close(TFXUMainForm& window) {
+    // The close, with the event log's "written" line kept off the test's output; true when the window closed.
+    static bool close(TFXUMainForm& window) {
         testing::internal::CaptureStdout();
-        window.close();
+        const bool closed = window.close();
         testing::internal::GetCapturedStdout();
+        return closed;
     }
 
     TempDir dir;
@@ -99,3 +114,135 @@ INSTANTIATE_TEST_SUITE_P(Rows, MainFormGeometry, ::testing::Values(
              130}),
     [](const ::testing::TestParamInfo<Geometry>& info) { return std::string(info.param.name); });
 // clang-format on
+
+namespace {
+
+// A database of three machines in "db". The fault that keeps a machine file from being written: the folder is
+// moved away and a plain file takes its name, as when a share or a stick is gone.
+class MainFormSaves : public ::testing::Test, public MainFormHarness {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(DemoDatabase::Write(db, 3), 3);
+        settings("[GENERAL]\r\nLANGUAGE=4\r\n[FILEPATH]\r\nDBPATH=" + db + "\r\n");
+    }
+    void TearDown() override {
+        ModalRunner::setRunner({});
+        releaseSharedState();
+    }
+    void breakFolder() {
+        std::filesystem::rename(db, db + ".away");
+        TempDir::write(db, "not a folder");
+    }
+    void mendFolder() {
+        std::filesystem::remove(db);
+        std::filesystem::rename(db + ".away", db);
+    }
+    static std::unique_ptr<DBMowerFile> onDisk(const std::string& path) {
+        auto file = std::make_unique<DBMowerFile>();
+        file->SetFileName(path);
+        file->LoadMachineFile();
+        return file;
+    }
+    static bool logged(const std::string& text) {
+        for (const LogEntry& entry : CLogger::getInstance()->entries())
+            if (entry.text.find(text) != std::string::npos)
+                return true;
+        return false;
+    }
+
+    const std::string db = dir.file("db");
+};
+
+} // namespace
+
+TEST_F(MainFormSaves, AMachineFileThatCannotBeWrittenAtCloseKeepsTheProgramOpenUntilTheDealerDecides) {
+    auto window = start();
+    TDBMower* machine = window->machineList->entries().front();
+    machine->OpenWindow();
+    const std::string path = machine->fileName();
+    const std::string before = TempDir::read(path);
+    machine->window()->tab(0)->commentEditor()->setPlainText("Blades changed");
+    breakFolder();
+
+    // Closing: the dealer is asked, in German; the default answer keeps everything open.
+    EXPECT_FALSE(close(*window));
+    EXPECT_FALSE(window->closed());
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Error);
+    EXPECT_EQ(prompts.shown[0].buttons, Prompts::Buttons::RetryCloseCancel);
+    EXPECT_EQ(prompts.shown[0].text, ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWrittenAtClose, 4,
+                                                        {machine->GetMachineNumberText(), path}));
+    EXPECT_TRUE(logged("Couldn't save machine file: ")) << "the reason, in the event log still open";
+    EXPECT_EQ(machine->window()->tab(0)->commentEditor()->toPlainText(), "Blades changed");
+    EXPECT_NE(machine->GetMowerLog().At(0).second->comment().find("Blades changed"), std::string::npos)
+        << "the edits are stored in the machine, ready for the next try";
+    EXPECT_EQ(window->machineList->entries().size(), 3u);
+
+    // Closing again: "try again" with the fault still there asks again; mended, the next try saves.
+    prompts.answers = {Prompts::Answer::Retry, Prompts::Answer::Retry};
+    prompts.whileShown = [&](const ScriptedPrompts::Shown&) {
+        if (prompts.shown.size() == 3)
+            mendFolder();
+    };
+    EXPECT_TRUE(close(*window));
+    EXPECT_TRUE(window->closed());
+    EXPECT_EQ(prompts.shown.size(), 3u);
+    EXPECT_NE(TempDir::read(path), before);
+    EXPECT_NE(onDisk(path)->mowerLog().At(0).second->comment().find("Blades changed"), std::string::npos);
+    EXPECT_NE(TempDir::read(logPath()).find("Couldn't save machine file: "), std::string::npos);
+}
+
+TEST_F(MainFormSaves, CloseWithoutSavingClosesAndSaysSoInTheLog) {
+    auto window = start();
+    TDBMower* machine = window->machineList->entries().front();
+    machine->OpenWindow();
+    const std::string path = machine->fileName();
+    const std::string before = TempDir::read(path);
+    machine->GetMowerLog().SetAddress("Changed");
+    breakFolder();
+    prompts.answers = {Prompts::Answer::CloseAnyway};
+    EXPECT_TRUE(close(*window));
+    EXPECT_EQ(prompts.shown.size(), 1u);
+    mendFolder();
+    EXPECT_EQ(TempDir::read(path), before);
+    EXPECT_NE(TempDir::read(logPath()).find("Closed without saving machine file " + path), std::string::npos);
+}
+
+TEST_F(MainFormSaves, OwnerAndMachineNumberEditsAreInTheFileAtOnce) {
+    auto window = start();
+    TDBMower* machine = window->machineList->entries().front();
+    machine->OpenWindow();
+    const std::string path = machine->fileName();
+    const std::int32_t number = machine->GetMowerLog().typeCode() == 6 ? 5321 : 4321;
+    const std::string otherPath = window->machineList->entries()[1]->fileName();
+    const std::string other = TempDir::read(otherPath);
+    auto editOwner = [&](const QString& name) {
+        ModalRunner::setRunner([&, name](QDialog& dialog) {
+            auto& form = dynamic_cast<TchangeODataForm&>(dialog);
+            form.oNameEdit->setText(name);
+            form.machineIdMaskEdit->setText(QString::number(number));
+            form.chgeButtClick();
+            return form.result();
+        });
+        machine->window()->changeOwnerData->trigger();
+    };
+
+    // Read back while the program runs: a crash from here on loses nothing.
+    editOwner(QStringLiteral("Dupré"));
+    EXPECT_EQ(onDisk(path)->mowerLog().name(), "Dupr\xe9");
+    EXPECT_EQ(onDisk(path)->mowerLog().machineNumber(), number);
+    EXPECT_EQ(TempDir::read(otherPath), other) << "only that machine is written";
+    EXPECT_TRUE(prompts.shown.empty());
+
+    // A file that cannot be written: the dealer is told at once; the edit stays and the close saves it.
+    breakFolder();
+    editOwner(QStringLiteral("Lefèvre"));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWritten, 4,
+                                                        {machine->GetMachineNumberText()}));
+    EXPECT_EQ(machine->GetMowerLog().name(), "Lef\xe8vre");
+    mendFolder();
+    EXPECT_EQ(onDisk(path)->mowerLog().name(), "Dupr\xe9");
+    EXPECT_TRUE(close(*window));
+    EXPECT_EQ(onDisk(path)->mowerLog().name(), "Lef\xe8vre");
+}
