@@ -5,6 +5,8 @@
 #include "support/TempDir.h"
 #include "support/VirtualClock.h"
 #include "tools/gen/HistoryGenerator.h"
+#include "ui/ModalRunner.h"
+#include "ui/QtPrompts.h"
 #include "ui/TDBMowerList.h"
 #include "ui/TFXUMainForm.h"
 #include "ui/TStatusForm.h"
@@ -33,6 +35,7 @@ protected:
         window->show();
     }
     void TearDown() override {
+        ModalRunner::setRunner({});
         window.reset();
         releaseSharedState();
     }
@@ -75,4 +78,15 @@ TEST_F(WindowTitles, TheWindowManagerIsToldExactlyTheCaptions) {
     progress.setCaption("Status");
     progress.show();
     expectTitle(progress, "Status");
+
+    // A message box, as the close's question about a machine file shows it.
+    QtPrompts boxes;
+    ModalRunner::setRunner([this](QDialog& box) {
+        box.show();
+        expectTitle(box, "Orvane Service Kit");
+        box.reject();
+        return box.result();
+    });
+    EXPECT_EQ(boxes.message(Prompts::Kind::Error, "x", Prompts::Buttons::RetryCloseCancel),
+              Prompts::Answer::Cancel);
 }
