@@ -27,12 +27,12 @@ std::string scratchFile() {
 }
 
 // Says which property broke, so that a crash input explains itself.
-#define check(condition)                                                                                    \
-    do {                                                                                                    \
-        if (!(condition)) {                                                                                 \
-            std::fprintf(stderr, "fuzz_ini.cpp:%d: %s\n", __LINE__, #condition);                           \
-            std::abort();                                                                                   \
-        }                                                                                                   \
+#define check(condition)                                                                                     \
+    do {                                                                                                     \
+        if (!(condition)) {                                                                                  \
+            std::fprintf(stderr, "fuzz_ini.cpp:%d: %s\n", __LINE__, #condition);                             \
+            std::abort();                                                                                    \
+        }                                                                                                    \
     } while (false)
 
 // SimpleIni skips blanks after "[" across line ends, so "[" at a line's end swallows the next line; the
@@ -67,7 +67,7 @@ std::vector<std::pair<Pairs::value_type, std::string>> simpleIniEntries(std::str
     return entries;
 }
 
-const Pairs kSettings = {{"MainForm", "Height"}, {"MainForm", "Width"}, {"MainForm", "Top"},
+const Pairs kSettings = {{"MainForm", "Height"}, {"MainForm", "Width"},   {"MainForm", "Top"},
                          {"MainForm", "Left"},   {"GENERAL", "LANGUAGE"}, {"GENERAL", "SORTBYNAME"},
                          {"FILEPATH", "DBPATH"}, {"COM", "AUTO"},         {"COM", "PORT"}};
 

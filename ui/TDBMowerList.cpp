@@ -294,11 +294,11 @@ bool TDBMowerList::SaveAll() {
             const std::string shownPath =
                 WinText::fromQt(QDir::toNativeSeparators(QFile::decodeName(entry->fileName().c_str())))
                     .value_or(entry->fileName());
-            const Prompts::Answer answer = prompts_.message(
-                Prompts::Kind::Error,
-                ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWrittenAtClose,
-                                   {entry->GetMachineNumberText(), shownPath}),
-                Prompts::Buttons::RetryCloseCancel);
+            const Prompts::Answer answer =
+                prompts_.message(Prompts::Kind::Error,
+                                 ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWrittenAtClose,
+                                                    {entry->GetMachineNumberText(), shownPath}),
+                                 Prompts::Buttons::RetryCloseCancel);
             if (answer == Prompts::Answer::Retry)
                 continue;
             if (answer != Prompts::Answer::CloseAnyway)

@@ -19,9 +19,8 @@ char lower(char c) {
 }
 
 bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return lower(x) == lower(y);
-           });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
 }
 
 bool holdsNoLineBreak(std::string_view text) {
@@ -136,7 +135,8 @@ std::size_t IniText::find(std::string_view section, std::string_view key) const 
             current = line.name;
         else if (line.kind == Kind::BrokenSection)
             current.reset();
-        else if (line.kind == Kind::Entry && current && sameName(*current, section) && sameName(line.name, key))
+        else if (line.kind == Kind::Entry && current && sameName(*current, section) &&
+                 sameName(line.name, key))
             return i;
     }
     return lines_.size();
@@ -187,8 +187,8 @@ void IniText::insertLine(std::size_t at, std::string text, std::string lineEnd) 
 }
 
 bool IniText::set(std::string_view section, std::string_view key, std::string_view value) {
-    if (!holdsNoLineBreak(value) || key.empty() || !readableName(key, "=") ||
-        key.find_first_of("[;#") == 0 || !readableName(section, "]"))
+    if (!holdsNoLineBreak(value) || key.empty() || !readableName(key, "=") || key.find_first_of("[;#") == 0 ||
+        !readableName(section, "]"))
         return false;
     std::string stored(value);
     const bool trimmed = !value.empty() && (isSpace(value.front()) || isSpace(value.back()));

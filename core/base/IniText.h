@@ -35,9 +35,9 @@ public:
 private:
     enum class Kind { Blank, Comment, Section, BrokenSection, Entry, Skipped };
     struct Line {
-        std::size_t begin = 0;      // first byte of the line
-        std::size_t textEnd = 0;    // where its line end starts
-        std::size_t end = 0;        // after its line end
+        std::size_t begin = 0;   // first byte of the line
+        std::size_t textEnd = 0; // where its line end starts
+        std::size_t end = 0;     // after its line end
         Kind kind = Kind::Blank;
         std::string name;           // the section's name or the entry's key, as the reader sees it
         std::size_t valueBegin = 0; // the entry's value, in the file's bytes

@@ -59,17 +59,21 @@ const char* const kRows[ProgramTexts::kCount][FXUStringTable::kLanguages] = {
      "if it closes now. The event log says why. Try again once the fault is put right, close without saving, "
      "or cancel to keep the program open.",
      "Le fichier de la machine %1 n'a pas pu être écrit :\n%2\n\nSes modifications sont encore dans le "
-     "programme et seront perdues s'il se ferme maintenant. Le journal en donne la raison. Réessayez une fois "
+     "programme et seront perdues s'il se ferme maintenant. Le journal en donne la raison. Réessayez une "
+     "fois "
      "le problème réglé, fermez sans enregistrer, ou annulez pour garder le programme ouvert.",
-     "Impossibile scrivere il file della macchina %1:\n%2\n\nLe modifiche sono ancora nel programma e andranno "
+     "Impossibile scrivere il file della macchina %1:\n%2\n\nLe modifiche sono ancora nel programma e "
+     "andranno "
      "perse se si chiude ora. Il motivo è indicato nel registro eventi. Riprovare dopo aver risolto il "
      "problema, chiudere senza salvare, oppure annullare per lasciare il programma aperto.",
      "Het bestand van machine %1 kon niet worden geschreven:\n%2\n\nDe wijzigingen zitten nog in het "
      "programma en gaan verloren als het nu sluit. Het logboek vermeldt de reden. Probeer opnieuw zodra het "
      "probleem verholpen is, sluit zonder op te slaan, of annuleer om het programma open te houden.",
-     "Die Datei der Maschine %1 konnte nicht geschrieben werden:\n%2\n\nIhre Änderungen sind noch im Programm "
+     "Die Datei der Maschine %1 konnte nicht geschrieben werden:\n%2\n\nIhre Änderungen sind noch im "
+     "Programm "
      "und gehen verloren, wenn es jetzt geschlossen wird. Das Ereignisprotokoll nennt den Grund. Erneut "
-     "versuchen, sobald der Fehler behoben ist, ohne Speichern schließen oder abbrechen, um das Programm offen "
+     "versuchen, sobald der Fehler behoben ist, ohne Speichern schließen oder abbrechen, um das Programm "
+     "offen "
      "zu lassen."},
     {"Try again", "Réessayer", "Riprova", "Opnieuw proberen", "Erneut versuchen"},
     {"Close without saving", "Fermer sans enregistrer", "Chiudi senza salvare", "Sluiten zonder opslaan",

@@ -9,12 +9,12 @@
 class ProgramTexts {
 public:
     enum class Id {
-        UnholdableCharacter,   // field caption, character code
-        TooLongToStore,        // field caption, stored length, limit
-        MachineFileNotWritten, // machine number text
-        PortAccessDenied,      // port name; the second line under "Selected port not free"
-        PortBusy,              // port name; the same
-        OperationRunning,      // why the program cannot be closed yet
+        UnholdableCharacter,          // field caption, character code
+        TooLongToStore,               // field caption, stored length, limit
+        MachineFileNotWritten,        // machine number text
+        PortAccessDenied,             // port name; the second line under "Selected port not free"
+        PortBusy,                     // port name; the same
+        OperationRunning,             // why the program cannot be closed yet
         MachineFileNotWrittenAtClose, // machine number text, file path
         RetryButton,
         CloseWithoutSavingButton,

@@ -76,6 +76,7 @@ TEST_F(QtPromptsTest, AFailedSaveAtCloseOffersThreeAnswersInTheUsersLanguageAndD
               Prompts::Answer::Cancel);
     EXPECT_EQ(ask(Prompts::Buttons::OkCancel, [](QMessageBox& box) { press(box, Qt::Key_Return); }),
               Prompts::Answer::Ok);
-    EXPECT_EQ(ask(Prompts::Buttons::Ok, [](QMessageBox& box) { press(box, Qt::Key_Escape); }), Prompts::Answer::Ok);
+    EXPECT_EQ(ask(Prompts::Buttons::Ok, [](QMessageBox& box) { press(box, Qt::Key_Escape); }),
+              Prompts::Answer::Ok);
     EXPECT_EQ(captions, QStringList{"OK"});
 }

@@ -1,5 +1,3 @@
-#include "ui/TFXUMainForm.h"
-
 #include "core/base/CLogger.h"
 #include "core/base/IniFile.h"
 #include "core/database/DBMowerFile.h"
@@ -14,6 +12,7 @@
 #include "ui/TChildForm.h"
 #include "ui/TDBMower.h"
 #include "ui/TDBMowerList.h"
+#include "ui/TFXUMainForm.h"
 #include "ui/TchangeODataForm.h"
 #include "ui/history/TFXULogTab.h"
 

@@ -157,18 +157,20 @@ TEST(AppSettings, TheCloseRewritesOnlyTheProgramsKeysInTheDealersFile) {
         settings.SetSortByName(byName);
     };
     writeAll(700, 600, 10, 20, 0, false, false, "ttyS0");
-    EXPECT_EQ(TempDir::read(file),
-              "; kit settings, see the binder\r\n[MainForm]\r\nHeight = 700\r\nwidth=600\nTop=10\r\nLeft=20\r\n"
-              "maximised\r\n\r\n[GENERAL]\r\nLANGUAGE=0\r\nSORTBYNAME=0\r\n[FILEPATH]\r\n"
-              "DBPATH=\"/srv/machines\"\r\n[COM]\r\nAUTO=0\r\nPORT=ttyS0\r\nBaud=38400\r\n[general]\r\n"
-              "Theme=dark")
+    EXPECT_EQ(
+        TempDir::read(file),
+        "; kit settings, see the binder\r\n[MainForm]\r\nHeight = 700\r\nwidth=600\nTop=10\r\nLeft=20\r\n"
+        "maximised\r\n\r\n[GENERAL]\r\nLANGUAGE=0\r\nSORTBYNAME=0\r\n[FILEPATH]\r\n"
+        "DBPATH=\"/srv/machines\"\r\n[COM]\r\nAUTO=0\r\nPORT=ttyS0\r\nBaud=38400\r\n[general]\r\n"
+        "Theme=dark")
         << "the same values: only the missing key is added";
 
     writeAll(512, 640, 0, -8, 4, true, true, "ttyUSB0");
-    EXPECT_EQ(TempDir::read(file),
-              "; kit settings, see the binder\r\n[MainForm]\r\nHeight = 512\r\nwidth=640\nTop=0\r\nLeft=-8\r\n"
-              "maximised\r\n\r\n[GENERAL]\r\nLANGUAGE=4\r\nSORTBYNAME=1\r\n[FILEPATH]\r\n"
-              "DBPATH=\"/srv/machines\"\r\n[COM]\r\nAUTO=1\r\nPORT=ttyUSB0\r\nBaud=38400\r\n[general]\r\n"
-              "Theme=dark");
+    EXPECT_EQ(
+        TempDir::read(file),
+        "; kit settings, see the binder\r\n[MainForm]\r\nHeight = 512\r\nwidth=640\nTop=0\r\nLeft=-8\r\n"
+        "maximised\r\n\r\n[GENERAL]\r\nLANGUAGE=4\r\nSORTBYNAME=1\r\n[FILEPATH]\r\n"
+        "DBPATH=\"/srv/machines\"\r\n[COM]\r\nAUTO=1\r\nPORT=ttyUSB0\r\nBaud=38400\r\n[general]\r\n"
+        "Theme=dark");
     EXPECT_EQ(settings.DbPath(), "/srv/machines");
 }

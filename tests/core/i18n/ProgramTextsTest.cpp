@@ -22,7 +22,8 @@ TEST(ProgramTexts, EveryLanguageHoldsTheSameArgumentsAndFollowsTheCatalogue) {
     for (int row = 0; row < ProgramTexts::kCount; ++row) {
         const auto id = static_cast<Id>(row);
         const std::set<std::string> english = placeholders(ProgramTexts::Text(id, 0));
-        const bool caption = id == Id::RetryButton || id == Id::CloseWithoutSavingButton || id == Id::CancelButton;
+        const bool caption =
+            id == Id::RetryButton || id == Id::CloseWithoutSavingButton || id == Id::CancelButton;
         EXPECT_EQ(english.empty(), id == Id::OperationRunning || caption) << row;
         for (int language = 1; language < FXUStringTable::kLanguages; ++language) {
             const std::string text = ProgramTexts::Text(id, language); // throws outside Windows-1252

@@ -29,9 +29,9 @@ protected:
         // German captions: their dialog titles are the ones seen with the stray suffix.
         TempDir::write(dir.file("orvane-service-kit.INI"),
                        "[GENERAL]\r\nLANGUAGE=4\r\n[FILEPATH]\r\nDBPATH=" + dir.path().string() + "\r\n");
-        window = std::make_unique<TFXUMainForm>(dir.file("orvane-service-kit"),
-                                                std::make_unique<TComPort>([] { return std::vector<std::string>{}; }),
-                                                clock, prompts);
+        window = std::make_unique<TFXUMainForm>(
+            dir.file("orvane-service-kit"),
+            std::make_unique<TComPort>([] { return std::vector<std::string>{}; }), clock, prompts);
         window->show();
     }
     void TearDown() override {

@@ -27,8 +27,8 @@ protected:
         for (int attempt = 0; attempt < 200 && !value; ++attempt) {
             QCoreApplication::processEvents();
             QProcess xprop;
-            xprop.start(QStringLiteral("xprop"), {QStringLiteral("-notype"), QStringLiteral("-id"), id,
-                                                   QString::fromLatin1(name)});
+            xprop.start(QStringLiteral("xprop"),
+                        {QStringLiteral("-notype"), QStringLiteral("-id"), id, QString::fromLatin1(name)});
             if (!xprop.waitForFinished(30000))
                 break;
             value = parse(xprop.readAllStandardOutput().toStdString(), name);
