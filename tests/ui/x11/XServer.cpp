@@ -20,8 +20,9 @@ XServer::XServer() {
     }
     ::fcntl(pipeFds[0], F_SETFD, FD_CLOEXEC);
     const std::string fd = std::to_string(pipeFds[1]);
-    std::vector<std::string> args = {"Xvfb",        "-displayfd", fd,    "-screen", "0",
-                                     "1024x768x24", "-nolisten",  "tcp", "-noreset"};
+    // It ends by itself when its last client, this test, goes: a crashed test leaves no server behind.
+    std::vector<std::string> args = {"Xvfb",        "-displayfd", fd,    "-screen",   "0",
+                                     "1024x768x24", "-nolisten",  "tcp", "-terminate"};
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(arg.data());
