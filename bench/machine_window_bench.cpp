@@ -34,6 +34,7 @@ public:
     }
     bool InsertRecordByMachineNumber(const std::string&, std::unique_ptr<FXULog>&) override { return false; }
     bool CreateMachine(std::unique_ptr<FXUMowerLog>) override { return false; }
+    bool SaveMachine(FXUMowerLog&) override { return false; }
     void Arrange() override {}
 };
 
