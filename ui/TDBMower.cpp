@@ -117,6 +117,10 @@ std::uint32_t TDBMower::GetSerialNumber() const {
     return GetMowerLog().serialNumber();
 }
 
+std::string TDBMower::serialText() const {
+    return hex8(GetSerialNumber());
+}
+
 void TDBMower::BuildTile() {
     tile_ = QImage(); // a new picture is made the next time the tile is shown
     paintTile();
@@ -197,7 +201,12 @@ void TDBMower::OpenWindow() {
 }
 
 bool TDBMower::writeMachineFile() {
-    if (file_.SaveMachineFile())
+    const bool saved = file_.SaveMachineFile();
+    if (!file_.keptAside().empty())
+        CLogger::getInstance()->log("Machine file " + file_.fileName() +
+                                    " was changed on disk by another program; that version kept as " +
+                                    file_.keptAside());
+    if (saved)
         return true;
     CLogger::getInstance()->log("Couldn't save machine file: " + file_.lastError());
     return false;

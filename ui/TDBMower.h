@@ -37,6 +37,7 @@ public:
     std::string GetNameText() const { return nameText_; }
     std::string GetMachineNumberText() const { return machineNumberText_; }
     std::uint32_t GetSerialNumber() const;
+    std::string serialText() const; // "0001A2F3", from the machine as it is now
     FXUMowerLog& GetMowerLog() { return file_.mowerLog(); }
     const FXUMowerLog& GetMowerLog() const { return file_.mowerLog(); }
 

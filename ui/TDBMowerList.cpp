@@ -2,6 +2,7 @@
 
 #include "core/base/CLogger.h"
 #include "core/base/FXUCrc_error.h"
+#include "core/base/FXUDBFC_error.h"
 #include "core/base/Prompts.h"
 #include "core/i18n/FXUStringTable.h"
 #include "core/i18n/ProgramTexts.h"
@@ -18,6 +19,7 @@
 #include <filesystem>
 #include <ios>
 #include <new>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -82,7 +84,13 @@ bool TDBMowerList::LoadDatabase(const std::string& directory) {
     checker_->SetDataDir(directory);
     checker_->SetCheckDir(directory);
     checker_->SetCheckFileName(FXUCheckDir::kCheckFileName);
-    const std::vector<std::string> files = checker_->GetFileList();
+    std::vector<std::string> files;
+    std::optional<FXUDBFC_error> refused;
+    try {
+        files = checker_->GetFileList();
+    } catch (const FXUDBFC_error& error) {
+        refused = error;
+    }
 
     CLogger* logger = CLogger::getInstance();
     // Loading only reads files (the check file was rewritten, atomically, before), so ending the program on
@@ -98,11 +106,49 @@ bool TDBMowerList::LoadDatabase(const std::string& directory) {
                 logger->log("error on opening file: " + path);
             }
         }
+        addUnlistedMachines();
     } catch (const std::bad_alloc&) {
         outOfMemory();
     }
     Arrange();
+    // The machines found beside a refused check file are loaded; the refusal is still the caller's to report.
+    if (refused)
+        throw *refused;
     return true;
+}
+
+void TDBMowerList::addUnlistedMachines() {
+    // Damage to the check file must not hide a machine for good: a valid file of the folder that is named
+    // after the machine it holds is entered again.
+    CLogger* logger = CLogger::getInstance();
+    std::vector<std::string> misnamed;
+    std::vector<std::string> found;
+    for (const std::string& path : checker_->UnlistedMachineFiles(&misnamed)) {
+        std::unique_ptr<TDBMower> entry;
+        try {
+            entry.reset(TDBMower::CreateFromFile(path, *this, canvas_));
+        } catch (const FXUCrc_error&) {
+            logger->log(path + " corrupted (CRC), not in the check file: not loaded");
+            continue;
+        } catch (const std::ios_base::failure&) {
+            logger->log("error on opening file: " + path + ", not in the check file: not loaded");
+            continue;
+        }
+        if (entry->fileName() != PathFor(entry->GetSerialNumber())) {
+            logger->log("Machine file " + path + " holds machine " + entry->serialText() +
+                        ", not in the check file: not loaded");
+            continue;
+        }
+        logger->log("Machine file " + path + " was missing from the check file: added back and loaded");
+        entries_.push_back(entry.release());
+        found.push_back(path);
+    }
+    for (const std::string& path : misnamed)
+        logger->log("File " + path + " not loaded: machine files are named by their serial number in upper case");
+    if (!checker_->AddFound(found))
+        logger->log("Couldn't write the check file: " + checker_->lastError());
+    if (!checker_->keptAside().empty())
+        logger->log("Damaged check file kept as " + checker_->keptAside());
 }
 
 void TDBMowerList::outOfMemory() {
@@ -202,20 +248,19 @@ bool TDBMowerList::AddMachine(std::unique_ptr<FXUMowerLog> machine, const std::s
         checker_->SetCheckDir(directory_);
         checker_->SetCheckFileName(FXUCheckDir::kCheckFileName);
     }
-    char serialText[9];
-    std::snprintf(serialText, sizeof serialText, "%08X", static_cast<unsigned>(entry->GetSerialNumber()));
-    checker_->AddEntry(serialText);
+    // Without its entry the machine is found again at the next start, but the failure is worth a line.
+    if (!checker_->AddEntry(entry->serialText()))
+        CLogger::getInstance()->log("Couldn't add machine " + entry->serialText() +
+                                    " to the check file: " + checker_->lastError());
     entry->OpenWindow();
     return true;
 }
 
 void TDBMowerList::keepAside(const std::string& path) {
     std::error_code error;
-    if (!std::filesystem::exists(path, error))
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path, error)))
         return;
-    std::string aside = path + ".old";
-    for (int n = 2; std::filesystem::exists(aside, error); ++n)
-        aside = path + ".old" + std::to_string(n);
+    const std::string aside = DBMowerFile::FreeAsideName(path);
     std::filesystem::rename(path, aside, error);
     CLogger::getInstance()->log(error ? "Couldn't keep the previous file " + path + ": " + error.message()
                                       : "Previous file " + path + " kept as " + aside);

@@ -28,9 +28,10 @@ public:
     TDBMowerList(QMdiArea* mdiArea, Prompts& prompts, QWidget* parent = nullptr);
     ~TDBMowerList() override;
 
-    // Loads every machine the directory's check file names. FXUDBFC_error when the check file is missing
-    // or damaged (the list is then empty but can still take new machines). An empty directory text means
-    // the current directory.
+    // Loads every machine the directory's check file names, then every valid machine file of the folder
+    // that it does not name (entering those in it again). FXUDBFC_error, once that is done, when the check
+    // file is missing or damaged (the list then holds only the machines found, and can still take new
+    // ones). An empty directory text means the current directory.
     bool LoadDatabase(const std::string& directory);
 
     bool sortByName() const { return sortByName_; }
@@ -70,6 +71,7 @@ public:
 private:
     bool viewportEvent(QEvent* event) override;
     void clear();
+    void addUnlistedMachines();
     void placeTiles(bool repaint);
     static void keepAside(const std::string& path);
     [[noreturn]] void outOfMemory();

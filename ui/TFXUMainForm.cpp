@@ -1,11 +1,14 @@
 #include "ui/TFXUMainForm.h"
 
 #include "core/base/AppSettings.h"
+#include "core/base/AtomicFile.h"
 #include "core/base/CLogger.h"
 #include "core/base/Clock.h"
 #include "core/base/FXUDBFC_error.h"
 #include "core/base/ProgramFile.h"
 #include "core/base/Prompts.h"
+#include "core/database/DatabaseLock.h"
+#include "core/database/FXUCheckDir.h"
 #include "core/i18n/FXUStringTable.h"
 #include "core/i18n/ProgramTexts.h"
 #include "core/link/EComPort.h"
@@ -39,6 +42,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 
 namespace {
@@ -95,6 +99,12 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
         NameRadioButt->setChecked(true);
         MachineIdRadioButt->setChecked(false);
     }
+    if (!lockDatabase(databaseDirectory)) {
+        setCaptions();
+        refuseStart();
+        return;
+    }
+    removeTemporaries(databaseDirectory);
     try {
         machineList->LoadDatabase(databaseDirectory);
     } catch (const FXUDBFC_error& error) {
@@ -115,6 +125,57 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
 }
 
 TFXUMainForm::~TFXUMainForm() = default;
+
+bool TFXUMainForm::lockDatabase(const std::string& directory) {
+    databaseLock_ = std::make_unique<DatabaseLock>();
+    const DatabaseLock::State state = databaseLock_->Acquire(directory);
+    if (state == DatabaseLock::State::Unavailable)
+        // A folder that cannot be locked (missing, read-only) is still loaded: nothing can be written there.
+        logger_->log("Database folder cannot be locked: " + databaseLock_->lastError());
+    if (state != DatabaseLock::State::InUse)
+        return true;
+    std::error_code error;
+    const std::string folder = std::filesystem::absolute(directory.empty() ? "." : directory, error).string();
+    const std::string& holder = databaseLock_->holder();
+    logger_->log("Database " + folder + " is in use by another copy of the program" +
+                 (holder.empty() ? "" : " (process " + holder + ")") + "; not loaded");
+    prompts_.message(Prompts::Kind::Error,
+                     holder.empty() ? ProgramTexts::Text(ProgramTexts::Id::DatabaseInUse, {folder})
+                                    : ProgramTexts::Text(ProgramTexts::Id::DatabaseInUseBy, {folder, holder}),
+                     Prompts::Buttons::Ok);
+    return false;
+}
+
+void TFXUMainForm::removeTemporaries(const std::string& directory) {
+    // Only the copy holding the database lock may: another copy's save could be under way.
+    if (databaseLock_->state() != DatabaseLock::State::Held)
+        return;
+    auto report = [this](const std::vector<std::string>& removed, const std::string& folder) {
+        if (!removed.empty())
+            logger_->log("Removed " + std::to_string(removed.size()) +
+                         " temporary files left by interrupted saves in " + (folder.empty() ? "." : folder));
+    };
+    report(FXUCheckDir::RemoveTemporaries(directory), directory);
+    const std::filesystem::path settings(settings_->FileName());
+    const std::string settingsName = settings.filename().string();
+    const std::string logName = std::filesystem::path(logger_->fileName()).filename().string();
+    const std::string beside = settings.parent_path().string();
+    report(AtomicFile::RemoveTemporaries(
+               beside, [&](std::string_view name) { return name == settingsName || name == logName; }),
+           beside);
+}
+
+void TFXUMainForm::refuseStart() {
+    // The other copy owns the database and the settings: nothing is written but this run's log lines.
+    closed_ = true;
+    try {
+        CLogger::destroyInstance();
+    } catch (const std::ios_base::failure& error) {
+        std::cerr << "event log not written: " << error.what() << '\n';
+    }
+    logger_ = nullptr;
+    databaseLock_.reset();
+}
 
 void TFXUMainForm::buildWindow() {
     setWindowTitle(title());
@@ -489,6 +550,7 @@ bool TFXUMainForm::FormClose() {
     if (!saved)
         return false;
     closed_ = true;
+    databaseLock_.reset(); // the database is written: another copy may have it
 
     try {
         CLogger::destroyInstance();

@@ -11,6 +11,7 @@
 
 class AppSettings;
 class CLogger;
+class DatabaseLock;
 class Clock;
 class FXUStringTable;
 class FirmwareUpgrade;
@@ -50,6 +51,8 @@ public:
     bool autoCOM() const { return autoCOM_; }
     bool sortByName() const;
     Port& comPort() const { return *ComPort_; }
+    // True as well when the start was refused (the database is in use by another copy): the window is
+    // then not to be shown.
     bool closed() const { return closed_; }
     // A port scan, history download or upgrade is running; the window cannot be closed meanwhile.
     bool operationRunning() const { return operationRunning_; }
@@ -121,6 +124,10 @@ private:
     // machine file could not be written.
     bool FormClose();
     void showPortChooser();
+    // False, after telling the user, when another copy of the program holds the database.
+    bool lockDatabase(const std::string& directory);
+    void removeTemporaries(const std::string& directory);
+    void refuseStart();
     std::string text(int id) const;
     void buildLink();
     bool beginOperation();
@@ -130,6 +137,7 @@ private:
     Clock& clock_;
     Prompts& prompts_;
     std::unique_ptr<AppSettings> settings_;
+    std::unique_ptr<DatabaseLock> databaseLock_;
     CLogger* logger_ = nullptr;
     FXUStringTable* catalogue_ = nullptr;
     std::uint8_t languageCode_ = 1;

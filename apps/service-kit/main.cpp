@@ -18,6 +18,9 @@ int main(int argc, char** argv) {
         QtPrompts prompts;
         TFXUMainForm FXUMainForm(ProgramFile::executablePath(),
                                  std::make_unique<TComPort>(&listSystemSerialPorts), clock, prompts);
+        // Another copy of the program holds the database: the user has been told, and this copy ends.
+        if (FXUMainForm.closed())
+            return 0;
         TStatusForm StatusForm;
         prompts.setProgress(&StatusForm);
         FXUMainForm.show();

@@ -1,7 +1,9 @@
 #include "core/database/BinHistoryFile.h"
 
+#include "core/base/InputFile.h"
+
 #include <algorithm>
-#include <fstream>
+#include <cstdint>
 
 namespace {
 
@@ -95,13 +97,12 @@ bool BinHistoryFile::fail(Failure failure, std::string line) {
 bool BinHistoryFile::Load(const std::string& path, Contents& result) {
     failure_ = Failure::None;
     lastError_.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open())
+    // Any size: what follows the longest possible content is not read. A FIFO or device is not waited on.
+    InputFile file;
+    std::string read;
+    if (!file.Open(path, UINT64_MAX) || !file.ReadAt(0, kMaxSize, read))
         return fail(Failure::CannotOpen, "error opening bin file: " + path);
-
-    std::vector<std::uint8_t> bytes(kMaxSize);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    const std::vector<std::uint8_t> bytes(read.begin(), read.end());
 
     Contents contents;
     std::string cutPart;

@@ -4,15 +4,16 @@
 #include "core/base/AtomicFile.h"
 #include "core/base/ByteOrder.h"
 #include "core/base/FXUCrc_error.h"
+#include "core/base/InputFile.h"
 #include "core/database/Crc32.h"
 
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <fstream>
 #include <ios>
 #include <istream>
 #include <sstream>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -77,26 +78,63 @@ std::array<char, DBMowerFile::kCrcSize> crcBytes(std::uint32_t crc) {
     return bytes;
 }
 
-std::string readWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios_base::binary);
-    if (!in)
-        throw std::ios_base::failure("cannot open machine file " + path);
-    // One read of the size the file reports, then on to the real end: a directory or device reports a size
-    // that does not fit, and a file may have grown since.
-    std::string content;
-    std::error_code error;
-    const auto reported = std::filesystem::file_size(path, error);
-    if (!error && reported < (std::uintmax_t{1} << 31)) {
-        content.resize(static_cast<std::size_t>(reported));
-        in.read(content.data(), static_cast<std::streamsize>(content.size()));
-        content.resize(static_cast<std::size_t>(in.gcount()));
+// Whether the CRC at the end of an open file matches the rest, read a piece at a time.
+bool crcMatchesInPieces(InputFile& file) {
+    const std::uint64_t size = file.stamp().size;
+    if (size < DBMowerFile::kCrcSize)
+        return false;
+    const std::uint64_t body = size - DBMowerFile::kCrcSize;
+    std::uint32_t crc = Crc32::kEmpty;
+    std::string piece;
+    for (std::uint64_t at = 0; at < body; at += piece.size()) {
+        if (!file.ReadAt(at, static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, body - at)), piece) ||
+            piece.empty())
+            return false;
+        crc = Crc32::Update(crc, reinterpret_cast<const std::uint8_t*>(piece.data()), piece.size());
     }
-    char chunk[4096];
-    while (in && (in.read(chunk, sizeof chunk) || in.gcount() > 0))
-        content.append(chunk, static_cast<std::size_t>(in.gcount()));
-    if (in.bad())
-        throw std::ios_base::failure("cannot read machine file " + path);
-    return content;
+    return file.ReadAt(body, DBMowerFile::kCrcSize, piece) && piece.size() == DBMowerFile::kCrcSize &&
+           byteorder::getLE32(reinterpret_cast<const std::uint8_t*>(piece.data())) == crc;
+}
+
+// The whole of a machine file, refused as corrupt without being read whole when its size cannot be right.
+std::string readMachineFile(const std::string& path, FileStamp& stamp) {
+    InputFile file;
+    if (!file.Open(path, DBMowerFile::kMaxFileSize)) {
+        if (file.failure() == InputFile::Failure::TooLarge)
+            throw FXUCrc_error();
+        throw std::ios_base::failure(file.lastError());
+    }
+    // A file longer than the records its machine block announces can be is corrupt, however it ends: a
+    // sparse file of gigabytes is refused here, at once.
+    std::string bytes;
+    if (!file.ReadAt(0, FXUMowerLog::kMaxMachineBlock, bytes))
+        throw std::ios_base::failure(file.lastError());
+    const std::optional<std::uint16_t> count = FXUMowerLog::RecordCountIn(bytes);
+    if (count && file.stamp().size > DBMowerFile::MaxFileSize(*count))
+        throw FXUCrc_error();
+    // Memory is only asked for a large file whose content is at least intact.
+    if (file.stamp().size > DBMowerFile::kWholeReadLimit && !crcMatchesInPieces(file)) {
+        if (file.failure() == InputFile::Failure::CannotRead)
+            throw std::ios_base::failure(file.lastError());
+        throw FXUCrc_error();
+    }
+    if (!file.ReadAll(bytes)) {
+        if (file.failure() == InputFile::Failure::TooLarge)
+            throw FXUCrc_error();
+        throw std::ios_base::failure(file.lastError());
+    }
+    stamp = file.stamp();
+    return bytes;
+}
+
+// What tells two contents apart: the CRC of a whole machine file is the same for every valid one (its
+// last bytes are the CRC of the rest), so the rest's CRC is taken with those last bytes.
+std::uint64_t signatureOf(std::string_view content) {
+    const std::size_t tail = std::min(content.size(), DBMowerFile::kCrcSize);
+    std::uint32_t last = 0;
+    for (std::size_t i = content.size() - tail; i < content.size(); ++i)
+        last = last << 8 | static_cast<std::uint8_t>(content[i]);
+    return std::uint64_t{Crc32::Compute(content.substr(0, content.size() - tail))} << 32 | last;
 }
 
 std::string serializeUnchecked(FXUMowerLog& mowerLog) {
@@ -123,7 +161,8 @@ bool readsBackAsWritten(const FXUMowerLog& written, const FXUMowerLog& read) {
                                  a.bootloaderVersion() == b.bootloaderVersion() &&
                                  a.firmwareVersion() == b.firmwareVersion() &&
                                  (a.typeByte() == b.typeByte() || (a.typeByte() & 0x0F) == 0) &&
-                                 a.image() == b.image() && a.extraBlock() == b.extraBlock() &&
+                                 a.image() == b.image() && a.hasExtraBlock() == b.hasExtraBlock() &&
+                                 a.extraBlock() == b.extraBlock() &&
                                  a.comment().starts_with(b.comment()); // a long comment may be cut
                       });
 }
@@ -137,12 +176,50 @@ bool DBMowerFile::LoadMachineFile() {
     // clang-format off
     OSK_ASSERT(mowerHandle!=NULL, "Component/DBMower"); // the text is what the assertion prints
     // clang-format on
-    const std::string content = readWholeFile(fileName_);
+    FileStamp stamp;
+    const std::string content = readMachineFile(fileName_, stamp);
     try {
         Parse(content, *mowerHandle_);
     } catch (const std::ios_base::failure& error) {
         throw std::ios_base::failure(fileName_ + ": " + error.what());
     }
+    onDisk_ = OnDisk{stamp, signatureOf(content)};
+    return true;
+}
+
+std::string DBMowerFile::FreeAsideName(const std::string& path) {
+    std::error_code error;
+    std::string aside = path + ".old";
+    for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(aside, error)); ++n)
+        aside = path + ".old" + std::to_string(n);
+    return aside;
+}
+
+bool DBMowerFile::keepOtherVersion(const std::string& target) {
+    struct stat status {};
+    // Nothing there, or nothing a machine file can be: the write decides.
+    if (::stat(target.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return true;
+    if (onDisk_ && FileStamp::Of(status) == onDisk_->stamp)
+        return true;
+    std::string reason;
+    const std::optional<std::string> found = InputFile::Read(target, kMaxFileSize, nullptr, &reason);
+    if (!found) {
+        lastError_ = fileName_ + " changed on disk and cannot be read to be kept: " + reason;
+        return false;
+    }
+    if (onDisk_ && found->size() == onDisk_->stamp.size && signatureOf(*found) == onDisk_->signature) {
+        onDisk_->stamp = FileStamp::Of(status); // touched, not changed
+        return true;
+    }
+    const std::string aside = FreeAsideName(target);
+    try {
+        AtomicFile::write(aside, *found);
+    } catch (const std::ios_base::failure& error) {
+        lastError_ = fileName_ + " changed on disk and that version cannot be kept: " + error.what();
+        return false;
+    }
+    keptAside_ = aside;
     return true;
 }
 
@@ -158,8 +235,11 @@ bool DBMowerFile::SaveMachineFile() {
         lastError_ = fileName_ + ": " + error.what();
         return false;
     }
+    keptAside_.clear();
+    if (!keepOtherVersion(AtomicFile::Resolve(fileName_)))
+        return false;
     try {
-        AtomicFile::write(fileName_, content);
+        onDisk_ = OnDisk{AtomicFile::write(fileName_, content), signatureOf(content)};
     } catch (const std::ios_base::failure& error) {
         lastError_ = error.what(); // names the file already
         return false;

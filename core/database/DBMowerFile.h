@@ -1,10 +1,13 @@
 #pragma once
 
+#include "core/base/FileStamp.h"
 #include "core/history/FXUMowerLog.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -14,26 +17,50 @@
 class DBMowerFile {
 public:
     static constexpr std::size_t kCrcSize = 4;
+    // The longest file that a machine block announcing recordCount records can be: the block, that many
+    // records of the longest block each (FXULog::kMaxBlockSize), and the CRC.
+    static constexpr std::uint64_t MaxFileSize(std::uint64_t recordCount) {
+        return FXUMowerLog::kMaxMachineBlock + recordCount * FXULog::kMaxBlockSize + kCrcSize;
+    }
+    // The longest machine file at all: 792 + 65,535 x 74,022 + 4 = 4,851,032,566 bytes. Anything longer is
+    // refused as corrupt without being read.
+    static constexpr std::uint64_t kMaxFileSize =
+        FXUMowerLog::kMaxMachineBlock + FXUMowerLog::kMaxRecords * std::uint64_t{FXULog::kMaxBlockSize} + kCrcSize;
+    static_assert(kMaxFileSize == 4'851'032'566);
+    // A file longer than this has its CRC checked piece by piece before it is read whole into memory.
+    static constexpr std::uint64_t kWholeReadLimit = 64 * 1024 * 1024;
 
     DBMowerFile();
     // Moving would leave an entry without its machine.
     DBMowerFile(const DBMowerFile&) = delete;
     DBMowerFile& operator=(const DBMowerFile&) = delete;
 
-    void SetFileName(std::string fileName) { fileName_ = std::move(fileName); }
+    // A new name is a file not yet read or written by this entry.
+    void SetFileName(std::string fileName) {
+        fileName_ = std::move(fileName);
+        onDisk_.reset();
+    }
     const std::string& fileName() const { return fileName_; }
     // The same object for the entry's whole life: a load replaces its content, never the object.
     FXUMowerLog& mowerLog() { return *mowerHandle_; }
     const FXUMowerLog& mowerLog() const { return *mowerHandle_; }
 
     // The machine changes only when the whole file is valid. FXUCrc_error when the stored CRC does not
-    // match or the file cannot even hold one; std::ios_base::failure, naming the file, when it cannot be read
-    // or its content does not fit the layout.
+    // match, the file cannot even hold one, or it is longer than its record count allows (such a file is
+    // not read); std::ios_base::failure, naming the file, when it cannot be read (also when it is no regular
+    // file) or its content does not fit the layout.
     bool LoadMachineFile();
     // Replaces the file atomically. False, with lastError() saying why, when the machine cannot be stored or
-    // the file cannot be written; the old file is then untouched.
+    // the file cannot be written; the old file is then untouched. A file that changed on disk since this
+    // entry last read or wrote it (or that it never did) is not lost: a copy of it is kept beside it first,
+    // named by keptAside().
     bool SaveMachineFile();
     const std::string& lastError() const { return lastError_; }
+    // Where the last save kept the other version it found; empty when it found none.
+    const std::string& keptAside() const { return keptAside_; }
+
+    // The first of path + ".old", ".old2", ".old3" ... that names nothing yet.
+    static std::string FreeAsideName(const std::string& path);
 
     // CRC-32 of all but the last 4 bytes against those 4; false as well when the stream holds fewer than 4
     // bytes. Leaves the stream at offset 0.
@@ -48,7 +75,16 @@ public:
     static void Parse(std::string_view content, FXUMowerLog& mowerLog);
 
 private:
+    // The file as this entry last read or wrote it.
+    struct OnDisk {
+        FileStamp stamp;
+        std::uint64_t signature = 0; // the CRC of all but the last 4 bytes, and those bytes
+    };
+    bool keepOtherVersion(const std::string& target);
+
     std::string fileName_;
     std::unique_ptr<FXUMowerLog> mowerHandle_;
+    std::optional<OnDisk> onDisk_;
     std::string lastError_;
+    std::string keptAside_;
 };

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The database directory's table of contents, "dbtisl.chk": 6-byte entries of a serial number and the sum
@@ -11,20 +12,40 @@ class FXUCheckDir {
 public:
     static constexpr const char* kCheckFileName = "dbtisl.chk";
     static constexpr std::size_t kEntrySize = 6;
+    // Four million machines; a longer file is taken as damaged.
+    static constexpr std::uint64_t kMaxCheckFileSize = kEntrySize * (std::uint64_t{1} << 22);
 
     void SetDataDir(const std::string& directory) { dataDir_ = directory; }
     void SetCheckDir(const std::string& directory) { checkDir_ = directory; }
     void SetCheckFileName(const std::string& name) { checkFileName_ = name; }
 
     // The machine files to load, in check-file order. FXUDBFC_error when the check file is missing or its
-    // length is not a whole number of entries.
+    // length is not a whole number of entries (also when it is no regular file or too long to be one).
     std::vector<std::string> GetFileList();
     bool ReadCheckFile();
     bool WriteCheckFile();
     // serialText: 8 hexadecimal digits. Appends and syncs one entry, creating the file if needed; false, with
-    // the file as it was, when that fails.
+    // the file as it was and lastError() saying why, when any step of that fails.
     bool AddEntry(const std::string& serialText);
     static std::uint16_t EntrySum(std::uint32_t serialNumber);
+    const std::string& lastError() const { return lastError_; }
+
+    // Files of the data directory named like machine files ("0001A2F3.dat", in the upper-case digits every
+    // machine file is written with) whose serial number the file list lacks, by name. Those whose name
+    // differs from such a name only in letter case go to misnamed: the program could never write them back
+    // under that name, nor find them again from the check file.
+    std::vector<std::string> UnlistedMachineFiles(std::vector<std::string>* misnamed = nullptr) const;
+    // Enters machine files found in the folder: they join the file list and the check file is written
+    // again from it. A check file that was refused is first kept beside itself (keptAside() names the copy).
+    // False, with lastError() saying why, when the check file cannot be written.
+    bool AddFound(const std::vector<std::string>& paths);
+    const std::string& keptAside() const { return keptAside_; }
+
+    // "0001A2F3.dat": 8 upper-case hexadecimal digits and ".dat".
+    static bool IsMachineFileName(std::string_view name);
+    // Deletes what interrupted writes of the check file and of machine files left in directory; the names
+    // of the files deleted.
+    static std::vector<std::string> RemoveTemporaries(const std::string& directory);
 
     // directory + "/" + name; an empty directory is the current one.
     static std::string Join(const std::string& directory, const std::string& name);
@@ -40,4 +61,7 @@ private:
     std::string checkDir_;
     std::string checkFileName_ = kCheckFileName;
     std::vector<std::string> fileList_;
+    bool refused_ = false; // the last read refused the check file
+    std::string lastError_;
+    std::string keptAside_;
 };

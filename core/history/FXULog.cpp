@@ -13,9 +13,9 @@
 
 namespace {
 
-constexpr std::size_t kPlainHeader = 23;
-constexpr std::size_t kExtendedHeader = 25;
-constexpr std::size_t kReserved = 12;
+constexpr std::size_t kPlainHeader = FXULog::kPlainHeaderSize;
+constexpr std::size_t kExtendedHeader = FXULog::kExtendedHeaderSize;
+constexpr std::size_t kReserved = FXULog::kReservedSize;
 constexpr int kRingEnd = static_cast<int>(FXULog::kImageSize) - 8; // offset of the last ring entry
 
 // A short read must stop the load whatever exceptions the caller enabled on the stream, and say what ended.
@@ -111,11 +111,11 @@ void FXULog::dropExtraBlock(const char* reason) {
 
 bool FXULog::SetExtraBlock(const std::uint8_t* data, std::size_t length) {
     extraBlock_.assign(data, data + length);
-    // The reader recognises a block only by a length of 69 or more followed by a first byte of 2 or more;
-    // anything else would be read back as the comment's length and misplace the rest of the file.
+    // A short block, or one starting with 0 or 1, is stored as other installations store it: the reader
+    // finds it by its second reading, and a save is refused should a file ever read back otherwise.
     const char* reason = nullptr;
-    if (length < 69 || data[0] < 2)
-        reason = length < 69 ? "shorter than 69 bytes" : "it starts with 0 or 1";
+    if (length == 0)
+        reason = "it is empty";
     else if (length > kMaxExtraBlock)
         reason = "longer than 128 bytes";
     else if (!HasExtraBlockVersion(firmwareVersion_))
@@ -289,16 +289,15 @@ std::array<FXULog::HeaderForm, 2> FXULog::HeaderForms(const std::uint8_t* h) {
     return {form(extended), form(!extended)};
 }
 
-bool FXULog::ReadRecord(std::istream& in, std::optional<HeaderForm> form) {
+bool FXULog::ReadRecord(std::istream& in, std::optional<HeaderForm> form, ExtraReading reading) {
     if (!in)
         return false;
     std::uint8_t h[kExtendedHeader];
     readExactly(in, h, kPlainHeader);
-    readBlock(in, h, form.value_or(HeaderForms(h)[0]) == HeaderForm::Extended);
-    return true;
+    return readBlock(in, h, form.value_or(HeaderForms(h)[0]) == HeaderForm::Extended, reading);
 }
 
-void FXULog::readBlock(std::istream& in, std::uint8_t* h, bool extended) {
+bool FXULog::readBlock(std::istream& in, std::uint8_t* h, bool extended, ExtraReading reading) {
     if (extended)
         readExactly(in, h + kPlainHeader, 2);
     const std::uint8_t* f = h + (extended ? 8 : 6); // fields after identBytes [and extBytes]
@@ -319,13 +318,22 @@ void FXULog::readBlock(std::istream& in, std::uint8_t* h, bool extended) {
     extraBlock_.clear();
     std::uint8_t ab[2];
     readExactly(in, ab, 2);
+    const bool ruleReadsBlock = hasExtraBlock_ && ab[0] >= 69 && ab[1] >= 2;
+    if (reading == ExtraReading::Block && (!hasExtraBlock_ || ruleReadsBlock))
+        return false;
     std::size_t commentLength = 0;
-    if (hasExtraBlock_ && ab[0] >= 69 && ab[1] >= 2) {
+    if (ruleReadsBlock || reading == ExtraReading::Block) {
         // Kept whole even beyond the 128 bytes a machine sends: the file already holds it.
         extraBlock_.resize(ab[0]);
-        extraBlock_[0] = ab[1];
-        readExactly(in, extraBlock_.data() + 1, extraBlock_.size() - 1);
-        readExactly(in, ab, 2);
+        if (extraBlock_.empty()) {
+            // No block byte: the second byte read is the comment length's first.
+            ab[0] = ab[1];
+            readExactly(in, ab + 1, 1);
+        } else {
+            extraBlock_[0] = ab[1];
+            readExactly(in, extraBlock_.data() + 1, extraBlock_.size() - 1);
+            readExactly(in, ab, 2);
+        }
         commentLength = byteorder::getLE16(ab);
     } else {
         hasExtraBlock_ = false;
@@ -333,6 +341,7 @@ void FXULog::readBlock(std::istream& in, std::uint8_t* h, bool extended) {
     }
     comment_.resize(commentLength);
     readExactly(in, reinterpret_cast<std::uint8_t*>(comment_.data()), commentLength);
+    return true;
 }
 
 bool FXULog::WriteRecord(std::ostream& out) const {

@@ -35,6 +35,13 @@ public:
     static constexpr std::size_t kReadableExtraBlock = 255; // all that a stored length byte can announce
     static constexpr std::size_t kHeaderTestBytes = 23;     // what the reader looks at to choose the form
     static constexpr std::size_t kMaxComment = 0xFFFF;
+    static constexpr std::size_t kPlainHeaderSize = 23;    // identBytes through typeByte
+    static constexpr std::size_t kExtendedHeaderSize = 25; // with the two extBytes
+    static constexpr std::size_t kReservedSize = 12;
+    // The longest block a file can hold: extended header, reserved bytes, image, an extra block of all that
+    // its length byte can announce, and a comment of all that its 16-bit length can say.
+    static constexpr std::size_t kMaxBlockSize = kExtendedHeaderSize + kReservedSize + kImageSize + 1 +
+                                                 kReadableExtraBlock + 2 + kMaxComment; // 74,022 bytes
     using Image = std::array<std::uint8_t, kImageSize>;
     using IdentBytes = std::array<std::uint8_t, 6>;
     using ExtBytes = std::array<std::uint8_t, 2>;
@@ -59,18 +66,26 @@ public:
     // Decodes again. A version whose records carry no extra block drops one set before, saying so in the log.
     void SetFirmwareVersion(std::uint32_t value);
     void SetTypeByte(std::uint8_t value); // decodes again
-    // A block the stored form could not carry is not kept: false, and the event log says so. That is one
-    // shorter than 69 bytes or starting with 0 or 1 (a reader takes it for a comment length), one longer than
-    // 128 bytes, or one for a firmware version whose records carry none.
+    // A block that is not kept: false, and the event log says so. That is an empty one (it carries
+    // nothing), one longer than 128 bytes, or one for a firmware version whose records carry none. A block
+    // shorter than 69 bytes or starting with 0 or 1 is kept: the reader's second reading finds it.
     bool SetExtraBlock(const std::uint8_t* data, std::size_t length);
     void SetLogTime(const FXULogTime& time) { logTime_ = time; }
     void SetComment(std::string comment) { comment_ = std::move(comment); }
 
     void Decode();
-    // False, reading nothing, when the stream has already failed. A block that ends early raises
-    // std::ios_base::failure whatever the stream's exception mask. Without a form, the block is read in the
-    // first of HeaderForms.
-    bool ReadRecord(std::istream& in, std::optional<HeaderForm> form = std::nullopt);
+    // How the bytes after the image are read when the version has an extra block. The rule takes them for
+    // a block only when its length is 69 or more and its first byte 2 or more, else for the comment length;
+    // other installations write shorter blocks and blocks starting with 0 or 1 all the same, which the block
+    // reading takes: the length byte, that many bytes, then the comment length.
+    enum class ExtraReading { Rule, Block };
+
+    // False, reading nothing, when the stream has already failed; false as well for a block reading that
+    // reads nothing other than the rule (the version has no block, or the rule reads one). A block that ends
+    // early raises std::ios_base::failure whatever the stream's exception mask. Without a form, the block is
+    // read in the first of HeaderForms.
+    bool ReadRecord(std::istream& in, std::optional<HeaderForm> form = std::nullopt,
+                    ExtraReading reading = ExtraReading::Rule);
     bool WriteRecord(std::ostream& out) const;
 
     // Header.
@@ -121,7 +136,7 @@ public:
 private:
     void readEventRing();
     // Reads the rest of a block whose first kHeaderTestBytes bytes are in header (room for two more).
-    void readBlock(std::istream& in, std::uint8_t* header, bool extended);
+    bool readBlock(std::istream& in, std::uint8_t* header, bool extended, ExtraReading reading);
     void dropExtraBlock(const char* reason);
     void decodeOptions();
 

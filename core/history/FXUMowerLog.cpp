@@ -61,10 +61,17 @@ std::string recordName(std::size_t index, std::size_t count) {
     return "record " + std::to_string(index + 1) + " of " + std::to_string(count);
 }
 
-// One record being read: where its block starts and the forms its header allows, in the order to try.
+// One way of reading a record block: the header form and the reading of the bytes after the image.
+struct Reading {
+    FXULog::HeaderForm form = FXULog::HeaderForm::Plain;
+    FXULog::ExtraReading extra = FXULog::ExtraReading::Rule;
+};
+
+// One record being read: where its block starts and the ways to read it, in the order to try: the form the
+// header picks with the rule's reading, then with the block reading, then the other form the same two ways.
 struct Attempt {
     std::streampos start;
-    std::array<FXULog::HeaderForm, 2> forms{};
+    std::array<Reading, 4> readings{};
     std::size_t tried = 0;
 };
 
@@ -87,27 +94,32 @@ Attempt startAttempt(std::istream& in, const std::string& name, std::string& fir
         got = in.gcount();
     }
     if (got == static_cast<std::streamsize>(sizeof header)) {
-        attempt.forms = FXULog::HeaderForms(reinterpret_cast<const std::uint8_t*>(header));
+        const auto forms = FXULog::HeaderForms(reinterpret_cast<const std::uint8_t*>(header));
+        for (std::size_t i = 0; i < attempt.readings.size(); ++i)
+            attempt.readings[i] = {forms[i / 2],
+                                   i % 2 == 0 ? FXULog::ExtraReading::Rule : FXULog::ExtraReading::Block};
     } else {
-        attempt.tried = attempt.forms.size();
+        attempt.tried = attempt.readings.size();
         noteFirst(firstError, name + ": history record ends early");
     }
     return attempt;
 }
 
-// The block read in the next of its forms that reads at all; nothing when none is left or reads runs out.
-std::unique_ptr<FXULog> readInNextForm(std::istream& in, Attempt& attempt, std::size_t& reads,
-                                       const std::string& name, std::string& firstError) {
-    while (attempt.tried < attempt.forms.size() && reads > 0) {
+// The block read in the next of its ways that reads at all; nothing when none is left or reads runs out.
+// A block reading that would read what the rule reads is no way of its own and costs no read.
+std::unique_ptr<FXULog> readInNextWay(std::istream& in, Attempt& attempt, std::size_t& reads,
+                                      const std::string& name, std::string& firstError) {
+    while (attempt.tried < attempt.readings.size() && reads > 0) {
         --reads;
         in.clear();
         in.seekg(attempt.start);
         // Its time comes from the block; asking the clock for every record costs more than the read.
         auto record = std::make_unique<FXULog>(FXULogTime(0, 0, 0, 0, 0, 0));
+        const Reading reading = attempt.readings[attempt.tried++];
         try {
-            if (record->ReadRecord(in, attempt.forms[attempt.tried++]))
+            if (record->ReadRecord(in, reading.form, reading.extra))
                 return record;
-            noteFirst(firstError, name + " cannot be read");
+            ++reads;
         } catch (const std::ios_base::failure& error) {
             noteFirst(firstError, name + ": " + error.what());
         }
@@ -115,23 +127,23 @@ std::unique_ptr<FXULog> readInNextForm(std::istream& in, Attempt& attempt, std::
     return nullptr;
 }
 
-// The count records that follow, each read in one of the two forms its header allows. Which form is right
-// can only show in what follows it: when the records after a form cannot be read, or (toEnd) do not end
-// exactly at the end of the stream, the other form of the latest record that still has one is tried. A
-// file holds one consistent sequence of blocks; a wrong form misplaces everything after it.
+// The count records that follow, each read in one of the ways its header and the bytes after its image
+// allow. Which way is right can only show in what follows it: when the records after a way cannot be read,
+// or (toEnd) do not end exactly at the end of the stream, the next way of the latest record that still has
+// one is tried. A file holds one consistent sequence of blocks; a wrong way misplaces everything after it.
 std::vector<std::unique_ptr<FXULog>> readRecords(std::istream& in, std::uint16_t count, bool toEnd) {
     std::vector<Attempt> attempts; // one per record being read, in file order
     std::vector<std::unique_ptr<FXULog>> records;
     std::string firstError; // what went wrong on the first way tried: the one reported
-    // Enough for every ambiguous record to be tried both ways, never endless on hostile input.
-    std::size_t reads = 2 * std::size_t{count} + 64;
+    // Enough for every ambiguous record to be tried all four ways, never endless on hostile input.
+    std::size_t reads = 4 * std::size_t{count} + 128;
     for (;;) {
         const std::size_t i = records.size();
         if (i < count) {
             const std::string name = recordName(i, count);
             if (attempts.size() == i)
                 attempts.push_back(startAttempt(in, name, firstError));
-            if (auto record = readInNextForm(in, attempts[i], reads, name, firstError)) {
+            if (auto record = readInNextWay(in, attempts[i], reads, name, firstError)) {
                 records.push_back(std::move(record));
                 continue;
             }
@@ -144,8 +156,8 @@ std::vector<std::unique_ptr<FXULog>> readRecords(std::istream& in, std::uint16_t
             firstError =
                 "bytes after the last record: " + std::to_string(static_cast<long long>(in.tellg() - last));
         }
-        // Back to the latest record that has a form left to try.
-        while (!attempts.empty() && attempts.back().tried == attempts.back().forms.size())
+        // Back to the latest record that has a way left to try.
+        while (!attempts.empty() && attempts.back().tried == attempts.back().readings.size())
             attempts.pop_back();
         if (attempts.empty() || reads == 0)
             corrupt(firstError);
@@ -303,6 +315,29 @@ bool FXUMowerLog::ReadFromStream(std::istream& in, bool toEnd) {
     }
     *this = std::move(loaded);
     return true;
+}
+
+std::optional<std::uint16_t> FXUMowerLog::RecordCountIn(std::string_view bytes) {
+    std::size_t at = 0;
+    auto take = [&](std::size_t size) -> const std::uint8_t* {
+        if (bytes.size() - at < size)
+            return nullptr;
+        const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data() + at);
+        at += size;
+        return p;
+    };
+    const std::uint8_t* first = take(1);
+    if (!first || (*first > 1 && !take(4)) || !take(4))
+        return std::nullopt;
+    for (int text = 0; text < 3; ++text) {
+        const std::uint8_t* length = take(2);
+        if (!length || byteorder::getLE16(length) > kMaxOwnerText || !take(byteorder::getLE16(length)))
+            return std::nullopt;
+    }
+    const std::uint8_t* count = take(1 + 1 + 4 + 1) ? take(2) : nullptr;
+    if (!count)
+        return std::nullopt;
+    return byteorder::getLE16(count);
 }
 
 bool FXUMowerLog::WriteToStream(std::ostream& out) {

@@ -8,7 +8,9 @@
 #include <iosfwd>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -20,6 +22,10 @@ public:
     using Records = std::map<FXULogTime, std::unique_ptr<FXULog>>;
     static constexpr std::size_t kMaxOwnerText = 256;  // what a reader takes into its buffer
     static constexpr std::size_t kMaxRecords = 0xFFFF; // what the 16-bit record count can say
+    // The longest machine block: a leading byte with its 3 bytes and the format byte, the serial number, the
+    // three owner texts at their longest with their lengths, type code, year, machine number, factory flag
+    // and record count.
+    static constexpr std::size_t kMaxMachineBlock = 5 + 4 + 3 * (2 + kMaxOwnerText) + 1 + 1 + 4 + 1 + 2; // 792
 
     FXUMowerLog() = default;
     virtual ~FXUMowerLog();
@@ -48,6 +54,9 @@ public:
     // exactly where the stream does, which also settles a record whose header could be read in either form;
     // the stream must then be seekable.
     bool ReadFromStream(std::istream& in, bool toEnd = false);
+    // The record count that a file's first bytes (kMaxMachineBlock of them, or the whole of a shorter file)
+    // announce; nothing when they hold no machine block that a reader accepts.
+    static std::optional<std::uint16_t> RecordCountIn(std::string_view firstBytes);
     bool WriteToStream(std::ostream& out);
 
     const Records& records() const { return records_; } // ascending time

@@ -19,8 +19,10 @@ public:
         RetryButton,
         CloseWithoutSavingButton,
         CancelButton,
+        DatabaseInUseBy, // database folder, process
+        DatabaseInUse,   // database folder
     };
-    static constexpr int kCount = 10;
+    static constexpr int kCount = 12;
 
     static std::string Text(Id id, const std::vector<std::string>& arguments = {});
     // The same in one language (0 English, 1 French, 2 Italian, 3 Dutch, 4 German).

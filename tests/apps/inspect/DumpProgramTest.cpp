@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -22,7 +24,8 @@ struct ToolRun {
 ToolRun inspect(const std::string& kind, const std::string& file, const TempDir& dir) {
     const std::string errFile = dir.file("stderr.txt");
     const std::string command =
-        std::string("'") + OSK_INSPECT_PROGRAM + "' " + kind + " '" + file + "' 2>'" + errFile + "'";
+        // A program that blocks is ended, and the test fails, rather than the run hanging.
+        std::string("timeout 60 '") + OSK_INSPECT_PROGRAM + "' " + kind + " '" + file + "' 2>'" + errFile + "'";
     FILE* pipe = ::popen(command.c_str(), "r");
     std::string out;
     std::array<char, 4096> buffer{};
@@ -128,4 +131,29 @@ TEST(DumpProgram, ShowsWhatAnUpgradeWouldSendAndRefusesWhatItWouldRefuse) {
     run = inspect("upgrade", fifo, dir);
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.err, "orvane-inspect: Update file cannot be read: " + fifo + ": not a regular file\n");
+}
+
+TEST(DumpProgram, RefusesFifosDevicesAndHugeFilesAtOnce) {
+    TempDir dir;
+    const std::string fifo = dir.file("0001A2F3.dat");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    const std::string zero = dir.file("zero.dat");
+    ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
+    for (const char* kind : {"dat", "bin"})
+        for (const std::string& file : {fifo, zero}) {
+            const ToolRun run = inspect(kind, file, dir);
+            EXPECT_EQ(run.exitCode, 2) << kind << " " << file << ": " << run.err;
+            EXPECT_NE(run.err.find(file), std::string::npos) << run.err;
+        }
+    EXPECT_NE(inspect("dat", fifo, dir).err.find("not a regular file"), std::string::npos);
+
+    // Three gigabytes of nothing: corrupt by its size alone, refused without being read.
+    const std::string huge = dir.file("00000001.dat");
+    const int fd = ::open(huge.c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, off_t{3} << 30), 0);
+    ::close(fd);
+    const ToolRun run = inspect("dat", huge, dir);
+    EXPECT_EQ(run.exitCode, 2) << run.err;
+    EXPECT_NE(run.err.find("CRC"), std::string::npos) << run.err;
 }

@@ -295,3 +295,36 @@ TEST(DBMowerFileSave, RecordsThatWouldReadBackAsOthersAreNeverWritten) {
     ASSERT_NE(back.typeCode(), 0);
     EXPECT_EQ(back.Find(kOlder).typeByte(), 0x20 + back.typeCode());
 }
+
+TEST(DBMowerFileSave, AShortExtraBlockIsStoredAndReadBackUnlessTheFileWouldReadOtherwise) {
+    TempDir dir;
+    DBMowerFile entry;
+    entry.SetFileName(dir.file("0001A2F3.dat"));
+    const FXULogTime first(2024, 3, 7, 14, 5, 9), second(2024, 4, 1, 9, 0, 0);
+    auto record = zeroRecord({{1, 5, 3, 0, 0, 0}, {}, 0x0001A2F3, 1, 0x13031402, 0x24}, first, "blades");
+    const std::vector<std::uint8_t> shortBlock = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    ASSERT_TRUE(record->SetExtraBlock(shortBlock.data(), shortBlock.size())) << "kept, as a machine sent it";
+    ASSERT_TRUE(entry.mowerLog().Insert(first, record));
+    auto later = zeroRecord({{1, 5, 3, 0, 0, 0}, {}, 0x0001A2F3, 1, 0x13031402, 0x24}, second, "");
+    const std::vector<std::uint8_t> zeroFirst(70, 0);
+    ASSERT_TRUE(later->SetExtraBlock(zeroFirst.data(), zeroFirst.size()));
+    ASSERT_TRUE(entry.mowerLog().Insert(second, later));
+    ASSERT_TRUE(entry.SaveMachineFile()) << entry.lastError();
+
+    DBMowerFile back;
+    back.SetFileName(entry.fileName());
+    ASSERT_NO_THROW(back.LoadMachineFile());
+    EXPECT_EQ(back.mowerLog().Find(first).extraBlock(), shortBlock);
+    EXPECT_EQ(back.mowerLog().Find(first).comment(), "blades");
+    EXPECT_EQ(back.mowerLog().Find(second).extraBlock(), zeroFirst);
+
+    // A comment of 255 bytes after a block starting with 1: the rule's reading of those bytes ends at the
+    // end of the file, so the file would read back without the block. It is not written.
+    const std::string before = TempDir::read(entry.fileName());
+    entry.mowerLog().Find(second).SetComment(std::string(255, 'z'));
+    const std::vector<std::uint8_t> oneFirst = {1, 9, 9};
+    entry.mowerLog().Find(second).SetExtraBlock(oneFirst.data(), oneFirst.size());
+    EXPECT_FALSE(entry.SaveMachineFile());
+    EXPECT_THAT(entry.lastError(), HasSubstr("would not read back"));
+    EXPECT_TRUE(TempDir::read(entry.fileName()) == before);
+}

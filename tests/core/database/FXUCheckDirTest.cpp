@@ -1,9 +1,15 @@
 #include "core/database/FXUCheckDir.h"
 
 #include "core/base/FXUDBFC_error.h"
+#include "core/base/FileCalls.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -104,3 +110,110 @@ TEST_F(CheckDirTest, EmptyMissingAndDamagedCheckFiles) {
     EXPECT_FALSE(nowhere.AddEntry("00000001"));
     EXPECT_FALSE(nowhere.WriteCheckFile());
 }
+
+TEST_F(CheckDirTest, FilesNamedLikeMachineFilesThatTheListLacksAreFoundAndEnteredAgain) {
+    for (const char* name : {"04030201.dat", "0A0B0C0D.dat", "FFFFFFFF.dat", "0a0b0c0e.dat", "0A0B0C0F.DAT",
+                             "0A0B0C10.dat.old", "notes.dat", "0A0B0C1.dat", ".0A0B0C11.dat.Ab12Z9"})
+        machineFile(name);
+    std::filesystem::create_directory(dir.file("0A0B0C12.dat")); // a folder is no machine file
+    // One entry good, one with a flipped bit in its sum.
+    TempDir::write(check(), entry(1, 2, 3, 4, 10) + entry(0x0D, 0x0C, 0x0B, 0x0A, 46 ^ 0x04));
+    FXUCheckDir c = checker();
+    ASSERT_EQ(c.GetFileList(), (std::vector<std::string>{dir.file("04030201.dat")}));
+    std::vector<std::string> misnamed;
+    const auto found = c.UnlistedMachineFiles(&misnamed);
+    EXPECT_EQ(found, (std::vector<std::string>{dir.file("0A0B0C0D.dat"), dir.file("FFFFFFFF.dat")}));
+    EXPECT_EQ(misnamed, (std::vector<std::string>{dir.file("0A0B0C0F.DAT"), dir.file("0a0b0c0e.dat")}));
+
+    ASSERT_TRUE(c.AddFound(found));
+    EXPECT_EQ(c.keptAside(), "");
+    EXPECT_EQ(TempDir::read(check()), entry(1, 2, 3, 4, 10) + entry(0x0D, 0x0C, 0x0B, 0x0A, 46) +
+                                          entry(0xFF, 0xFF, 0xFF, 0xFF, 1020))
+        << "the same 6-byte entries any installation reads";
+    EXPECT_TRUE(c.UnlistedMachineFiles().empty());
+
+    // A check file refused as a whole is kept for support, and a new one names what was found.
+    const std::string damaged = entry(1, 2, 3, 4, 10) + "x";
+    TempDir::write(check(), damaged);
+    FXUCheckDir refused = checker();
+    EXPECT_THROW(refused.GetFileList(), FXUDBFC_error);
+    ASSERT_TRUE(refused.AddFound(refused.UnlistedMachineFiles()));
+    EXPECT_EQ(refused.keptAside(), check() + ".old");
+    EXPECT_EQ(TempDir::read(check() + ".old"), damaged);
+    EXPECT_EQ(TempDir::read(check()), entry(1, 2, 3, 4, 10) + entry(0x0D, 0x0C, 0x0B, 0x0A, 46) +
+                                          entry(0xFF, 0xFF, 0xFF, 0xFF, 1020));
+    // Nothing found: a refused check file is left as it is.
+    TempDir::write(check(), damaged);
+    FXUCheckDir nothing = checker();
+    EXPECT_THROW(nothing.GetFileList(), FXUDBFC_error);
+    EXPECT_TRUE(nothing.AddFound({}));
+    EXPECT_EQ(TempDir::read(check()), damaged);
+
+    // The temporaries of both kinds of file go, nothing else.
+    EXPECT_EQ(FXUCheckDir::RemoveTemporaries(dir.path().string()),
+              std::vector<std::string>{".0A0B0C11.dat.Ab12Z9"});
+}
+
+namespace {
+
+// Which call of an append fails, and how.
+struct AppendFault {
+    const char* name;
+    std::function<void(FileCalls&, int& calls)> inject;
+};
+
+class CheckDirAppendFault : public CheckDirTest, public ::testing::WithParamInterface<AppendFault> {
+protected:
+    void TearDown() override { FileCalls::current() = FileCalls::system(); }
+};
+
+} // namespace
+
+TEST_P(CheckDirAppendFault, TakesTheFileBackToItsLengthAndSaysWhy) {
+    const std::string before = entry(1, 2, 3, 4, 10);
+    TempDir::write(check(), before);
+    FXUCheckDir c = checker();
+    int calls = 0;
+    GetParam().inject(FileCalls::current(), calls);
+    EXPECT_FALSE(c.AddEntry("0A0B0C0D"));
+    EXPECT_GT(calls, 0) << "the fault was reached";
+    EXPECT_NE(c.lastError().find(check()), std::string::npos) << c.lastError();
+    FileCalls::current() = FileCalls::system();
+    EXPECT_EQ(TempDir::read(check()), before) << "no part of the entry is left";
+    EXPECT_TRUE(c.AddEntry("0A0B0C0D"));
+    EXPECT_EQ(TempDir::read(check()), before + entry(0x0D, 0x0C, 0x0B, 0x0A, 46));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, CheckDirAppendFault,
+    ::testing::Values(
+        AppendFault{"PartOfTheEntryThenNoSpace",
+                    [](FileCalls& f, int& calls) {
+                        f.write = [&calls](int fd, const void* data, size_t size) -> ssize_t {
+                            if (calls++ == 0)
+                                return ::write(fd, data, std::min<size_t>(size, 4));
+                            errno = ENOSPC;
+                            return -1;
+                        };
+                    }},
+        AppendFault{"SyncFails",
+                    [](FileCalls& f, int& calls) {
+                        // The entry is written; only the sync that would make it last fails.
+                        f.fsync = [&calls](int fd) {
+                            if (calls++ == 0) {
+                                errno = EIO;
+                                return -1;
+                            }
+                            return ::fsync(fd);
+                        };
+                    }},
+        AppendFault{"CloseFails",
+                    [](FileCalls& f, int& calls) {
+                        f.close = [&calls](int fd) {
+                            ++calls;
+                            ::close(fd);
+                            errno = EIO;
+                            return -1;
+                        };
+                    }}),
+    [](const ::testing::TestParamInfo<AppendFault>& info) { return std::string(info.param.name); });

@@ -5,6 +5,8 @@
 #include "support/SharedState.h"
 
 #include <gtest/gtest.h>
+#include <memory>
+#include <optional>
 #include <sstream>
 
 namespace {
@@ -340,14 +342,37 @@ TEST_F(FXULogTest, ExtraBlockRules) {
     EXPECT_FALSE(back->hasExtraBlock());
     EXPECT_EQ(back->comment(), std::string(16, 'c'));
 
-    // Blocks the stored form cannot carry are refused, and the refusal is logged.
+    // Blocks other installations store are kept: shorter than 69 bytes, or starting with 0 or 1. The
+    // rule's reading takes their first bytes for a comment length; the block reading finds them.
     std::vector<std::uint8_t> shortBlock(68, 5), zeroFirst(80, 5), tooLong(129, 5), fits(128, 5);
     zeroFirst[0] = 1;
+    const auto blockReading = [](const std::string& bytes) {
+        std::istringstream in(bytes);
+        auto record = std::make_unique<FXULog>();
+        EXPECT_TRUE(record->ReadRecord(in, std::nullopt, FXULog::ExtraReading::Block));
+        EXPECT_EQ(in.tellg(), static_cast<std::streamoff>(bytes.size()));
+        return record;
+    };
+    for (const auto& block : {shortBlock, zeroFirst}) {
+        ASSERT_TRUE(r->SetExtraBlock(block.data(), block.size()));
+        const auto read = blockReading(written(*r));
+        EXPECT_TRUE(read->hasExtraBlock());
+        EXPECT_EQ(read->extraBlock(), block);
+        EXPECT_EQ(read->comment(), std::string(16, 'c'));
+    }
+    // A block reading is no way of its own where the rule reads a block, or where the version has none.
+    ASSERT_TRUE(r->SetExtraBlock(fits.data(), fits.size()));
+    std::istringstream ruleReadsOne(written(*r));
+    EXPECT_FALSE(FXULog().ReadRecord(ruleReadsOne, std::nullopt, FXULog::ExtraReading::Block));
+    std::istringstream noneThere(written(*recordOf(image, 0x13010101)));
+    EXPECT_FALSE(FXULog().ReadRecord(noneThere, std::nullopt, FXULog::ExtraReading::Block));
+
+    // An empty block carries nothing, a longer one than 128 bytes more than a machine sends: refused, and
+    // the refusal is logged.
     const auto lastLog = [] { return CLogger::getInstance()->entries().back().text; };
-    EXPECT_FALSE(r->SetExtraBlock(shortBlock.data(), shortBlock.size()));
-    EXPECT_NE(lastLog().find("Extra block of 68 bytes cannot be stored"), std::string::npos) << lastLog();
-    EXPECT_FALSE(r->SetExtraBlock(zeroFirst.data(), zeroFirst.size()));
-    EXPECT_NE(lastLog().find("Extra block of 80 bytes"), std::string::npos) << lastLog();
+    EXPECT_FALSE(r->SetExtraBlock(fits.data(), 0));
+    EXPECT_NE(lastLog().find("Extra block of 0 bytes cannot be stored (it is empty)"), std::string::npos)
+        << lastLog();
     EXPECT_FALSE(r->SetExtraBlock(tooLong.data(), tooLong.size()));
     EXPECT_NE(lastLog().find("Extra block of 129 bytes"), std::string::npos) << lastLog();
     EXPECT_FALSE(r->hasExtraBlock());

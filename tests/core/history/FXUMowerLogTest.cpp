@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <ios>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -287,4 +288,121 @@ TEST(FXUMowerLogWrite, RefusesWhatCouldNotBeReadBack) {
     EXPECT_EQ(out.str(), "");
     log.SetFirstName(std::string(256, 'x'));
     EXPECT_TRUE(log.WriteToStream(out));
+}
+
+namespace {
+
+constexpr std::uint32_t kBlockVersion = 0x13031402; // 19.3.20.2: its records carry an extra block
+
+// A record block as other installations write it: header (extended when ext), image, then, when block is
+// given, its length byte and bytes whatever they are, then the comment.
+std::string writtenElsewhere(const Rec& r, std::optional<std::string> block, bool ext = false) {
+    std::string s = {1, static_cast<char>(ext ? 9 : 5), 3, 0, 0, 0};
+    if (ext)
+        s += "\x07\x08";
+    le(s, r.time.year, 2);
+    for (std::uint32_t v : {r.time.month, r.time.day, r.time.hour, r.time.minute, r.time.second})
+        le(s, v, 1);
+    le(s, r.serial, 4);
+    le(s, r.boot, 1);
+    le(s, r.firmware, 4);
+    le(s, r.typeByte, 1);
+    s += std::string("\0\1\2\3\4\5\6\7\10\11\12\13", 12) + image();
+    if (block) {
+        le(s, static_cast<std::uint32_t>(block->size()), 1);
+        s += *block;
+    }
+    le(s, static_cast<std::uint32_t>(r.comment.size()), 2);
+    return s + r.comment;
+}
+
+std::string blockOf(std::size_t length, char first) {
+    std::string block(length, '\x5B');
+    if (length > 0)
+        block[0] = first;
+    return block;
+}
+
+struct StoredRecord {
+    std::optional<std::string> block;
+    std::string comment;
+    bool ext = false;
+    std::uint32_t firmware = kBlockVersion;
+};
+
+struct ShortBlockCase {
+    const char* name;
+    std::vector<StoredRecord> records;
+};
+
+class FXUMowerLogShortBlocks : public ::testing::TestWithParam<ShortBlockCase> {};
+
+} // namespace
+
+TEST_P(FXUMowerLogShortBlocks, ReadBackWithTheirBlocksAndComments) {
+    const auto& records = GetParam().records;
+    std::string bytes = machineBlock(0x1234, "n", "", 4, 7, 1, 0, static_cast<std::uint16_t>(records.size()));
+    std::vector<FXULogTime> times;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const StoredRecord& r = records[i];
+        times.emplace_back(2015, 6, static_cast<std::uint8_t>(1 + i), 8, 30, 0);
+        bytes += writtenElsewhere({times.back(), 0x1234, 0x24, r.firmware, 1, r.comment}, r.block, r.ext);
+    }
+    std::istringstream in(bytes);
+    FXUMowerLog log;
+    ASSERT_NO_THROW(log.ReadFromStream(in, /*toEnd=*/true));
+    ASSERT_EQ(log.Count(), records.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const FXULog& read = log.Find(times[i]);
+        EXPECT_EQ(read.hasExtBytes(), records[i].ext) << i;
+        EXPECT_EQ(read.hasExtraBlock(), records[i].block.has_value()) << i;
+        const std::string block(read.extraBlock().begin(), read.extraBlock().end());
+        EXPECT_EQ(block, records[i].block.value_or("")) << i;
+        EXPECT_EQ(read.comment(), records[i].comment) << i;
+    }
+    // Written back byte for byte as the other installation wrote it.
+    std::ostringstream out;
+    ASSERT_NO_THROW(log.WriteToStream(out));
+    EXPECT_TRUE(out.str() == bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Placements, FXUMowerLogShortBlocks,
+    ::testing::Values(
+        ShortBlockCase{"ShortBlock", {{blockOf(10, 5), "after the block"}}},
+        ShortBlockCase{"LongBlockStartingWithOne", {{blockOf(80, 1), "x"}}},
+        ShortBlockCase{"BlockStartingWithZero", {{blockOf(70, 0), ""}}},
+        ShortBlockCase{"EmptyBlock", {{std::string(), "c"}}},
+        ShortBlockCase{"OneByteBlock", {{blockOf(1, 9), std::string(300, 'y')}}},
+        ShortBlockCase{"ExtendedHeader", {{blockOf(20, 3), "ext", true}}},
+        ShortBlockCase{"ShortFirstOfThree",
+                       {{blockOf(12, 4), "one"}, {blockOf(100, 7), "two"}, {std::nullopt, "three", false, kV1}}},
+        ShortBlockCase{"ShortInTheMiddle", {{blockOf(100, 2), "a"}, {blockOf(20, 0), "bb"}, {blockOf(128, 3), ""}}},
+        ShortBlockCase{"EveryOneShort",
+                       {{blockOf(2, 0), "11"}, {blockOf(68, 1), "22"}, {blockOf(5, '\xC8'), ""}, {blockOf(0, 0), "4"},
+                        {blockOf(33, 1), "five", true}}},
+        ShortBlockCase{"NoBlockAfterAShortOne", {{blockOf(10, 5), "a"}, {std::nullopt, "none", false, kV1}}}),
+    [](const ::testing::TestParamInfo<ShortBlockCase>& info) { return std::string(info.param.name); });
+
+TEST(FXUMowerLogRead, TheRulesReadingWinsWhenItEndsAtTheEndAndTheSearchStaysBounded) {
+    // A block of 10 bytes starting with 1 and a comment of 255 bytes: read by the rule, the two bytes
+    // after the image announce a comment of 10 + 256 bytes, which ends exactly where the file does. The
+    // rule's reading comes first, so that is how the file reads.
+    const Rec r{kC, 0x1234, 0x24, kBlockVersion, 1, std::string(255, 'z')};
+    const std::string bytes = machineBlock(0x1234, "", "", 4, 7, 1, 0, 1) + writtenElsewhere(r, blockOf(10, 1));
+    std::istringstream in(bytes);
+    FXUMowerLog log;
+    ASSERT_NO_THROW(log.ReadFromStream(in, true));
+    EXPECT_FALSE(log.Find(kC).hasExtraBlock());
+    EXPECT_EQ(log.Find(kC).comment().size(), 266u);
+
+    // Records that no way reads to the end: refused after a bounded number of readings, however many
+    // ways each record offers.
+    std::string many = machineBlock(0x1234, "", "", 4, 7, 1, 0, 300);
+    for (int i = 0; i < 300; ++i)
+        many += writtenElsewhere({FXULogTime(2015, 1, 1, 0, 0, 0), 0x1234, 0x24, kBlockVersion, 1, "x"},
+                                 blockOf(3, 1));
+    many += "!";
+    std::istringstream hostile(many);
+    EXPECT_THROW(log.ReadFromStream(hostile, true), std::ios_base::failure);
 }
