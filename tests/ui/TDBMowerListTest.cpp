@@ -2,6 +2,7 @@
 
 #include "core/base/CLogger.h"
 #include "core/base/FXUDBFC_error.h"
+#include "core/base/FileCalls.h"
 #include "core/i18n/FXUStringTable.h"
 #include "core/i18n/ProgramTexts.h"
 #include "support/ScriptedPrompts.h"
@@ -26,6 +27,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 namespace {
@@ -171,19 +174,64 @@ TEST_F(TDBMowerListTest, LoadsWhatTheCheckFileNamesAndLogsTheFilesItCannotUse) {
               checkEntry(other.serial) + checkEntry(good.serial) /* the same machine again */);
 
     EXPECT_TRUE(makeList().LoadDatabase(dir.path().string()));
-    EXPECT_EQ(names(), (std::vector<std::string>{"Good First", "Other First"})) << "loaded once each";
+    // The entry with a wrong sum is dropped, and its machine found again in the folder.
+    EXPECT_EQ(names(), (std::vector<std::string>{"BadSum First", "Good First", "Other First"}))
+        << "loaded once each";
     EXPECT_EQ(logged(), (std::vector<std::string>{fileOf(corrupt.serial) + " corrupted (CRC)",
                                                   fileOf(tooShort.serial) + " corrupted (CRC)",
-                                                  "error on opening file: " + fileOf(truncated.serial)}));
+                                                  "error on opening file: " + fileOf(truncated.serial),
+                                                  "Machine file " + fileOf(badSum.serial) +
+                                                      " was missing from the check file: added back and loaded"}));
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_EQ(list->entries()[0]->window(), nullptr) << "no window before it is asked for";
 
-    // A refused check file empties the list, which still takes new machines into that file.
+    // A refused check file is reported, kept for support and replaced by one naming the machines found
+    // in the folder; the list takes new machines into it.
     checkFile(checkEntry(good.serial) + "\x01");
     EXPECT_THROW(list->LoadDatabase(dir.path().string()), FXUDBFC_error);
-    EXPECT_TRUE(list->entries().empty());
+    EXPECT_EQ(names(), (std::vector<std::string>{"BadSum First", "Good First", "Other First"}));
+    EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk.old")), checkEntry(good.serial) + "\x01");
     EXPECT_TRUE(list->CreateMachine(makeMachine({0x00000077, "New"})));
-    EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")), checkEntry(good.serial) + "\x01" + checkEntry(0x77));
+    EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")), checkEntry(other.serial) + checkEntry(badSum.serial) +
+                                                       checkEntry(good.serial) + checkEntry(0x77));
+}
+
+TEST_F(TDBMowerListTest, DamageToTheCheckFileHidesNoMachineForGood) {
+    const TestMachine a{0x0001A2F3, "A"}, b{0x00000010, "B"}, c{0x00000020, "C"};
+    for (const TestMachine& wanted : {a, b, c})
+        store(wanted);
+    // One flipped bit in the sum of the first entry, aligned garbage after it.
+    std::string damaged = checkEntry(a.serial);
+    damaged[4] = static_cast<char>(damaged[4] ^ 0x08);
+    checkFile(damaged + std::string("\xDE\xAD\xBE\xEF\x00\x01", 6) + checkEntry(b.serial));
+    // Not to be entered: a file holding another machine, a damaged one, one named in lower case.
+    TempDir::write(fileOf(0x30), TempDir::read(fileOf(c.serial)));
+    TempDir::write(fileOf(0x40), "damaged");
+    TempDir::write(dir.file("0000abcd.dat"), TempDir::read(fileOf(a.serial)));
+
+    EXPECT_TRUE(makeList().LoadDatabase(dir.path().string()));
+    EXPECT_EQ(names(), (std::vector<std::string>{"A First", "B First", "C First"}));
+    const std::string added = " was missing from the check file: added back and loaded";
+    EXPECT_EQ(logged(), (std::vector<std::string>{
+                            "Machine file " + fileOf(c.serial) + added,
+                            "Machine file " + fileOf(0x30) + " holds machine 00000020, not in the check file: "
+                                                                "not loaded",
+                            fileOf(0x40) + " corrupted (CRC), not in the check file: not loaded",
+                            "Machine file " + fileOf(a.serial) + added,
+                            "File " + dir.file("0000abcd.dat") +
+                                " not loaded: machine files are named by their serial number in upper case"}))
+        << "one line per file, in the order of their names";
+    EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")),
+              checkEntry(b.serial) + checkEntry(c.serial) + checkEntry(a.serial));
+
+    // The next start finds everything in the check file: no line at all.
+    releaseEventLog();
+    std::remove(fileOf(0x30).c_str());
+    std::remove(fileOf(0x40).c_str());
+    std::remove(dir.file("0000abcd.dat").c_str());
+    EXPECT_TRUE(makeList().LoadDatabase(dir.path().string()));
+    EXPECT_EQ(list->entries().size(), 3u);
+    EXPECT_TRUE(logged().empty()) << logged().front();
 }
 
 TEST_F(TDBMowerListTest, PlacesTilesRowByRowAcrossTheVisibleWidth) {
@@ -223,7 +271,9 @@ TEST_F(TDBMowerListTest, SortsNamesIgnoringCaseAndMachineNumbersByTheirBytes) {
               (std::vector<std::string>{"bernard ", "Claire "}));
 
     // "-" (45) before the digits, the digits before the upper-case letters; a collation that skipped the
-    // hyphens would put 0005 before -0007.
+    // hyphens would put 0005 before -0007. A folder of its own: the machines above would be found there.
+    for (const auto& file : std::filesystem::directory_iterator(dir.path()))
+        std::filesystem::remove(file.path());
     loaded({{11, "a", "", 9, 5},
             {12, "b", "", 0, 5},
             {13, "c", "", 4, 5},
@@ -466,4 +516,80 @@ TEST_F(TDBMowerListTest, ANewMachineNeverTakesTheFileOfAnother) {
     EXPECT_EQ(TempDir::read(fileOf(0x300) + ".old2"), "damaged");
     EXPECT_EQ(TempDir::read(fileOf(0x300) + ".old"), "older still");
     EXPECT_EQ(logged().back(), "Previous file " + fileOf(0x300) + " kept as " + fileOf(0x300) + ".old2");
+}
+
+TEST_F(TDBMowerListTest, ASaveRespectsWhatItFindsOnDisk) {
+    FXUStringTable::getInstance()->SetLanguage(0);
+    const std::uint32_t serial = 0x00000100;
+    loaded({{serial, "Owner"}});
+    TDBMower* entry = list->entries()[0];
+
+    // Marked read-only: not replaced; the user is told and the log says why.
+    const std::string before = TempDir::read(fileOf(serial));
+    ::chmod(fileOf(serial).c_str(), 0444);
+    auto first = makeRecord(serial, timeOf(7));
+    EXPECT_TRUE(entry->InsertRecord(first));
+    EXPECT_TRUE(TempDir::read(fileOf(serial)) == before);
+    ASSERT_EQ(logged().size(), 1u);
+    EXPECT_TRUE(logged()[0].starts_with("Couldn't save machine file: cannot write " + fileOf(serial) +
+                                        ": Permission denied"))
+        << logged()[0];
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text,
+              ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWritten, {entry->GetMachineNumberText()}));
+
+    // Written meanwhile by another program: that version is kept beside the file, and the log says where.
+    ::chmod(fileOf(serial).c_str(), 0640);
+    const std::string theirs = DBMowerFile::Serialize(*makeMachine({serial, "Theirs"}));
+    TempDir::write(fileOf(serial), theirs);
+    auto second = makeRecord(serial, timeOf(8));
+    EXPECT_TRUE(entry->InsertRecord(second));
+    EXPECT_TRUE(TempDir::read(fileOf(serial) + ".old") == theirs);
+    EXPECT_EQ(logged().back(), "Machine file " + fileOf(serial) +
+                                   " was changed on disk by another program; that version kept as " +
+                                   fileOf(serial) + ".old");
+    EXPECT_EQ(readBack(fileOf(serial))->Count(), 4u) << "both new records, on top of the two loaded";
+    EXPECT_EQ(std::filesystem::status(fileOf(serial)).permissions(), std::filesystem::perms(0640));
+    const std::size_t lines = logged().size();
+    auto third = makeRecord(serial, timeOf(9));
+    EXPECT_TRUE(entry->InsertRecord(third));
+    EXPECT_EQ(logged().size(), lines) << "its own file is not kept again";
+}
+
+TEST_F(TDBMowerListTest, AFailedAppendToTheCheckFileIsLoggedAndMendedAtTheNextStart) {
+    loaded({{0x00000010, "First"}});
+    const std::string before = TempDir::read(dir.file("dbtisl.chk"));
+    // The disk is full just when the 6 bytes of the entry go out; the machine file was written before.
+    FileCalls::current().write = [](int fd, const void* data, size_t size) -> ssize_t {
+        if (size != 6)
+            return ::write(fd, data, size);
+        errno = ENOSPC;
+        return -1;
+    };
+    const bool created = list->CreateMachine(makeMachine({0x00000077, "New"}));
+    FileCalls::current() = FileCalls::system();
+    ASSERT_TRUE(created);
+    EXPECT_TRUE(logged().back().starts_with("Couldn't add machine 00000077 to the check file: ")) << logged().back();
+    EXPECT_NE(logged().back().find("No space left on device"), std::string::npos) << logged().back();
+    EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")), before) << "taken back whole";
+    EXPECT_TRUE(std::filesystem::exists(fileOf(0x77)));
+
+    makeList().LoadDatabase(dir.path().string());
+    EXPECT_EQ(list->entries().size(), 2u);
+    EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")), before + checkEntry(0x77));
+}
+
+TEST_F(TDBMowerListTest, AFifoOrAHugeFileInTheDatabaseIsSkippedAtOnce) {
+    const TestMachine good{0x00000010, "Good"};
+    store(good);
+    ASSERT_EQ(::mkfifo(fileOf(0x20).c_str(), 0666), 0);
+    TempDir::write(fileOf(0x30), "");
+    ASSERT_EQ(::truncate(fileOf(0x30).c_str(), off_t{3} << 30), 0);
+    ASSERT_EQ(::symlink("/dev/zero", fileOf(0x40).c_str()), 0);
+    checkFile(checkEntry(0x20) + checkEntry(0x30) + checkEntry(0x40) + checkEntry(good.serial));
+    EXPECT_TRUE(makeList().LoadDatabase(dir.path().string()));
+    EXPECT_EQ(names(), std::vector<std::string>{"Good First"});
+    EXPECT_EQ(logged(), (std::vector<std::string>{"error on opening file: " + fileOf(0x20),
+                                                  fileOf(0x30) + " corrupted (CRC)",
+                                                  "error on opening file: " + fileOf(0x40)}));
 }

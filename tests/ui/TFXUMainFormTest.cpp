@@ -3,7 +3,9 @@
 #include "core/base/CLogger.h"
 #include "core/base/IniFile.h"
 #include "core/database/DBMowerFile.h"
+#include "core/database/DatabaseLock.h"
 #include "core/i18n/FXUStringTable.h"
+#include "core/i18n/ProgramTexts.h"
 #include "core/link/EComPort.h"
 #include "core/link/TComPort.h"
 #include "support/ScriptedPrompts.h"
@@ -24,7 +26,10 @@
 #include <QRadioButton>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -464,9 +469,84 @@ TEST_F(MainFormTest, ADamagedCheckFileIsLoggedAndTheProgramRuns) {
     TempDir::write(db + "/dbtisl.chk", "1234567");
     settings("[FILEPATH]\nDBPATH=" + db + "\n");
     auto window = start();
-    EXPECT_TRUE(window->machineList->entries().empty());
+    // The machines of the folder are found all the same, and the damaged check file kept for support.
+    EXPECT_EQ(window->machineList->entries().size(), 2u);
     close(*window);
     const std::string log = TempDir::read(logPath());
     EXPECT_NE(log.find(" : no db checker file or corrupted\r\n"), std::string::npos) << log;
-    EXPECT_EQ(TempDir::read(db + "/dbtisl.chk"), "1234567") << "left as it was";
+    EXPECT_NE(log.find(" was missing from the check file: added back and loaded\r\n"), std::string::npos) << log;
+    EXPECT_EQ(TempDir::read(db + "/dbtisl.chk.old"), "1234567");
+    EXPECT_EQ(TempDir::read(db + "/dbtisl.chk").size(), 12u);
+}
+
+TEST_F(MainFormTest, ASecondCopyOnTheSameDatabaseTellsTheUserAndEnds) {
+    const std::string db = dir.file("db");
+    DemoDatabase::Write(db, 2);
+    const std::string ini = "[GENERAL]\nLANGUAGE=4\n[FILEPATH]\nDBPATH=" + db + "\n";
+    settings(ini);
+    TempDir::write(db + "/.0001A2F3.dat.Ab12Z9", "another copy's save under way");
+    // The first copy holds the database (a lock of its own, as a second process would see it).
+    DatabaseLock first;
+    ASSERT_EQ(first.Acquire(db), DatabaseLock::State::Held);
+
+    auto window = start();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Error);
+    EXPECT_EQ(prompts.shown[0].text,
+              ProgramTexts::Text(ProgramTexts::Id::DatabaseInUseBy, 4, {db, std::to_string(::getpid())}));
+    EXPECT_NE(prompts.shown[0].text.find("Datenbank"), std::string::npos) << "in the user's language";
+    EXPECT_TRUE(window->closed()) << "this copy ends";
+    EXPECT_TRUE(window->machineList->entries().empty()) << "and loads nothing";
+    EXPECT_TRUE(std::filesystem::exists(db + "/.0001A2F3.dat.Ab12Z9")) << "not its to clean up";
+    window->close();
+    EXPECT_EQ(TempDir::read(iniPath()), ini) << "the settings are the other copy's";
+    const std::string log = TempDir::read(logPath());
+    EXPECT_NE(log.find(" : Database " + db + " is in use by another copy of the program (process " +
+                       std::to_string(::getpid()) + "); not loaded\r\n"),
+              std::string::npos)
+        << log;
+    window.reset();
+    releaseSharedState();
+
+    // Once the first copy has ended, the database is this one's.
+    first.Release();
+    prompts.shown.clear();
+    window = start();
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(window->machineList->entries().size(), 2u);
+    DatabaseLock third;
+    EXPECT_EQ(third.Acquire(db), DatabaseLock::State::InUse) << "held while it runs";
+    close(*window);
+    EXPECT_EQ(third.Acquire(db), DatabaseLock::State::Held) << "let go at its close";
+}
+
+TEST_F(MainFormTest, TemporariesOfInterruptedSavesAreRemovedAtStart) {
+    const std::string db = dir.file("db");
+    DemoDatabase::Write(db, 1);
+    settings("[FILEPATH]\nDBPATH=" + db + "\n");
+    const std::vector<std::string> leftovers = {db + "/.0001A2F3.dat.Ab12Z9", db + "/.dbtisl.chk.x1Y2z3",
+                                                dir.file(".orvane-service-kit.INI.Qw12Er"),
+                                                dir.file(".orvane-service-kit.log.000000")};
+    const std::vector<std::string> others = {db + "/.notes.txt.Ab12Z9", db + "/.0001A2F3.dat.old",
+                                             db + "/.0001a2f3.dat.Ab12Z9", dir.file(".other.INI.Qw12Er"),
+                                             db + "/0001A2F3.dat.Ab12Z9"};
+    for (const std::string& file : leftovers)
+        TempDir::write(file, "x");
+    for (const std::string& file : others)
+        TempDir::write(file, "kept");
+    auto window = start();
+    for (const std::string& file : leftovers)
+        EXPECT_FALSE(std::filesystem::exists(file)) << file;
+    for (const std::string& file : others)
+        EXPECT_EQ(TempDir::read(file), "kept") << file;
+    std::vector<std::string> lines;
+    for (const LogEntry& entry : CLogger::getInstance()->entries())
+        lines.push_back(entry.text);
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "Removed 2 temporary files left by interrupted saves in " + db),
+              lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "Removed 2 temporary files left by interrupted saves in " + dir.path().string()),
+              lines.end());
+    close(*window);
 }
