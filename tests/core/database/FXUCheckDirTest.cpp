@@ -162,6 +162,10 @@ struct AppendFault {
     std::function<void(FileCalls&, int& calls)> inject;
 };
 
+void PrintTo(const AppendFault& fault, std::ostream* os) {
+    *os << fault.name;
+}
+
 class CheckDirAppendFault : public CheckDirTest, public ::testing::WithParamInterface<AppendFault> {
 protected:
     void TearDown() override { FileCalls::current() = FileCalls::system(); }

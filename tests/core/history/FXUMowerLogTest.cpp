@@ -335,6 +335,10 @@ struct ShortBlockCase {
     std::vector<StoredRecord> records;
 };
 
+void PrintTo(const ShortBlockCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class FXUMowerLogShortBlocks : public ::testing::TestWithParam<ShortBlockCase> {};
 
 } // namespace
