@@ -144,7 +144,8 @@ void TDBMowerList::addUnlistedMachines() {
         found.push_back(path);
     }
     for (const std::string& path : misnamed)
-        logger->log("File " + path + " not loaded: machine files are named by their serial number in upper case");
+        logger->log("File " + path +
+                    " not loaded: machine files are named by their serial number in upper case");
     if (!checker_->AddFound(found))
         logger->log("Couldn't write the check file: " + checker_->lastError());
     if (!checker_->keptAside().empty())

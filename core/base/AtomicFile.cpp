@@ -97,7 +97,8 @@ FileStamp AtomicFile::write(const std::string& path, std::string_view content) {
         fail("cannot write into the folder of", path, errno);
 
     // Hidden, beside the target, so the rename stays within one file system.
-    std::string temp = (dir / ("." + target.filename().string() + "." + std::string(kRandomPart, 'X'))).string();
+    std::string temp =
+        (dir / ("." + target.filename().string() + "." + std::string(kRandomPart, 'X'))).string();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         fail("cannot create a temporary file for", path, errno);
@@ -152,8 +153,9 @@ bool AtomicFile::IsTemporary(std::string_view name, const std::function<bool(std
     return isTarget(name.substr(1, dot - 1));
 }
 
-std::vector<std::string> AtomicFile::RemoveTemporaries(const std::string& directory,
-                                                       const std::function<bool(std::string_view)>& isTarget) {
+std::vector<std::string>
+AtomicFile::RemoveTemporaries(const std::string& directory,
+                              const std::function<bool(std::string_view)>& isTarget) {
     namespace fs = std::filesystem;
     std::vector<std::string> removed;
     std::error_code error;

@@ -79,7 +79,8 @@ bool InputFile::ReadAll(std::string& bytes) {
     }
     if (bytes.size() > maxSize_) {
         bytes.clear();
-        return fail(Failure::TooLarge, "grew beyond the " + std::to_string(maxSize_) + " bytes such a file can hold");
+        return fail(Failure::TooLarge,
+                    "grew beyond the " + std::to_string(maxSize_) + " bytes such a file can hold");
     }
     return true;
 }

@@ -25,7 +25,8 @@ public:
     // The longest machine file at all: 792 + 65,535 x 74,022 + 4 = 4,851,032,566 bytes. Anything longer is
     // refused as corrupt without being read.
     static constexpr std::uint64_t kMaxFileSize =
-        FXUMowerLog::kMaxMachineBlock + FXUMowerLog::kMaxRecords * std::uint64_t{FXULog::kMaxBlockSize} + kCrcSize;
+        FXUMowerLog::kMaxMachineBlock + FXUMowerLog::kMaxRecords * std::uint64_t{FXULog::kMaxBlockSize} +
+        kCrcSize;
     static_assert(kMaxFileSize == 4'851'032'566);
     // A file longer than this has its CRC checked piece by piece before it is read whole into memory.
     static constexpr std::uint64_t kWholeReadLimit = 64 * 1024 * 1024;

@@ -12,7 +12,8 @@ public:
         Unlocked,    // not tried yet, or released
         Held,        // this process has it
         InUse,       // another process has it; holder() names it when it is known
-        Unavailable, // the folder cannot be locked (missing, or no lock file can be opened); lastError() says why
+        Unavailable, // the folder cannot be locked (missing, or no lock file can be opened); lastError() says
+                     // why
     };
 
     DatabaseLock() = default;

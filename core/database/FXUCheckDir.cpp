@@ -10,11 +10,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstring>
-#include <filesystem>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <ios>
 #include <optional>
 #include <set>
@@ -50,7 +50,8 @@ bool namedLikeMachineFile(std::string_view name) {
     if (name.size() != 12 || name[8] != '.')
         return false;
     const auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
-    return std::all_of(name.begin(), name.begin() + 8, [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }) &&
+    return std::all_of(name.begin(), name.begin() + 8,
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }) &&
            lower(name[9]) == 'd' && lower(name[10]) == 'a' && lower(name[11]) == 't';
 }
 

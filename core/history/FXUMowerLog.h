@@ -25,7 +25,8 @@ public:
     // The longest machine block: a leading byte with its 3 bytes and the format byte, the serial number, the
     // three owner texts at their longest with their lengths, type code, year, machine number, factory flag
     // and record count.
-    static constexpr std::size_t kMaxMachineBlock = 5 + 4 + 3 * (2 + kMaxOwnerText) + 1 + 1 + 4 + 1 + 2; // 792
+    static constexpr std::size_t kMaxMachineBlock =
+        5 + 4 + 3 * (2 + kMaxOwnerText) + 1 + 1 + 4 + 1 + 2; // 792
 
     FXUMowerLog() = default;
     virtual ~FXUMowerLog();

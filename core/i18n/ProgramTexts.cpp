@@ -81,13 +81,16 @@ const char* const kRows[ProgramTexts::kCount][FXUStringTable::kLanguages] = {
     {"Cancel", "Annuler", "Annulla", "Annuleren", "Abbrechen"},
     {"The database %1 is already open in another copy of the program (process %2). This copy does not load "
      "it and closes now.",
-     "La base de données %1 est déjà ouverte dans une autre copie du programme (processus %2). Cette copie ne "
+     "La base de données %1 est déjà ouverte dans une autre copie du programme (processus %2). Cette copie "
+     "ne "
      "la charge pas et se ferme.",
-     "Il database %1 è già aperto in un'altra copia del programma (processo %2). Questa copia non lo carica e "
+     "Il database %1 è già aperto in un'altra copia del programma (processo %2). Questa copia non lo carica "
+     "e "
      "si chiude.",
      "De database %1 is al geopend in een ander exemplaar van het programma (proces %2). Dit exemplaar laadt "
      "hem niet en sluit nu af.",
-     "Die Datenbank %1 ist bereits in einer anderen Instanz des Programms geöffnet (Prozess %2). Diese Instanz "
+     "Die Datenbank %1 ist bereits in einer anderen Instanz des Programms geöffnet (Prozess %2). Diese "
+     "Instanz "
      "lädt sie nicht und wird jetzt beendet."},
     {"The database %1 is already open in another copy of the program. This copy does not load it and closes "
      "now.",

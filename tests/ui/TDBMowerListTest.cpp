@@ -178,11 +178,12 @@ TEST_F(TDBMowerListTest, LoadsWhatTheCheckFileNamesAndLogsTheFilesItCannotUse) {
     // The entry with a wrong sum is dropped, and its machine found again in the folder.
     EXPECT_EQ(names(), (std::vector<std::string>{"BadSum First", "Good First", "Other First"}))
         << "loaded once each";
-    EXPECT_EQ(logged(), (std::vector<std::string>{fileOf(corrupt.serial) + " corrupted (CRC)",
-                                                  fileOf(tooShort.serial) + " corrupted (CRC)",
-                                                  "error on opening file: " + fileOf(truncated.serial),
-                                                  "Machine file " + fileOf(badSum.serial) +
-                                                      " was missing from the check file: added back and loaded"}));
+    EXPECT_EQ(logged(),
+              (std::vector<std::string>{fileOf(corrupt.serial) + " corrupted (CRC)",
+                                        fileOf(tooShort.serial) + " corrupted (CRC)",
+                                        "error on opening file: " + fileOf(truncated.serial),
+                                        "Machine file " + fileOf(badSum.serial) +
+                                            " was missing from the check file: added back and loaded"}));
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_EQ(list->entries()[0]->window(), nullptr) << "no window before it is asked for";
 
@@ -194,7 +195,7 @@ TEST_F(TDBMowerListTest, LoadsWhatTheCheckFileNamesAndLogsTheFilesItCannotUse) {
     EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk.old")), checkEntry(good.serial) + "\x01");
     EXPECT_TRUE(list->CreateMachine(makeMachine({0x00000077, "New"})));
     EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")), checkEntry(other.serial) + checkEntry(badSum.serial) +
-                                                       checkEntry(good.serial) + checkEntry(0x77));
+                                                         checkEntry(good.serial) + checkEntry(0x77));
 }
 
 TEST_F(TDBMowerListTest, DamageToTheCheckFileHidesNoMachineForGood) {
@@ -215,8 +216,9 @@ TEST_F(TDBMowerListTest, DamageToTheCheckFileHidesNoMachineForGood) {
     const std::string added = " was missing from the check file: added back and loaded";
     EXPECT_EQ(logged(), (std::vector<std::string>{
                             "Machine file " + fileOf(c.serial) + added,
-                            "Machine file " + fileOf(0x30) + " holds machine 00000020, not in the check file: "
-                                                                "not loaded",
+                            "Machine file " + fileOf(0x30) +
+                                " holds machine 00000020, not in the check file: "
+                                "not loaded",
                             fileOf(0x40) + " corrupted (CRC), not in the check file: not loaded",
                             "Machine file " + fileOf(a.serial) + added,
                             "File " + dir.file("0000abcd.dat") +
@@ -570,7 +572,8 @@ TEST_F(TDBMowerListTest, AFailedAppendToTheCheckFileIsLoggedAndMendedAtTheNextSt
     const bool created = list->CreateMachine(makeMachine({0x00000077, "New"}));
     FileCalls::current() = FileCalls::system();
     ASSERT_TRUE(created);
-    EXPECT_TRUE(logged().back().starts_with("Couldn't add machine 00000077 to the check file: ")) << logged().back();
+    EXPECT_TRUE(logged().back().starts_with("Couldn't add machine 00000077 to the check file: "))
+        << logged().back();
     EXPECT_NE(logged().back().find("No space left on device"), std::string::npos) << logged().back();
     EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")), before) << "taken back whole";
     EXPECT_TRUE(std::filesystem::exists(fileOf(0x77)));

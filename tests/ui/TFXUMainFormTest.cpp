@@ -474,7 +474,8 @@ TEST_F(MainFormTest, ADamagedCheckFileIsLoggedAndTheProgramRuns) {
     close(*window);
     const std::string log = TempDir::read(logPath());
     EXPECT_NE(log.find(" : no db checker file or corrupted\r\n"), std::string::npos) << log;
-    EXPECT_NE(log.find(" was missing from the check file: added back and loaded\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(" was missing from the check file: added back and loaded\r\n"), std::string::npos)
+        << log;
     EXPECT_EQ(TempDir::read(db + "/dbtisl.chk.old"), "1234567");
     EXPECT_EQ(TempDir::read(db + "/dbtisl.chk").size(), 12u);
 }
@@ -542,9 +543,9 @@ TEST_F(MainFormTest, TemporariesOfInterruptedSavesAreRemovedAtStart) {
     std::vector<std::string> lines;
     for (const LogEntry& entry : CLogger::getInstance()->entries())
         lines.push_back(entry.text);
-    EXPECT_NE(std::find(lines.begin(), lines.end(),
-                        "Removed 2 temporary files left by interrupted saves in " + db),
-              lines.end());
+    EXPECT_NE(
+        std::find(lines.begin(), lines.end(), "Removed 2 temporary files left by interrupted saves in " + db),
+        lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(),
                         "Removed 2 temporary files left by interrupted saves in " + dir.path().string()),
               lines.end());

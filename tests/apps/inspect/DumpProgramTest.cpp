@@ -6,9 +6,9 @@
 
 #include <array>
 #include <cstdio>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,7 +25,8 @@ ToolRun inspect(const std::string& kind, const std::string& file, const TempDir&
     const std::string errFile = dir.file("stderr.txt");
     const std::string command =
         // A program that blocks is ended, and the test fails, rather than the run hanging.
-        std::string("timeout 60 '") + OSK_INSPECT_PROGRAM + "' " + kind + " '" + file + "' 2>'" + errFile + "'";
+        std::string("timeout 60 '") + OSK_INSPECT_PROGRAM + "' " + kind + " '" + file + "' 2>'" + errFile +
+        "'";
     FILE* pipe = ::popen(command.c_str(), "r");
     std::string out;
     std::array<char, 4096> buffer{};

@@ -73,7 +73,8 @@ TEST(AtomicFile, WritesThroughLinksIntoTheTargetsFolderKeepingItsMode) {
     EXPECT_EQ(FileStamp::Of(st), stamp);
     for (const char* folder : {"data", "links"})
         for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.file(folder)))
-            EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << "left behind: " << entry.path();
+            EXPECT_FALSE(entry.path().filename().string().starts_with("."))
+                << "left behind: " << entry.path();
 
     // A link to nothing yet: its target is made.
     const std::string dangling = dir.file("links/new.dat");
@@ -142,9 +143,9 @@ TEST(AtomicFile, AUserWithoutTheRightToWriteAFileDoesNotReplaceIt) {
 TEST(AtomicFile, TemporariesOfInterruptedWritesAreToldApartAndRemoved) {
     const auto machineFiles = [](std::string_view name) { return name == "0001A2F3.dat" || name == "x.ini"; };
     const std::pair<const char*, bool> names[] = {
-        {".0001A2F3.dat.Ab12Z9", true}, {".x.ini.000000", true},     {"0001A2F3.dat.Ab12Z9", false},
+        {".0001A2F3.dat.Ab12Z9", true}, {".x.ini.000000", true},         {"0001A2F3.dat.Ab12Z9", false},
         {".0001A2F3.dat.Ab12Z", false}, {".0001A2F3.dat.Ab12Z-", false}, {".0001A2F3.dat.Ab12Z99", false},
-        {".other.dat.Ab12Z9", false},   {".0001A2F3.dat", false},     {"..Ab12Z9", false}};
+        {".other.dat.Ab12Z9", false},   {".0001A2F3.dat", false},        {"..Ab12Z9", false}};
     for (const auto& [name, temporary] : names)
         EXPECT_EQ(AtomicFile::IsTemporary(name, machineFiles), temporary) << name;
 

@@ -3,10 +3,11 @@
 // and no writer replaces it. Each case runs in a child process under a watchdog, so a reader that blocks
 // fails the test instead of hanging the run.
 
+#include "core/base/InputFile.h"
+
 #include "core/base/AtomicFile.h"
 #include "core/base/CLogger.h"
 #include "core/base/FXUDBFC_error.h"
-#include "core/base/InputFile.h"
 #include "core/base/IniFile.h"
 #include "core/database/BinHistoryFile.h"
 #include "core/database/DBMowerFile.h"
@@ -77,7 +78,8 @@ const Reader kReaders[] = {
              file.LoadMachineFile();
              return 1;
          } catch (const std::ios_base::failure& error) {
-             return std::string(error.what()).find(path + ": not a regular file") == std::string::npos ? 2 : 0;
+             return std::string(error.what()).find(path + ": not a regular file") == std::string::npos ? 2
+                                                                                                       : 0;
          } catch (...) {
              return 2;
          }
@@ -141,7 +143,8 @@ const Reader kReaders[] = {
          std::string reason;
          if (InputFile::Read(path, 1 << 20, &failure, &reason))
              return 1;
-         return failure == InputFile::Failure::NotRegularFile && reason == path + ": not a regular file" ? 0 : 2;
+         return failure == InputFile::Failure::NotRegularFile && reason == path + ": not a regular file" ? 0
+                                                                                                         : 2;
      }},
 };
 
@@ -182,7 +185,8 @@ TEST_P(SpecialFile, IsRefusedAtOnceAsADamagedFileAndLeftAsItIs) {
     EXPECT_EQ(code, 0) << (code == -SIGALRM ? "the reader blocked" : "exit code " + std::to_string(code));
     EXPECT_TRUE(stillThere(c.kind, path)) << "what was there is still there";
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-        EXPECT_TRUE(entry.path() == path || entry.path() == path + ".node") << "written beside it: " << entry.path();
+        EXPECT_TRUE(entry.path() == path || entry.path() == path + ".node")
+            << "written beside it: " << entry.path();
 }
 
 INSTANTIATE_TEST_SUITE_P(Readers, SpecialFile, ::testing::ValuesIn(allCases()), caseName);

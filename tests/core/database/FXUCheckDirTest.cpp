@@ -127,8 +127,8 @@ TEST_F(CheckDirTest, FilesNamedLikeMachineFilesThatTheListLacksAreFoundAndEntere
 
     ASSERT_TRUE(c.AddFound(found));
     EXPECT_EQ(c.keptAside(), "");
-    EXPECT_EQ(TempDir::read(check()), entry(1, 2, 3, 4, 10) + entry(0x0D, 0x0C, 0x0B, 0x0A, 46) +
-                                          entry(0xFF, 0xFF, 0xFF, 0xFF, 1020))
+    EXPECT_EQ(TempDir::read(check()),
+              entry(1, 2, 3, 4, 10) + entry(0x0D, 0x0C, 0x0B, 0x0A, 46) + entry(0xFF, 0xFF, 0xFF, 0xFF, 1020))
         << "the same 6-byte entries any installation reads";
     EXPECT_TRUE(c.UnlistedMachineFiles().empty());
 
@@ -190,34 +190,33 @@ TEST_P(CheckDirAppendFault, TakesTheFileBackToItsLengthAndSaysWhy) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, CheckDirAppendFault,
-    ::testing::Values(
-        AppendFault{"PartOfTheEntryThenNoSpace",
-                    [](FileCalls& f, int& calls) {
-                        f.write = [&calls](int fd, const void* data, size_t size) -> ssize_t {
-                            if (calls++ == 0)
-                                return ::write(fd, data, std::min<size_t>(size, 4));
-                            errno = ENOSPC;
-                            return -1;
-                        };
-                    }},
-        AppendFault{"SyncFails",
-                    [](FileCalls& f, int& calls) {
-                        // The entry is written; only the sync that would make it last fails.
-                        f.fsync = [&calls](int fd) {
-                            if (calls++ == 0) {
-                                errno = EIO;
-                                return -1;
-                            }
-                            return ::fsync(fd);
-                        };
-                    }},
-        AppendFault{"CloseFails",
-                    [](FileCalls& f, int& calls) {
-                        f.close = [&calls](int fd) {
-                            ++calls;
-                            ::close(fd);
-                            errno = EIO;
-                            return -1;
-                        };
-                    }}),
+    ::testing::Values(AppendFault{"PartOfTheEntryThenNoSpace",
+                                  [](FileCalls& f, int& calls) {
+                                      f.write = [&calls](int fd, const void* data, size_t size) -> ssize_t {
+                                          if (calls++ == 0)
+                                              return ::write(fd, data, std::min<size_t>(size, 4));
+                                          errno = ENOSPC;
+                                          return -1;
+                                      };
+                                  }},
+                      AppendFault{"SyncFails",
+                                  [](FileCalls& f, int& calls) {
+                                      // The entry is written; only the sync that would make it last fails.
+                                      f.fsync = [&calls](int fd) {
+                                          if (calls++ == 0) {
+                                              errno = EIO;
+                                              return -1;
+                                          }
+                                          return ::fsync(fd);
+                                      };
+                                  }},
+                      AppendFault{"CloseFails",
+                                  [](FileCalls& f, int& calls) {
+                                      f.close = [&calls](int fd) {
+                                          ++calls;
+                                          ::close(fd);
+                                          errno = EIO;
+                                          return -1;
+                                      };
+                                  }}),
     [](const ::testing::TestParamInfo<AppendFault>& info) { return std::string(info.param.name); });

@@ -379,11 +379,16 @@ INSTANTIATE_TEST_SUITE_P(
         ShortBlockCase{"EmptyBlock", {{std::string(), "c"}}},
         ShortBlockCase{"OneByteBlock", {{blockOf(1, 9), std::string(300, 'y')}}},
         ShortBlockCase{"ExtendedHeader", {{blockOf(20, 3), "ext", true}}},
-        ShortBlockCase{"ShortFirstOfThree",
-                       {{blockOf(12, 4), "one"}, {blockOf(100, 7), "two"}, {std::nullopt, "three", false, kV1}}},
-        ShortBlockCase{"ShortInTheMiddle", {{blockOf(100, 2), "a"}, {blockOf(20, 0), "bb"}, {blockOf(128, 3), ""}}},
+        ShortBlockCase{
+            "ShortFirstOfThree",
+            {{blockOf(12, 4), "one"}, {blockOf(100, 7), "two"}, {std::nullopt, "three", false, kV1}}},
+        ShortBlockCase{"ShortInTheMiddle",
+                       {{blockOf(100, 2), "a"}, {blockOf(20, 0), "bb"}, {blockOf(128, 3), ""}}},
         ShortBlockCase{"EveryOneShort",
-                       {{blockOf(2, 0), "11"}, {blockOf(68, 1), "22"}, {blockOf(5, '\xC8'), ""}, {blockOf(0, 0), "4"},
+                       {{blockOf(2, 0), "11"},
+                        {blockOf(68, 1), "22"},
+                        {blockOf(5, '\xC8'), ""},
+                        {blockOf(0, 0), "4"},
                         {blockOf(33, 1), "five", true}}},
         ShortBlockCase{"NoBlockAfterAShortOne", {{blockOf(10, 5), "a"}, {std::nullopt, "none", false, kV1}}}),
     [](const ::testing::TestParamInfo<ShortBlockCase>& info) { return std::string(info.param.name); });
@@ -393,7 +398,8 @@ TEST(FXUMowerLogRead, TheRulesReadingWinsWhenItEndsAtTheEndAndTheSearchStaysBoun
     // after the image announce a comment of 10 + 256 bytes, which ends exactly where the file does. The
     // rule's reading comes first, so that is how the file reads.
     const Rec r{kC, 0x1234, 0x24, kBlockVersion, 1, std::string(255, 'z')};
-    const std::string bytes = machineBlock(0x1234, "", "", 4, 7, 1, 0, 1) + writtenElsewhere(r, blockOf(10, 1));
+    const std::string bytes =
+        machineBlock(0x1234, "", "", 4, 7, 1, 0, 1) + writtenElsewhere(r, blockOf(10, 1));
     std::istringstream in(bytes);
     FXUMowerLog log;
     ASSERT_NO_THROW(log.ReadFromStream(in, true));
