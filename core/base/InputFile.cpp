@@ -25,12 +25,17 @@ bool InputFile::Open(const std::string& path, std::uint64_t maxSize) {
     stamp_ = {};
     failure_ = Failure::None;
     lastError_.clear();
-    // Without O_NONBLOCK, opening a FIFO waits for a writer that never comes; a terminal must not become
-    // the program's controlling one.
+    // Looked at before opening: opening some devices has effects of its own (a serial port's lines).
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return fail(Failure::CannotOpen, std::strerror(errno));
+    if (!S_ISREG(status.st_mode))
+        return fail(Failure::NotRegularFile, "not a regular file");
+    // Without O_NONBLOCK, opening a FIFO put there since waits for a writer that never comes; a terminal
+    // must not become the program's controlling one.
     fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd_ < 0)
         return fail(Failure::CannotOpen, std::strerror(errno));
-    struct stat status {};
     if (::fstat(fd_, &status) != 0)
         return fail(Failure::CannotOpen, std::strerror(errno));
     if (!S_ISREG(status.st_mode))

@@ -33,6 +33,12 @@ namespace {
 // A program in a private folder; its database folder is "db" beside it.
 class MainFormHarness {
 public:
+    // An empty DBPATH is the current directory: the test's own, never one that other test processes share
+    // (the program locks its database folder and cleans it up).
+    MainFormHarness() : previousDirectory_(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir.path());
+    }
+    ~MainFormHarness() { std::filesystem::current_path(previousDirectory_); }
     std::string program() const { return dir.file("orvane-service-kit"); }
     std::string iniPath() const { return dir.file("orvane-service-kit.INI"); }
     std::string logPath() const { return dir.file("orvane-service-kit.log"); }
@@ -54,6 +60,9 @@ public:
     TempDir dir;
     VirtualClock clock;
     ScriptedPrompts prompts;
+
+private:
+    std::filesystem::path previousDirectory_;
 };
 
 struct Geometry {
