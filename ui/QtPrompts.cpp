@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <stdexcept>
@@ -55,15 +56,23 @@ Prompts::Answer QtPrompts::message(Kind kind, const std::string& text, Buttons b
 }
 
 QStringList QtPrompts::qtFilters(const std::string& filter) {
-    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    const QStringList parts = WinText::toQt(filter).split(QLatin1Char('|'));
     QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-        filters << QStringLiteral("%1 (%2)").arg(parts[i], parts[i + 1]);
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        // "*.*" means every file where these filters come from; here it would leave out names without a dot.
+        QString pattern = parts[i + 1];
+        if (pattern == QLatin1String("*.*"))
+            pattern = QStringLiteral("*");
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], pattern);
+    }
     return filters;
 }
 
 std::optional<std::string> QtPrompts::chooseFile(const FileDialog& request) {
-    QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(request.title));
+    QFileDialog dialog(QApplication::activeWindow(), WinText::toQt(request.title));
+    const QString folder = QFile::decodeName(QByteArray::fromStdString(request.folder));
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        dialog.setDirectory(folder);
     dialog.setAcceptMode(request.mode == FileDialog::Mode::Save ? QFileDialog::AcceptSave
                                                                 : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.mode == FileDialog::Mode::Save ? QFileDialog::AnyFile

@@ -5,7 +5,6 @@
 #include "core/base/Prompts.h"
 #include "core/i18n/FXUStringTable.h"
 #include "core/i18n/ProgramTexts.h"
-#include "ui/ModalRunner.h"
 #include "ui/TChildForm.h"
 #include "ui/TDBMowerList.h"
 #include "ui/TilePictures.h"
@@ -13,8 +12,6 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QFile>
-#include <QFileDialog>
 #include <QFont>
 #include <QFontMetrics>
 #include <QMdiArea>
@@ -26,6 +23,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <ios>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -35,13 +34,16 @@ constexpr int kExportDone = 29;
 // Texts are laid out for a 96 dpi canvas, whatever the screen, so that they fit the fixed tile.
 constexpr int kDotsPerMeter = 3780;
 
-QString defaultExportPath(QWidget* parent) {
-    QFileDialog dialog(parent, QStringLiteral("Export"), QString(),
-                       QStringLiteral("Export File (*.dat);;All files (*)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    if (ModalRunner::run(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+constexpr const char* kExportFilter = "Export File|*.dat|All files|*.*";
+
+// The real place of a path, links and "." or ".." resolved as far as the path exists.
+std::filesystem::path realPath(const std::filesystem::path& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    if (error)
+        return path.lexically_normal();
+    std::filesystem::path real = std::filesystem::weakly_canonical(absolute, error);
+    return error ? absolute.lexically_normal() : real;
 }
 
 std::string hex8(std::uint32_t value) {
@@ -244,33 +246,62 @@ bool TDBMower::SaveIfOpen() {
     return writeMachineFile();
 }
 
-TDBMower::ExportPathChooser& TDBMower::exportPathChooser() {
-    static ExportPathChooser chooser;
-    return chooser;
+std::size_t TDBMower::Merge(FXUMowerLog& other) {
+    std::vector<FXULogTime> added;
+    for (const FXULogTime& time : other.logTimeVect())
+        if (!GetMowerLog().records().contains(time))
+            added.push_back(time);
+    GetMowerLog().Merge(other);
+    if (!added.empty()) {
+        BuildTile();
+        // A failed write is reported; the window opened below has the machine saved at close.
+        SaveMachineFile();
+        if (window_)
+            for (const FXULogTime& time : added)
+                window_->ShowRecord(time);
+    }
+    OpenWindow();
+    update();
+    return added.size();
 }
 
-void TDBMower::setExportPathChooser(ExportPathChooser chooser) {
-    exportPathChooser() = std::move(chooser);
+bool TDBMower::inDatabaseFolder(const std::filesystem::path& target) const {
+    const std::string& directory = list_.directory();
+    const std::filesystem::path real = realPath(target);
+    return real.parent_path() == realPath(directory.empty() ? "." : directory) ||
+           real == realPath(fileName());
 }
 
 bool TDBMower::Export() {
-    const ExportPathChooser& chooser = exportPathChooser();
-    const QString chosen = chooser ? chooser(this) : defaultExportPath(this);
-    if (chosen.isEmpty())
+    Prompts& prompts = list_.prompts();
+    const std::optional<std::string> chosen =
+        prompts.chooseFile({Prompts::FileDialog::Mode::Save, "Export", kExportFilter, 1, {}});
+    if (!chosen || chosen->empty())
         return true;
-    std::filesystem::path target(QFile::encodeName(chosen).toStdString());
+    std::filesystem::path target(*chosen);
     target.replace_extension(".dat");
+
+    const FXUStringTable* catalogue = FXUStringTable::getInstance();
+    CLogger* logger = CLogger::getInstance();
+    if (inDatabaseFolder(target)) {
+        logger->log("Export file " + target.string() + " refused: it would replace a file of the database " +
+                    "folder " + list_.directory());
+        prompts.message(Prompts::Kind::Error,
+                        catalogue->Text(kExportFailed) + "\n" +
+                            ProgramTexts::Text(ProgramTexts::Id::ExportIntoDatabase),
+                        Prompts::Buttons::Ok);
+        return false;
+    }
 
     if (!window_)
         OpenWindow();
     window_->StoreEdits();
 
-    Prompts& prompts = list_.prompts();
-    const FXUStringTable* catalogue = FXUStringTable::getInstance();
     try {
         AtomicFile::write(target.string(), DBMowerFile::Serialize(GetMowerLog()));
-    } catch (const std::ios_base::failure&) {
-        CLogger::getInstance()->log("Couldn't create export file");
+    } catch (const std::ios_base::failure& error) {
+        logger->log("Couldn't create export file");
+        logger->log(error.what());
         prompts.message(Prompts::Kind::Error, catalogue->Text(kExportFailed), Prompts::Buttons::Ok);
         return false;
     }

@@ -6,8 +6,9 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -49,12 +50,12 @@ public:
     bool SaveIfOpen();
     void SetFileName(const std::string& path) { file_.SetFileName(path); }
     const std::string& fileName() const { return file_.fileName(); }
-    // Asks for a file name and writes the machine file there; true as well when the user cancels.
+    // Takes over the other machine's records whose times are missing here, writes the file at once when
+    // any came, and brings the machine's window up. How many records came.
+    std::size_t Merge(FXUMowerLog& other);
+    // Asks for a file name and writes the machine file there, under the extension ".dat"; true as well
+    // when the user cancels. A name in the database folder is refused: it would replace a live file.
     bool Export();
-    // Asks where to export; an empty text means cancel. Tests install their own; an empty one restores
-    // the save dialog.
-    using ExportPathChooser = std::function<QString(QWidget* parent)>;
-    static void setExportPathChooser(ExportPathChooser chooser);
 
     TChildForm* window() const;
     const QImage& tile() const; // drawn on demand
@@ -70,7 +71,7 @@ private:
     bool writeMachineFile(); // logs a failure
     void paintTile();
     void renderTile() const;
-    static ExportPathChooser& exportPathChooser();
+    bool inDatabaseFolder(const std::filesystem::path& target) const;
 
     TDBMowerList& list_;
     DBMowerFile file_;

@@ -6,12 +6,18 @@
 #include "core/base/Prompts.h"
 #include "core/i18n/FXUStringTable.h"
 #include "core/i18n/ProgramTexts.h"
+#include "ui/DatabaseImport.h"
 #include "ui/TDBMower.h"
 #include "ui/WinText.h"
 
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QEvent>
 #include <QFile>
+#include <QMimeData>
+#include <QUrl>
 #include <QScrollBar>
 #include <algorithm>
 #include <cstdio>
@@ -62,6 +68,9 @@ TDBMowerList::TDBMowerList(QMdiArea* mdiArea, Prompts& prompts, QWidget* parent)
     makeWhite(viewport());
     makeWhite(canvas_);
     canvas_->resize(0, 0);
+    // Tiles and canvas leave drops to the viewport, which hands them to this list.
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
 }
 
 TDBMowerList::~TDBMowerList() {
@@ -213,6 +222,48 @@ void TDBMowerList::placeTiles(bool repaint) {
     }
     canvas_->resize(right, bottom);
     placedWidth_ = width;
+}
+
+namespace {
+
+// The local files of a drag that an import can take, as local 8-bit paths.
+QStringList importableFiles(const QMimeData* data) {
+    QStringList paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        const QString path = url.toLocalFile();
+        if (DatabaseImport::KindOf(QFile::encodeName(path).toStdString()) != DatabaseImport::Kind::None)
+            paths << path;
+    }
+    return paths;
+}
+
+} // namespace
+
+void TDBMowerList::dragEnterEvent(QDragEnterEvent* event) {
+    if (importableFiles(event->mimeData()).isEmpty())
+        return event->ignore();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void TDBMowerList::dragMoveEvent(QDragMoveEvent* event) {
+    if (importableFiles(event->mimeData()).isEmpty())
+        return event->ignore();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void TDBMowerList::dropEvent(QDropEvent* event) {
+    const QStringList paths = importableFiles(event->mimeData());
+    if (paths.isEmpty())
+        return event->ignore();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    QMetaObject::invokeMethod(this, [this, paths] { emit filesDropped(paths); }, Qt::QueuedConnection);
 }
 
 bool TDBMowerList::viewportEvent(QEvent* event) {

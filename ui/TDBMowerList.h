@@ -4,6 +4,7 @@
 #include "core/database/MachineDirectory.h"
 
 #include <QScrollArea>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -67,6 +68,16 @@ public:
     std::string PathFor(std::uint32_t serialNumber) const; // directory + "/" + "0001A2F3.dat"
     QMdiArea* mdiArea() const { return mdiArea_; }
     Prompts& prompts() const { return prompts_; }
+
+signals:
+    // Machine files and history files dropped onto the list; sent after the drop has
+    // ended, so that the imports they start may ask the user without holding the drag source up.
+    void filesDropped(const QStringList& paths);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     bool viewportEvent(QEvent* event) override;

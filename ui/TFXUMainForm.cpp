@@ -5,8 +5,10 @@
 #include "core/base/CLogger.h"
 #include "core/base/Clock.h"
 #include "core/base/FXUDBFC_error.h"
+#include "core/base/LastFolderPrompts.h"
 #include "core/base/ProgramFile.h"
 #include "core/base/Prompts.h"
+#include "core/database/BinHistoryFile.h"
 #include "core/database/DatabaseLock.h"
 #include "core/database/FXUCheckDir.h"
 #include "core/i18n/FXUStringTable.h"
@@ -17,6 +19,7 @@
 #include "core/link/LinkLog.h"
 #include "core/link/MachineLink.h"
 #include "core/link/Port.h"
+#include "ui/DatabaseImport.h"
 #include "ui/DesignFont.h"
 #include "ui/MenuMergeSource.h"
 #include "ui/ModalRunner.h"
@@ -28,6 +31,7 @@
 #include "ui/WinText.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -50,6 +54,9 @@ namespace {
 constexpr int kComboLeft = 72;
 constexpr int kInsertedInto = 1; // the insert dialog filed the record
 constexpr int kCreateWanted = 3; // the insert dialog's create button
+constexpr int kImportCaption = 1;
+constexpr int kImportBinCaption = 2;
+constexpr int kMachineInfoNotLoaded = 23;
 
 // Marks a machine operation as running for as long as it lasts, however it ends.
 class OperationScope {
@@ -73,7 +80,8 @@ QString title() {
 
 TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port> comPort, Clock& clock,
                            Prompts& prompts, QWidget* parent)
-    : QMainWindow(parent), ComPort_(std::move(comPort)), clock_(clock), prompts_(prompts) {
+    : QMainWindow(parent), ComPort_(std::move(comPort)), clock_(clock),
+      dialogs_(std::make_unique<LastFolderPrompts>(prompts)), prompts_(*dialogs_) {
     buildWindow();
 
     logger_ = CLogger::getInstance();
@@ -86,6 +94,8 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
 
     settings_ = std::make_unique<AppSettings>(ProgramFile::withExtension(programPath, ".INI"));
     applyGeometry();
+    startFolder_ = settings_->LastFolder();
+    dialogs_->setFolder(startFolder_);
 
     languageCode_ = settings_->Language();
     catalogue_ = FXUStringTable::getInstance();
@@ -94,6 +104,8 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
     const std::string databaseDirectory = settings_->DbPath();
     machineList = new TDBMowerList(mdiArea, prompts_, Panel1);
     static_cast<QVBoxLayout*>(Panel1->layout())->insertWidget(0, machineList, 1);
+    import_ = std::make_unique<DatabaseImport>(*machineList, prompts_);
+    connect(machineList, &TDBMowerList::filesDropped, this, &TFXUMainForm::importDroppedFiles);
     machineList->setSortByName(settings_->SortByName());
     if (machineList->sortByName()) {
         NameRadioButt->setChecked(true);
@@ -205,9 +217,8 @@ void TFXUMainForm::buildMenus() {
     ImportBinMenuItem = FileMenuItem->addAction(QString());
     FileMenuItem->addSeparator();
     ExitMenuItem = FileMenuItem->addAction(QString());
-    // Importing is not built yet; until it is, the two items cannot be chosen.
-    ImportMenuItem->setEnabled(false);
-    ImportBinMenuItem->setEnabled(false);
+    connect(ImportMenuItem, &QAction::triggered, this, &TFXUMainForm::ImportMenuItemClick);
+    connect(ImportBinMenuItem, &QAction::triggered, this, &TFXUMainForm::ImportBinMenuItemClick);
     connect(ExitMenuItem, &QAction::triggered, this, &TFXUMainForm::ExitMenuItemClick);
 
     ToolMenuItem = new QMenu(this);
@@ -503,6 +514,77 @@ void TFXUMainForm::storeHistory() {
     machineList->viewport()->update();
 }
 
+const std::string& TFXUMainForm::lastFolder() const {
+    return dialogs_->folder();
+}
+
+std::optional<std::string> TFXUMainForm::chooseImportFile(int captionId) {
+    if (closed_ || operationRunning_)
+        return std::nullopt;
+    return prompts_.chooseFile(
+        {Prompts::FileDialog::Mode::Open, text(captionId), kImportFilter, kImportFilterIndex, {}});
+}
+
+void TFXUMainForm::ImportMenuItemClick() {
+    if (const std::optional<std::string> path = chooseImportFile(kImportCaption))
+        ImportDatabaseFile(*path);
+}
+
+void TFXUMainForm::ImportBinMenuItemClick() {
+    if (const std::optional<std::string> path = chooseImportFile(kImportBinCaption))
+        importHistoryFile(*path);
+}
+
+bool TFXUMainForm::ImportDatabaseFile(const std::string& path) {
+    return import_->ImportDatabaseFile(path);
+}
+
+void TFXUMainForm::importHistoryFile(const std::string& path) {
+    if (LoadBinFile(path))
+        storeHistory();
+}
+
+bool TFXUMainForm::LoadBinFile(const std::string& path) {
+    BinHistoryFile reader;
+    BinHistoryFile::Contents contents;
+    if (!reader.Load(path, contents)) {
+        // A file that cannot be opened was never read; one that was read but holds no whole download is
+        // refused: no record is built from bytes that were not there.
+        if (reader.failure() == BinHistoryFile::Failure::CannotOpen) {
+            logger_->log(reader.lastError());
+            prompts_.message(Prompts::Kind::Error, ProgramTexts::Text(ProgramTexts::Id::FileNotOpened),
+                             Prompts::Buttons::Ok);
+        } else {
+            logger_->log("Request loading history from bin file");
+            logger_->log(reader.lastError());
+            prompts_.message(Prompts::Kind::Error, text(kMachineInfoNotLoaded), Prompts::Buttons::Ok);
+        }
+        return false;
+    }
+    logger_->log("Request loading history from bin file");
+    contents.copyTo(history_);
+    return true;
+}
+
+void TFXUMainForm::importDroppedFiles(const QStringList& paths) {
+    for (const QString& dropped : paths) {
+        // A drop may come in after the close; there is nothing left to import into then.
+        if (closed_ || operationRunning_)
+            return;
+        const std::string path = QFile::encodeName(dropped).toStdString();
+        switch (DatabaseImport::KindOf(path)) {
+        case DatabaseImport::Kind::MachineFile:
+            ImportDatabaseFile(path);
+            break;
+        case DatabaseImport::Kind::HistoryFile:
+            importHistoryFile(path);
+            break;
+        case DatabaseImport::Kind::None:
+            break;
+        }
+    }
+}
+
 // Refused without waiting on the user: the operation goes on underneath while the note is shown.
 void TFXUMainForm::refuseClose() {
     if (!closeRefusedBox) {
@@ -539,6 +621,9 @@ bool TFXUMainForm::FormClose() {
         settings_->SetAutoCom(autoCOM_);
         settings_->SetLanguage(languageCode_);
         settings_->SetSortByName(sortByName());
+        // Written only once a dialog has chosen elsewhere, so an untouched settings file gains no section.
+        if (dialogs_->folder() != startFolder_)
+            settings_->SetLastFolder(dialogs_->folder());
     } catch (const std::ios_base::failure& error) {
         logger_->log("Couldn't write settings file " + settings_->FileName());
         std::cerr << error.what() << '\n';

@@ -3,8 +3,10 @@
 #include "core/link/DownloadedHistory.h"
 
 #include <QMainWindow>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,9 +15,11 @@ class AppSettings;
 class CLogger;
 class DatabaseLock;
 class Clock;
+class DatabaseImport;
 class FXUStringTable;
 class FirmwareUpgrade;
 class HistoryDownload;
+class LastFolderPrompts;
 class MachineLink;
 class Port;
 class Prompts;
@@ -42,6 +46,9 @@ public:
     static constexpr int kFileGroup = 1;
     static constexpr int kToolGroup = 2;
     static constexpr int kWindowGroup = 3;
+    // The import dialog, preset to its third entry by both imports.
+    static constexpr const char* kImportFilter = "database|*.dat|history|*.bin|All files|*.*";
+    static constexpr int kImportFilterIndex = 3;
 
     TFXUMainForm(const std::string& programPath, std::unique_ptr<Port> comPort, Clock& clock,
                  Prompts& prompts, QWidget* parent = nullptr);
@@ -62,6 +69,12 @@ public:
     // Files the record the buffers make under the machine with its serial number, or through the insert
     // and create dialogs when no machine has it.
     void storeHistory();
+    // A machine file (.dat) merged into the database or added to it; true when it was.
+    bool ImportDatabaseFile(const std::string& path);
+    // Fills the download buffers from a history file (.bin) as a serial download would, time included.
+    bool LoadBinFile(const std::string& path);
+    // The folder the next file dialog opens in: the last one a file was chosen from.
+    const std::string& lastFolder() const;
     // Rebuilds the menu bar from this window's menus and the active machine window's, by group index.
     void rebuildMenuBar();
 
@@ -96,6 +109,10 @@ public:
 public slots:
     void updateMenuItemClick();
     void loadHistMenuItemClick();
+    void ImportMenuItemClick();
+    void ImportBinMenuItemClick();
+    // Files dropped onto the machine list, each imported as if chosen in the import dialog.
+    void importDroppedFiles(const QStringList& paths);
     void ExitMenuItemClick();
     void cascMenuItemClick();
     void autoCOMMenuItemClick();
@@ -132,12 +149,17 @@ private:
     void buildLink();
     bool beginOperation();
     void refuseClose();
+    std::optional<std::string> chooseImportFile(int captionId);
+    void importHistoryFile(const std::string& path);
 
     std::unique_ptr<Port> ComPort_;
     Clock& clock_;
+    // Every prompt goes through it, so that each file dialog opens where the last one chose a file.
+    std::unique_ptr<LastFolderPrompts> dialogs_;
     Prompts& prompts_;
     std::unique_ptr<AppSettings> settings_;
     std::unique_ptr<DatabaseLock> databaseLock_;
+    std::string startFolder_; // the last folder as the settings held it
     CLogger* logger_ = nullptr;
     FXUStringTable* catalogue_ = nullptr;
     std::uint8_t languageCode_ = 1;
@@ -149,5 +171,6 @@ private:
     std::unique_ptr<MachineLink> link_;
     std::unique_ptr<HistoryDownload> download_;
     std::unique_ptr<FirmwareUpgrade> upgrade_;
+    std::unique_ptr<DatabaseImport> import_;
     std::vector<std::pair<int, QMenu*>> ownMenus_;
 };

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-// The program's nine settings in its INI file, with their sections, keys and defaults. Reads go to the
+// The program's ten settings in its INI file, with their sections, keys and defaults. Reads go to the
 // file each time; the start-up reads them once and the close writes them once.
 class AppSettings {
 public:
@@ -25,6 +25,8 @@ public:
     std::string DbPath() const { return ini_.ReadString("FILEPATH", "DBPATH", ""); }
     bool AutoCom() const { return ini_.ReadBool("COM", "AUTO", true); }
     std::string Port() const { return ini_.ReadString("COM", "PORT", ""); }
+    // The folder the file dialogs last chose from. A section of its own: older settings files lack it.
+    std::string LastFolder() const { return ini_.ReadString("DIALOGS", "LASTFOLDER", ""); }
 
     void SetHeight(int value) { ini_.WriteInteger("MainForm", "Height", value); }
     void SetWidth(int value) { ini_.WriteInteger("MainForm", "Width", value); }
@@ -34,6 +36,7 @@ public:
     void SetSortByName(bool value) { ini_.WriteBool("GENERAL", "SORTBYNAME", value); }
     void SetAutoCom(bool value) { ini_.WriteBool("COM", "AUTO", value); }
     void SetPort(const std::string& value) { ini_.WriteString("COM", "PORT", value); }
+    void SetLastFolder(const std::string& value) { ini_.WriteString("DIALOGS", "LASTFOLDER", value); }
 
 private:
     IniFile ini_;

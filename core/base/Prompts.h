@@ -27,6 +27,7 @@ public:
         std::string title;
         std::string filter;
         int filterIndex = 1;
+        std::string folder; // where it opens; empty leaves that to the dialog
     };
 
     virtual ~Prompts() = default;

@@ -1,6 +1,7 @@
 #include "core/database/BinHistoryFile.h"
 
 #include "core/base/InputFile.h"
+#include "core/link/DownloadedHistory.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -40,6 +41,24 @@ std::uint16_t leadingNumber(const std::string& path, std::size_t fromEnd, std::s
 std::unique_ptr<FXULog> BinHistoryFile::Contents::makeRecord() const {
     // An empty block is offered too: the record refuses it, and says so in the log.
     return frame.makeRecord(image.data(), hasExtraBlock ? &extraBlock : nullptr, time);
+}
+
+void BinHistoryFile::Contents::copyTo(DownloadedHistory& history) const {
+    history.frame = frame;
+    std::copy(image.begin(), image.end(), history.buffer.begin());
+    history.hasExtraBlock = hasExtraBlock;
+    history.extraLength = 0;
+    std::size_t received = FXULog::kImageSize;
+    if (hasExtraBlock) {
+        // Parse took the block after a length byte, so it is never longer than that byte can say.
+        history.extraLength = static_cast<std::uint8_t>(extraBlock.size());
+        history.buffer[DownloadedHistory::kExtraLengthAt] = history.extraLength;
+        std::copy(extraBlock.begin(), extraBlock.end(),
+                  history.buffer.begin() + DownloadedHistory::kExtraLengthAt + 1);
+        received += 1 + extraBlock.size();
+    }
+    history.received = static_cast<std::uint16_t>(received);
+    history.time = time;
 }
 
 bool BinHistoryFile::Parse(const std::uint8_t* data, std::size_t size, Contents& result,

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+struct DownloadedHistory;
+
 // A history download saved to a file (.bin): the info frame, the 8192-byte image and, for firmware that
 // sends one, a length byte and the extra block. Read into the same buffers a serial download fills.
 class BinHistoryFile {
@@ -27,6 +29,8 @@ public:
 
         // The record a download with these buffers gives.
         std::unique_ptr<FXULog> makeRecord() const;
+        // Fills a download's buffers as a serial download with these bytes would have, time included.
+        void copyTo(DownloadedHistory& history) const;
     };
 
     enum class Failure { None, CannotOpen, Incomplete };

@@ -101,6 +101,22 @@ const char* const kRows[ProgramTexts::kCount][FXUStringTable::kLanguages] = {
      "sluit nu af.",
      "Die Datenbank %1 ist bereits in einer anderen Instanz des Programms geöffnet. Diese Instanz lädt sie "
      "nicht und wird jetzt beendet."},
+    {"The file could not be opened: it is no longer there, or this user may not read it.",
+     "Le fichier n'a pas pu être ouvert : il n'existe plus, ou cet utilisateur n'a pas le droit de le lire.",
+     "Impossibile aprire il file: non esiste più, oppure questo utente non ha il permesso di leggerlo.",
+     "Het bestand kon niet worden geopend: het bestaat niet meer, of deze gebruiker mag het niet lezen.",
+     "Die Datei konnte nicht geöffnet werden: sie ist nicht mehr vorhanden, oder dieser Benutzer darf sie "
+     "nicht lesen."},
+    {"An export cannot be written into the database folder, where it would replace a machine's file: "
+     "please choose another folder.",
+     "Une exportation ne peut pas être écrite dans le dossier de la base de données, où elle remplacerait le "
+     "fichier d'une machine : veuillez choisir un autre dossier.",
+     "Un'esportazione non può essere scritta nella cartella della banca dati, dove sostituirebbe il file di "
+     "una macchina: scegliere un'altra cartella.",
+     "Een export kan niet in de map van de database worden geschreven, waar hij het bestand van een machine "
+     "zou vervangen: kies een andere map.",
+     "Ein Export kann nicht in den Ordner der Datenbank geschrieben werden, wo er die Datei einer Maschine "
+     "ersetzen würde: bitte einen anderen Ordner wählen."},
 };
 
 } // namespace

@@ -19,10 +19,12 @@ public:
         RetryButton,
         CloseWithoutSavingButton,
         CancelButton,
-        DatabaseInUseBy, // database folder, process
-        DatabaseInUse,   // database folder
+        DatabaseInUseBy,    // database folder, process
+        DatabaseInUse,      // database folder
+        FileNotOpened,      // a file chosen for import cannot be opened
+        ExportIntoDatabase, // the second line under "Error during export file creation"
     };
-    static constexpr int kCount = 12;
+    static constexpr int kCount = 14;
 
     static std::string Text(Id id, const std::vector<std::string>& arguments = {});
     // The same in one language (0 English, 1 French, 2 Italian, 3 Dutch, 4 German).

@@ -31,7 +31,7 @@ FirmwareUpgrade::Outcome FirmwareUpgrade::run(const std::string& portName) {
         return Outcome::NoLink;
     }
 
-    const Prompts::FileDialog dialog{Prompts::FileDialog::Mode::Open, "", UpgradeFile::kDialogFilter, 1};
+    const Prompts::FileDialog dialog{Prompts::FileDialog::Mode::Open, "", UpgradeFile::kDialogFilter, 1, {}};
     const std::optional<std::string> path = link_.prompts().chooseFile(dialog);
     if (!path) {
         link_.closePort();

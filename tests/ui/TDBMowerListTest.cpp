@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -96,7 +97,6 @@ class TDBMowerListTest : public ::testing::Test {
 protected:
     TDBMowerListTest() { area.show(); }
     void TearDown() override {
-        TDBMower::setExportPathChooser({});
         releaseSharedState();
     }
 
@@ -452,18 +452,22 @@ TEST_F(TDBMowerListTest, TilesShowPictureAndTextsAndEveryPictureIsItsOwn) {
     EXPECT_EQ(TilePictures::forType(9), TilePictures::forType(10)) << "both ball collectors";
 }
 
-TEST_F(TDBMowerListTest, ExportWritesTheMachineFileUnderADatName) {
+TEST_F(TDBMowerListTest, ExportWritesTheMachineFileUnderADatNameAsASaveWouldWriteIt) {
     FXUStringTable::getInstance()->SetLanguage(0);
     loaded({{0x00000042, "Export"}});
     TDBMower* entry = list->entries()[0];
     const std::string original = TempDir::read(fileOf(0x42));
-    QString chosen;
-    TDBMower::setExportPathChooser([&](QWidget*) { return chosen; });
+    TempDir elsewhere;
 
     EXPECT_TRUE(entry->Export()) << "cancel";
     EXPECT_TRUE(prompts.shown.empty());
+    ASSERT_EQ(prompts.dialogs.size(), 1u);
+    EXPECT_EQ(prompts.dialogs[0].mode, Prompts::FileDialog::Mode::Save);
+    EXPECT_EQ(prompts.dialogs[0].title, "Export");
+    EXPECT_EQ(prompts.dialogs[0].filter, "Export File|*.dat|All files|*.*");
+    EXPECT_EQ(entry->window(), nullptr) << "a cancelled export opens nothing";
 
-    chosen = QString::fromStdString(dir.file("copy.txt"));
+    prompts.fileAnswers.push_back(elsewhere.file("copy.txt"));
     auto* menu = entry->contextMenu();
     ASSERT_NE(menu, nullptr);
     ASSERT_EQ(menu->actions().size(), 1);
@@ -471,26 +475,80 @@ TEST_F(TDBMowerListTest, ExportWritesTheMachineFileUnderADatName) {
     entry->OpenWindow();
     entry->window()->tab(1)->commentEditor()->setPlainText("Exported note");
     menu->actions()[0]->trigger();
-    EXPECT_FALSE(std::filesystem::exists(dir.file("copy.txt")));
-    const std::string exported = TempDir::read(dir.file("copy.dat"));
-    EXPECT_EQ(exported, DBMowerFile::Serialize(entry->GetMowerLog()));
-    EXPECT_NE(readBack(dir.file("copy.dat"))->At(1).second->comment().find("Exported note"),
-              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(elsewhere.file("copy.txt")));
+    const std::string exported = TempDir::read(elsewhere.file("copy.dat"));
+    EXPECT_NE(readBack(elsewhere.file("copy.dat"))->At(1).second->comment().find("Exported note"),
+              std::string::npos)
+        << "the window's edits first";
     EXPECT_EQ(TempDir::read(fileOf(0x42)), original) << "the database file is not written";
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Information);
     EXPECT_EQ(prompts.shown[0].text, "Exportation done");
+    // What the close writes to the machine's own file is the same, byte for byte.
+    ASSERT_TRUE(entry->SaveIfOpen());
+    EXPECT_EQ(TempDir::read(fileOf(0x42)), exported);
 
-    chosen = QString::fromStdString(dir.file("plain"));
+    prompts.fileAnswers.push_back(elsewhere.file("plain"));
     EXPECT_TRUE(entry->Export());
-    EXPECT_EQ(TempDir::read(dir.file("plain.dat")), exported);
+    EXPECT_EQ(TempDir::read(elsewhere.file("plain.dat")), exported);
 
-    chosen = QString::fromStdString(dir.file("missing/copy.dat"));
+    prompts.fileAnswers.push_back(elsewhere.file("missing/copy.dat"));
     EXPECT_FALSE(entry->Export());
-    EXPECT_EQ(logged(), (std::vector<std::string>{"Couldn't create export file"}));
+    const std::vector<std::string> log = logged();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2], "Couldn't create export file");
+    EXPECT_NE(log.back().find(elsewhere.file("missing/copy.dat")), std::string::npos) << log.back();
     ASSERT_EQ(prompts.shown.size(), 3u);
     EXPECT_EQ(prompts.shown[2].kind, Prompts::Kind::Error);
     EXPECT_EQ(prompts.shown[2].text, "Error during export file creation");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(elsewhere.path()), {}), 2)
+        << "no temporary left behind";
+}
+
+// Every way of naming a file of the database folder, through links and "..", is refused before anything is
+// written or opened.
+TEST_F(TDBMowerListTest, AnExportIntoTheDatabaseFolderIsRefused) {
+    FXUStringTable::getInstance()->SetLanguage(2);
+    loaded({{0x00000042, "Export"}, {0x00000043, "Other"}});
+    TDBMower* entry = list->entries()[0];
+    TempDir elsewhere;
+    std::filesystem::create_directory_symlink(dir.path(), elsewhere.file("link"));
+    std::filesystem::create_symlink(fileOf(0x43), elsewhere.file("other.dat"));
+    std::filesystem::create_directory(elsewhere.file("sub"));
+    const std::string folderName = dir.path().filename().string();
+    auto snapshot = [&] {
+        std::map<std::string, std::string> files;
+        for (const auto& item : std::filesystem::directory_iterator(dir.path()))
+            files[item.path().filename().string()] = TempDir::read(item.path().string());
+        return files;
+    };
+    const auto before = snapshot();
+
+    for (const std::string& chosen :
+         {entry->fileName(), fileOf(0x43), dir.file("copy.txt"), dir.file("dbtisl"),
+          elsewhere.file("link/copy.dat"), elsewhere.file("other.dat"),
+          elsewhere.file("sub/../link/0000004") + "2.txt", dir.file("../" + folderName + "/new.dat")}) {
+        SCOPED_TRACE(chosen);
+        prompts.shown.clear();
+        prompts.fileAnswers.push_back(chosen);
+        EXPECT_FALSE(entry->Export());
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Error);
+        EXPECT_EQ(prompts.shown[0].text, FXUStringTable::getInstance()->Text(28) + "\n" +
+                                             ProgramTexts::Text(ProgramTexts::Id::ExportIntoDatabase, 2));
+        EXPECT_EQ(logged().back().rfind("Export file ", 0), 0u) << logged().back();
+        EXPECT_NE(logged().back().find("refused"), std::string::npos);
+    }
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(entry->window(), nullptr);
+
+    // Beside the database, or in a folder inside it, is another place.
+    std::filesystem::create_directory(dir.file("exports"));
+    for (const std::string& chosen : {elsewhere.file("sub/ok.dat"), dir.file("exports/ok.dat")}) {
+        prompts.fileAnswers.push_back(chosen);
+        EXPECT_TRUE(entry->Export());
+        EXPECT_EQ(TempDir::read(chosen), DBMowerFile::Serialize(entry->GetMowerLog()));
+    }
 }
 
 TEST_F(TDBMowerListTest, ANewMachineNeverTakesTheFileOfAnother) {
