@@ -174,3 +174,20 @@ TEST(AppSettings, TheCloseRewritesOnlyTheProgramsKeysInTheDealersFile) {
         "Theme=dark");
     EXPECT_EQ(settings.DbPath(), "/srv/machines");
 }
+
+TEST(AppSettings, TheLastFolderHasASectionOfItsOwnThatOlderFilesLack) {
+    TempDir dir;
+    const std::string file = dir.file("kit.INI");
+    const std::string older = "[MainForm]\r\nHeight=600\r\n[FILEPATH]\r\nDBPATH=/srv/db\r\n";
+    TempDir::write(file, older);
+    AppSettings settings(file);
+    EXPECT_EQ(settings.LastFolder(), "");
+    EXPECT_EQ(settings.Height(), 600);
+    EXPECT_EQ(TempDir::read(file), older) << "reading writes nothing";
+
+    settings.SetLastFolder("/home/dealer/Exports 2024");
+    EXPECT_EQ(settings.LastFolder(), "/home/dealer/Exports 2024");
+    EXPECT_EQ(IniFile(file).ReadString("DIALOGS", "LASTFOLDER", ""), "/home/dealer/Exports 2024");
+    EXPECT_EQ(settings.DbPath(), "/srv/db");
+    EXPECT_EQ(settings.Height(), 600);
+}

@@ -1,6 +1,7 @@
 #include "core/database/BinHistoryFile.h"
 
 #include "core/base/CLogger.h"
+#include "core/link/DownloadedHistory.h"
 #include "support/SharedState.h"
 #include "support/TempDir.h"
 #include "tools/gen/HistoryGenerator.h"
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <string>
@@ -245,6 +247,50 @@ TEST_F(BinHistoryFileTest, RefusesExtendedFramesThatEndEarlyAndSaysWhenAFileCann
     ASSERT_TRUE(load(put("whole.bin", full), result));
     EXPECT_EQ(reader.failure(), BinHistoryFile::Failure::None) << "a success clears the last failure";
     EXPECT_EQ(reader.lastError(), "");
+}
+
+// The buffers a serial download leaves, filled from a file: storeHistory cannot tell them apart.
+TEST_F(BinHistoryFileTest, FillsTheDownloadBuffersAsASerialDownloadWould) {
+    const Bytes image = patternImage();
+    struct Case {
+        const char* name;
+        Bytes frame;
+        Bytes tail;           // after the image
+        std::size_t received; // what a download with that answer would have counted
+    };
+    const Bytes longBlock = patternBlock(200, 0x02); // more than a download takes in; kept whole
+    const Case cases[] = {
+        {"2021-06-30_08-15-00_serialdata.txt", kExtendedFrame, concat({{70}, patternBlock(70, 0x02)}),
+         8192 + 1 + 70},
+        {"plain.bin",
+         {0x51, 0x05, 0x04, 0x10, 0x20, 0x30, 0x24, 0x12, 0x05, 0x03, 0x00, 0x04, 0x12, 0xAB, 0xCD, 0x21},
+         {},
+         8192},
+        {"block128.bin", kPlainFrame, concat({{128}, patternBlock(128, 0x02)}), 8192 + 1 + 128},
+        {"block200.bin", kPlainFrame, concat({{200}, longBlock}), 8192 + 1 + 200},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BinHistoryFile::Contents read;
+        ASSERT_TRUE(load(put(c.name, concat({c.frame, image, c.tail})), read)) << reader.lastError();
+        DownloadedHistory history;
+        history.buffer.fill(0xEE);
+        history.hasExtraBlock = !read.hasExtraBlock;
+        read.copyTo(history);
+        EXPECT_EQ(history.received, c.received);
+        EXPECT_EQ(history.hasExtraBlock, read.hasExtraBlock);
+        EXPECT_EQ(history.extraBlock(), read.extraBlock);
+        EXPECT_EQ(history.time, read.time);
+        EXPECT_EQ(history.binFile(), concat({c.frame, image, c.tail})) << "the same bytes as the file";
+        const auto fromBuffers = history.makeRecord();
+        const auto fromFile = read.makeRecord();
+        EXPECT_TRUE(fromBuffers->image() == fromFile->image());
+        EXPECT_EQ(fromBuffers->extraBlock(), fromFile->extraBlock());
+        EXPECT_EQ(fromBuffers->hasExtraBlock(), fromFile->hasExtraBlock());
+        EXPECT_EQ(fromBuffers->serialNumber(), fromFile->serialNumber());
+        EXPECT_EQ(fromBuffers->typeByte(), fromFile->typeByte());
+        EXPECT_EQ(fromBuffers->logTime(), fromFile->logTime());
+    }
 }
 
 TEST_F(BinHistoryFileTest, TakesTheRecordTimeFromSerialdataNamesElseNow) {
