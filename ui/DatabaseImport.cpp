@@ -65,8 +65,8 @@ bool DatabaseImport::ImportDatabaseFile(const std::string& path) {
     }
 
     TDBMower* bySerial = list_.FindBySerial(imported->serialNumber());
-    TDBMower* byIdentity = list_.FindByIdentity(imported->typeCode(), imported->year(), imported->factoryFlag(),
-                                                imported->machineNumber());
+    TDBMower* byIdentity = list_.FindByIdentity(imported->typeCode(), imported->year(),
+                                                imported->factoryFlag(), imported->machineNumber());
     if (bySerial && sameIdentity(bySerial->GetMowerLog(), *imported)) {
         bySerial->Merge(*imported);
         prompts_.message(Prompts::Kind::Information, text(kHistoryInserted), Prompts::Buttons::Ok);

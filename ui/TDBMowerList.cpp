@@ -17,8 +17,8 @@
 #include <QEvent>
 #include <QFile>
 #include <QMimeData>
-#include <QUrl>
 #include <QScrollBar>
+#include <QUrl>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -263,7 +263,8 @@ void TDBMowerList::dropEvent(QDropEvent* event) {
         return event->ignore();
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    QMetaObject::invokeMethod(this, [this, paths] { emit filesDropped(paths); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, paths] { emit filesDropped(paths); }, Qt::QueuedConnection);
 }
 
 bool TDBMowerList::viewportEvent(QEvent* event) {

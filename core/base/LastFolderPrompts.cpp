@@ -8,7 +8,7 @@ std::optional<std::string> LastFolderPrompts::chooseFile(const FileDialog& dialo
         shown.folder = folder_;
     std::optional<std::string> chosen = inner_.chooseFile(shown);
     if (chosen) {
-        const std::string parent = std::filesystem::path(*chosen).parent_path().string();
+        const std::string parent = std::filesystem::path(*chosen).lexically_normal().parent_path().string();
         if (!parent.empty())
             folder_ = parent;
     }

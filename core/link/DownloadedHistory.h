@@ -13,7 +13,7 @@
 // What a history download leaves for filing, and what a history file import fills the same way: the info
 // frame last read from the machine and the reception buffer with its extra block and time.
 struct DownloadedHistory {
-    static constexpr std::size_t kBufferSize = 8320; // what a download takes in
+    static constexpr std::size_t kBufferSize = 8320;                  // what a download takes in
     static constexpr std::size_t kExtraLengthAt = FXULog::kImageSize; // then the block itself
     // A history file's length byte may announce more than a download takes in; the buffer holds all of it.
     static constexpr std::size_t kStorageSize = kExtraLengthAt + 1 + 255;

@@ -96,9 +96,7 @@ void press(QWidget* widget, Qt::MouseButton button) {
 class TDBMowerListTest : public ::testing::Test {
 protected:
     TDBMowerListTest() { area.show(); }
-    void TearDown() override {
-        releaseSharedState();
-    }
+    void TearDown() override { releaseSharedState(); }
 
     std::string fileOf(std::uint32_t serial) const {
         char name[16];

@@ -10,8 +10,8 @@ TEST(LastFolderPrompts, OpensEachDialogWhereTheLastFileWasChosen) {
     prompts.setFolder("/srv/start");
     const Prompts::FileDialog open{Prompts::FileDialog::Mode::Open, "Import", "All files|*.*", 1, {}};
 
-    inner.fileAnswers = {"/home/dealer/exports/a.dat", std::nullopt, "relative.dat", "/b.bin"};
-    EXPECT_EQ(prompts.chooseFile(open), "/home/dealer/exports/a.dat");
+    inner.fileAnswers = {"/home/dealer/db/../exports/a.dat", std::nullopt, "relative.dat", "/b.bin"};
+    EXPECT_EQ(prompts.chooseFile(open), "/home/dealer/db/../exports/a.dat") << "handed on as chosen";
     EXPECT_EQ(prompts.folder(), "/home/dealer/exports");
     EXPECT_FALSE(prompts.chooseFile(open)) << "cancel";
     EXPECT_EQ(prompts.folder(), "/home/dealer/exports") << "a cancel keeps the folder";
