@@ -187,7 +187,8 @@ TEST(AppSettings, TheLastFolderHasASectionOfItsOwnThatOlderFilesLack) {
 
     settings.SetLastFolder("/home/dealer/Exports 2024");
     EXPECT_EQ(settings.LastFolder(), "/home/dealer/Exports 2024");
-    EXPECT_EQ(IniFile(file).ReadString("DIALOGS", "LASTFOLDER", ""), "/home/dealer/Exports 2024");
+    EXPECT_EQ(TempDir::read(file), older + "[DIALOGS]\r\nLASTFOLDER=/home/dealer/Exports 2024\r\n")
+        << "a new section after the dealer's bytes";
     EXPECT_EQ(settings.DbPath(), "/srv/db");
     EXPECT_EQ(settings.Height(), 600);
 }
