@@ -130,13 +130,19 @@ TEST(MachineImportFile, RefusesWhatIsNoPlainFileWithoutWaitingOnIt) {
     std::filesystem::create_directory(dir.file("folder.dat"));
     EXPECT_FALSE(reader.Load(dir.file("folder.dat"), result));
     EXPECT_EQ(reader.failure(), MachineImportFile::Failure::Unreadable);
-    EXPECT_EQ(reader.lastError(),
-              "Import file: " + dir.file("folder.dat") + " refused: it is not a plain file");
+    EXPECT_EQ(reader.lastError(), "Import file: " + dir.file("folder.dat") + " refused: not a regular file");
 
     // Opening a pipe nobody writes to would wait for ever.
     ASSERT_EQ(::mkfifo(dir.file("pipe.dat").c_str(), 0600), 0);
     EXPECT_FALSE(reader.Load(dir.file("pipe.dat"), result));
     EXPECT_EQ(reader.failure(), MachineImportFile::Failure::Unreadable);
+
+    // Longer than any machine file can be: refused without a byte read (the file is sparse here).
+    TempDir::write(dir.file("huge.dat"), "");
+    std::filesystem::resize_file(dir.file("huge.dat"), DBMowerFile::kMaxFileSize + 1);
+    EXPECT_FALSE(reader.Load(dir.file("huge.dat"), result));
+    EXPECT_EQ(reader.failure(), MachineImportFile::Failure::Unreadable);
+    EXPECT_THAT(reader.lastError(), HasSubstr("refused: " + std::to_string(DBMowerFile::kMaxFileSize + 1)));
 
     if (::geteuid() != 0) { // root reads everything
         TempDir::write(dir.file("locked.dat"), sample().file);
