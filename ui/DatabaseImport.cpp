@@ -2,6 +2,7 @@
 
 #include "core/base/CLogger.h"
 #include "core/base/Prompts.h"
+#include "core/database/BinHistoryFile.h"
 #include "core/database/MachineImportFile.h"
 #include "core/history/FXUMowerLog.h"
 #include "core/i18n/FXUStringTable.h"
@@ -16,6 +17,7 @@
 namespace {
 
 constexpr std::uint16_t kCorruptedFile = 16;
+constexpr std::uint16_t kMachineInfoNotLoaded = 23;
 constexpr std::uint16_t kHistoryInserted = 26;
 constexpr std::uint16_t kExistingMachine = 60;
 
@@ -89,4 +91,46 @@ bool DatabaseImport::ImportDatabaseFile(const std::string& path) {
         return true;
     }
     return list_.CreateMachine(std::move(imported));
+}
+
+bool DatabaseImport::LoadBinFile(const std::string& path) {
+    CLogger* logger = CLogger::getInstance();
+    BinHistoryFile reader;
+    BinHistoryFile::Contents contents;
+    if (!reader.Load(path, contents)) {
+        // A file that cannot be opened was never read; one that was read but holds no whole download is
+        // refused: no record is built from bytes that were not there.
+        if (reader.failure() == BinHistoryFile::Failure::CannotOpen) {
+            logger->log(reader.lastError());
+            prompts_.message(Prompts::Kind::Error, ProgramTexts::Text(ProgramTexts::Id::FileNotOpened),
+                             Prompts::Buttons::Ok);
+        } else {
+            logger->log("Request loading history from bin file");
+            logger->log(reader.lastError());
+            prompts_.message(Prompts::Kind::Error, text(kMachineInfoNotLoaded), Prompts::Buttons::Ok);
+        }
+        return false;
+    }
+    logger->log("Request loading history from bin file");
+    contents.copyTo(history_);
+    return true;
+}
+
+bool DatabaseImport::ImportHistoryFile(const std::string& path) {
+    if (!LoadBinFile(path))
+        return false;
+    fileHistory_();
+    return true;
+}
+
+bool DatabaseImport::Import(const std::string& path) {
+    switch (KindOf(path)) {
+    case Kind::MachineFile:
+        return ImportDatabaseFile(path);
+    case Kind::HistoryFile:
+        return ImportHistoryFile(path);
+    case Kind::None:
+        break;
+    }
+    return false;
 }

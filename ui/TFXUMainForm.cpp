@@ -8,7 +8,6 @@
 #include "core/base/LastFolderPrompts.h"
 #include "core/base/ProgramFile.h"
 #include "core/base/Prompts.h"
-#include "core/database/BinHistoryFile.h"
 #include "core/database/DatabaseLock.h"
 #include "core/database/FXUCheckDir.h"
 #include "core/i18n/FXUStringTable.h"
@@ -56,7 +55,6 @@ constexpr int kInsertedInto = 1; // the insert dialog filed the record
 constexpr int kCreateWanted = 3; // the insert dialog's create button
 constexpr int kImportCaption = 1;
 constexpr int kImportBinCaption = 2;
-constexpr int kMachineInfoNotLoaded = 23;
 
 // Marks a machine operation as running for as long as it lasts, however it ends.
 class OperationScope {
@@ -104,7 +102,7 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
     const std::string databaseDirectory = settings_->DbPath();
     machineList = new TDBMowerList(mdiArea, prompts_, Panel1);
     static_cast<QVBoxLayout*>(Panel1->layout())->insertWidget(0, machineList, 1);
-    import_ = std::make_unique<DatabaseImport>(*machineList, prompts_);
+    import_ = std::make_unique<DatabaseImport>(*machineList, prompts_, history_, [this] { storeHistory(); });
     connect(machineList, &TDBMowerList::filesDropped, this, &TFXUMainForm::importDroppedFiles);
     machineList->setSortByName(settings_->SortByName());
     if (machineList->sortByName()) {
@@ -532,38 +530,15 @@ void TFXUMainForm::ImportMenuItemClick() {
 
 void TFXUMainForm::ImportBinMenuItemClick() {
     if (const std::optional<std::string> path = chooseImportFile(kImportBinCaption))
-        importHistoryFile(*path);
+        import_->ImportHistoryFile(*path);
 }
 
 bool TFXUMainForm::ImportDatabaseFile(const std::string& path) {
     return import_->ImportDatabaseFile(path);
 }
 
-void TFXUMainForm::importHistoryFile(const std::string& path) {
-    if (LoadBinFile(path))
-        storeHistory();
-}
-
 bool TFXUMainForm::LoadBinFile(const std::string& path) {
-    BinHistoryFile reader;
-    BinHistoryFile::Contents contents;
-    if (!reader.Load(path, contents)) {
-        // A file that cannot be opened was never read; one that was read but holds no whole download is
-        // refused: no record is built from bytes that were not there.
-        if (reader.failure() == BinHistoryFile::Failure::CannotOpen) {
-            logger_->log(reader.lastError());
-            prompts_.message(Prompts::Kind::Error, ProgramTexts::Text(ProgramTexts::Id::FileNotOpened),
-                             Prompts::Buttons::Ok);
-        } else {
-            logger_->log("Request loading history from bin file");
-            logger_->log(reader.lastError());
-            prompts_.message(Prompts::Kind::Error, text(kMachineInfoNotLoaded), Prompts::Buttons::Ok);
-        }
-        return false;
-    }
-    logger_->log("Request loading history from bin file");
-    contents.copyTo(history_);
-    return true;
+    return import_->LoadBinFile(path);
 }
 
 void TFXUMainForm::importDroppedFiles(const QStringList& paths) {
@@ -571,17 +546,7 @@ void TFXUMainForm::importDroppedFiles(const QStringList& paths) {
         // A drop may come in after the close; there is nothing left to import into then.
         if (closed_ || operationRunning_)
             return;
-        const std::string path = QFile::encodeName(dropped).toStdString();
-        switch (DatabaseImport::KindOf(path)) {
-        case DatabaseImport::Kind::MachineFile:
-            ImportDatabaseFile(path);
-            break;
-        case DatabaseImport::Kind::HistoryFile:
-            importHistoryFile(path);
-            break;
-        case DatabaseImport::Kind::None:
-            break;
-        }
+        import_->Import(QFile::encodeName(dropped).toStdString());
     }
 }
 

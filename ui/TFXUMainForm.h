@@ -150,7 +150,6 @@ private:
     bool beginOperation();
     void refuseClose();
     std::optional<std::string> chooseImportFile(int captionId);
-    void importHistoryFile(const std::string& path);
 
     std::unique_ptr<Port> ComPort_;
     Clock& clock_;
