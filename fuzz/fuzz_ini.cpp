@@ -36,8 +36,10 @@ std::string scratchFile() {
     } while (false)
 
 // SimpleIni skips blanks after "[" across line ends, so "[" at a line's end swallows the next line; the
-// Windows reader (and ours) keeps lines apart. Such files are left out of the comparison.
-bool sectionOpensAcrossLines(const std::string& text) {
+// Windows reader (and ours) keeps lines apart. Such files are left out of the comparison. Both readers skip
+// zero bytes, so "[", zero bytes and a line end open across lines too.
+bool sectionOpensAcrossLines(std::string text) {
+    std::erase(text, '\0');
     for (std::size_t i = text.find('['); i != std::string::npos; i = text.find('[', i + 1)) {
         std::size_t j = i + 1;
         while (j < text.size() && (text[j] == ' ' || text[j] == '\t'))
