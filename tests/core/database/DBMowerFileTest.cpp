@@ -227,7 +227,8 @@ TEST(DBMowerFileLoad, ARecordWhoseHeaderPassesForTheOtherFormIsReadInTheFormThat
     {
         std::ostringstream block;
         ambiguous(first, "")->WriteRecord(block);
-        const auto* h = reinterpret_cast<const std::uint8_t*>(block.str().data());
+        const std::string bytes = block.str(); // str() returns a copy: the pointer must not outlive it
+        const auto* h = reinterpret_cast<const std::uint8_t*>(bytes.data());
         ASSERT_EQ(FXULog::HeaderForms(h)[0], FXULog::HeaderForm::Extended)
             << "the case needs a misleading header";
     }
