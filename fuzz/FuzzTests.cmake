@@ -22,10 +22,10 @@ foreach(run IN LISTS OSK_FUZZ_RUNS)
     endif()
     set(prepare "mkdir -p '${work}' '${artifacts}'")
     if(NOT seeds STREQUAL "none")
-        string(APPEND prepare " && '${OSK_FUZZ_DIR}/fuzz/fuzz_seeds' ${seeds} '${work}'")
+        string(APPEND prepare " && '${OSK_SANITIZE_DIR}/fuzz/fuzz_seeds' ${seeds} '${work}'")
     endif()
     add_test(NAME fuzz.${kind}
-             COMMAND sh -c "${prepare} && exec '${OSK_FUZZ_DIR}/fuzz/${target}' \
+             COMMAND sh -c "${prepare} && exec '${OSK_SANITIZE_DIR}/fuzz/${target}' \
 -max_total_time=${OSK_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1 \
 -artifact_prefix='${artifacts}${kind}-' ${seedDirs}")
     set_tests_properties(fuzz.${kind} PROPERTIES TIMEOUT 300 LABELS fuzz)

@@ -51,8 +51,8 @@ TEST_F(FXUStringTableTest, TextsFollowTheSelectedLanguage) {
 TEST_F(FXUStringTableTest, FixedIdsAndOutOfRangeIdsInEveryLanguage) {
     FXUStringTable& t = table();
     const char* const languageNames[] = {"English",
-                                         "Fran\xe7"
-                                         "ais",
+                                         ("Fran\xe7"
+                                          "ais"),
                                          "Italiano", "Nederlands", "Deutsch"};
     for (std::uint8_t lang = 0; lang < 5; ++lang) {
         t.SetLanguage(lang);
