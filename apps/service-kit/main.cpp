@@ -1,6 +1,8 @@
+#include "core/base/CLogger.h"
 #include "core/base/ProgramFile.h"
 #include "core/base/SystemClock.h"
 #include "core/link/TComPort.h"
+#include "ui/CloseOnSignal.h"
 #include "ui/QtPrompts.h"
 #include "ui/ServiceKitApplication.h"
 #include "ui/SystemSerialPorts.h"
@@ -9,6 +11,7 @@
 
 #include <exception>
 #include <memory>
+#include <string>
 
 int main(int argc, char** argv) {
     // Arguments are not read: the program is configured by its settings file alone.
@@ -23,6 +26,11 @@ int main(int argc, char** argv) {
             return 0;
         TStatusForm StatusForm;
         prompts.setProgress(&StatusForm);
+        // A logout, Ctrl+C or a closed terminal ends the program through the same close as File > Exit.
+        CloseOnSignal closeOnSignal(FXUMainForm, [&FXUMainForm](const char* signalName) {
+            if (!FXUMainForm.closed())
+                CLogger::getInstance()->log(std::string("Closing on signal ") + signalName);
+        });
         FXUMainForm.show();
         ServiceKitApplication::exec();
     } catch (const std::exception& error) {

@@ -1,0 +1,221 @@
+#include "ui/CloseOnSignal.h"
+
+#include "core/base/CLogger.h"
+#include "core/base/IniFile.h"
+#include "core/database/DBMowerFile.h"
+#include "core/link/TComPort.h"
+#include "support/ScriptedPrompts.h"
+#include "support/SharedState.h"
+#include "support/TempDir.h"
+#include "support/VirtualClock.h"
+#include "tools/gen/DemoDatabase.h"
+#include "ui/TDBMower.h"
+#include "ui/TDBMowerList.h"
+#include "ui/TFXUMainForm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QWidget>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// A window that refuses its first closes, as the main window does while a machine operation runs.
+class RefusingWindow : public QWidget {
+public:
+    explicit RefusingWindow(int refusals = 0) : refusals_(refusals) {}
+    int closeEvents = 0;
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        ++closeEvents;
+        if (refusals_ > 0) {
+            --refusals_;
+            event->ignore();
+        } else {
+            event->accept();
+        }
+    }
+
+private:
+    int refusals_;
+};
+
+// Runs the event loop until done() holds; false if it still does not after a bound meant only for a hang.
+template <typename Done> bool pumpUntil(Done done) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (!done()) {
+        if (elapsed.elapsed() > 20000)
+            return false;
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+void pumpFor(int ms) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    pumpUntil([&] { return elapsed.elapsed() >= ms; });
+}
+
+// Each test starts with the three signals handled by default, whatever the process that ran it did with
+// them (a background job starts with SIGINT ignored), and leaves them as it found them.
+class CloseOnSignalTest : public testing::Test {
+protected:
+    void SetUp() override {
+        for (std::size_t i = 0; i < CloseOnSignal::kSignals.size(); ++i) {
+            struct sigaction byDefault {};
+            byDefault.sa_handler = SIG_DFL;
+            ::sigaction(CloseOnSignal::kSignals[i], &byDefault, &saved_[i]);
+        }
+    }
+    void TearDown() override {
+        for (std::size_t i = 0; i < CloseOnSignal::kSignals.size(); ++i)
+            ::sigaction(CloseOnSignal::kSignals[i], &saved_[i], nullptr);
+    }
+    static void (*handlerOf(int signal))(int) {
+        struct sigaction current {};
+        ::sigaction(signal, nullptr, &current);
+        return current.sa_handler;
+    }
+
+    std::vector<std::string> announced;
+    std::function<void(const char*)> announce = [this](const char* name) { announced.emplace_back(name); };
+
+private:
+    std::array<struct sigaction, CloseOnSignal::kSignals.size()> saved_{};
+};
+
+struct SignalRow {
+    const char* name;
+    int number;
+};
+
+class CloseOnEachSignal : public CloseOnSignalTest, public testing::WithParamInterface<SignalRow> {};
+
+} // namespace
+
+TEST_P(CloseOnEachSignal, TheWindowIsAskedToCloseOnceAndTheSignalNamed) {
+    RefusingWindow window;
+    window.show();
+    CloseOnSignal closer(window, announce);
+    ASSERT_EQ(::raise(GetParam().number), 0);
+    ASSERT_TRUE(pumpUntil([&] { return !window.isVisible(); }));
+    EXPECT_EQ(window.closeEvents, 1);
+    EXPECT_EQ(announced, std::vector<std::string>{GetParam().name});
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, CloseOnEachSignal,
+                         testing::Values(SignalRow{"SIGTERM", SIGTERM}, SignalRow{"SIGINT", SIGINT},
+                                         SignalRow{"SIGHUP", SIGHUP}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CloseOnSignalTest, ARefusedCloseIsAskedAgainUntilTheWindowAccepts) {
+    RefusingWindow window(2);
+    window.show();
+    CloseOnSignal closer(window, announce, 5);
+    ASSERT_EQ(::raise(SIGTERM), 0);
+    ASSERT_TRUE(pumpUntil([&] { return !window.isVisible(); }));
+    EXPECT_EQ(window.closeEvents, 3);
+    EXPECT_EQ(announced, std::vector<std::string>{"SIGTERM"}) << "one signal, one line";
+}
+
+TEST_F(CloseOnSignalTest, ASecondSignalAsksAgainAtOnce) {
+    RefusingWindow window(1);
+    window.show();
+    CloseOnSignal closer(window, announce, 3600 * 1000);
+    ASSERT_EQ(::raise(SIGTERM), 0);
+    ASSERT_TRUE(pumpUntil([&] { return window.closeEvents == 1; }));
+    EXPECT_TRUE(window.isVisible()) << "refused";
+    ASSERT_EQ(::raise(SIGINT), 0);
+    ASSERT_TRUE(pumpUntil([&] { return !window.isVisible(); })) << "not left to the next retry an hour later";
+    EXPECT_EQ(window.closeEvents, 2);
+    EXPECT_EQ(announced, (std::vector<std::string>{"SIGTERM", "SIGINT"}));
+}
+
+TEST_F(CloseOnSignalTest, NothingIsAskedWhileAModalDialogIsOpen) {
+    RefusingWindow window;
+    window.show();
+    QDialog dialog(&window);
+    dialog.setModal(true);
+    dialog.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &dialog);
+    CloseOnSignal closer(window, announce, 5);
+    ASSERT_EQ(::raise(SIGINT), 0);
+    ASSERT_TRUE(pumpUntil([&] { return announced.size() == 1; }));
+    pumpFor(100);
+    EXPECT_EQ(window.closeEvents, 0);
+    EXPECT_TRUE(window.isVisible());
+
+    dialog.hide();
+    ASSERT_TRUE(pumpUntil([&] { return !window.isVisible(); })) << "asked once the dialog is gone";
+    EXPECT_EQ(window.closeEvents, 1);
+}
+
+TEST_F(CloseOnSignalTest, AnIgnoredSignalStaysIgnoredAndEveryHandlerIsGivenBack) {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    ASSERT_EQ(::sigaction(SIGHUP, &ignore, nullptr), 0);
+    RefusingWindow window;
+    window.show();
+    {
+        CloseOnSignal closer(window, announce);
+        EXPECT_THROW(CloseOnSignal(window, announce), std::logic_error) << "one pipe, one handler";
+        EXPECT_EQ(handlerOf(SIGHUP), SIG_IGN) << "started under nohup: a hang-up is not for us";
+        EXPECT_NE(handlerOf(SIGTERM), SIG_DFL);
+        EXPECT_NE(handlerOf(SIGINT), SIG_DFL);
+        ASSERT_EQ(::raise(SIGHUP), 0);
+        pumpFor(50);
+        EXPECT_TRUE(announced.empty());
+        EXPECT_EQ(window.closeEvents, 0);
+    }
+    EXPECT_EQ(handlerOf(SIGTERM), SIG_DFL);
+    EXPECT_EQ(handlerOf(SIGINT), SIG_DFL);
+    EXPECT_EQ(handlerOf(SIGHUP), SIG_IGN);
+}
+
+TEST_F(CloseOnSignalTest, TheMainWindowSavesAsOnExit) {
+    TempDir dir;
+    const std::string db = dir.file("db");
+    ASSERT_EQ(DemoDatabase::Write(db, 3), 3);
+    TempDir::write(dir.file("orvane-service-kit.INI"), "[FILEPATH]\nDBPATH=" + db + "\n");
+    VirtualClock clock;
+    ScriptedPrompts prompts;
+    TFXUMainForm window(dir.file("orvane-service-kit"),
+                        std::make_unique<TComPort>([] { return std::vector<std::string>{}; }), clock,
+                        prompts);
+    window.show();
+    TDBMower* opened = window.machineList->entries()[0];
+    opened->OpenWindow();
+    opened->GetMowerLog().SetName("Zed");
+    const std::string openedPath = opened->fileName();
+    // As the program announces a signal.
+    CloseOnSignal closer(window, [&window](const char* name) {
+        if (!window.closed())
+            CLogger::getInstance()->log(std::string("Closing on signal ") + name);
+    });
+
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(::raise(SIGTERM), 0);
+    const bool closed = pumpUntil([&] { return window.closed(); });
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(closed);
+
+    DBMowerFile reread;
+    reread.SetFileName(openedPath);
+    reread.LoadMachineFile();
+    EXPECT_EQ(reread.mowerLog().name(), "Zed") << "the opened machine is saved";
+    EXPECT_EQ(IniFile(dir.file("orvane-service-kit.INI")).ReadString("MainForm", "Height", "-"), "775");
+    const std::string log = TempDir::read(dir.file("orvane-service-kit.log"));
+    EXPECT_NE(log.find(" : Starting program\r\n"), std::string::npos) << log;
+    EXPECT_TRUE(log.ends_with(" : Closing on signal SIGTERM\r\n")) << log;
+    releaseSharedState();
+}

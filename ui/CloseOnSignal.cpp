@@ -1,0 +1,103 @@
+#include "ui/CloseOnSignal.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <QWidget>
+#include <cerrno>
+#include <fcntl.h>
+#include <stdexcept>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+// Read by the handler: only a plain integer may be shared with it.
+volatile std::sig_atomic_t signalPipe = -1;
+
+extern "C" void writeSignalToPipe(int signalNumber) {
+    const int savedErrno = errno;
+    const auto byte = static_cast<unsigned char>(signalNumber);
+    // A full pipe already holds a request that will be read; this one may be dropped.
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe, &byte, 1);
+    errno = savedErrno;
+}
+
+} // namespace
+
+CloseOnSignal::CloseOnSignal(QWidget& window, std::function<void(const char*)> announce, int retryMs)
+    : window_(&window), announce_(std::move(announce)) {
+    if (signalPipe != -1)
+        throw std::logic_error("CloseOnSignal: one instance at a time");
+    if (::pipe2(pipe_.data(), O_NONBLOCK | O_CLOEXEC) != 0)
+        throw std::runtime_error("CloseOnSignal: no pipe");
+    signalPipe = pipe_[1];
+
+    notifier_ = new QSocketNotifier(pipe_[0], QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &CloseOnSignal::readSignals);
+    retry_ = new QTimer(this);
+    retry_->setSingleShot(true);
+    retry_->setInterval(retryMs);
+    connect(retry_, &QTimer::timeout, this, &CloseOnSignal::tryClose);
+
+    for (std::size_t i = 0; i < kSignals.size(); ++i) {
+        struct sigaction current {};
+        if (::sigaction(kSignals[i], nullptr, &current) != 0 || current.sa_handler == SIG_IGN)
+            continue;
+        struct sigaction action {};
+        action.sa_handler = writeSignalToPipe;
+        sigemptyset(&action.sa_mask);
+        // The serial link's reads and writes go on where the signal found them.
+        action.sa_flags = SA_RESTART;
+        installed_[i] = ::sigaction(kSignals[i], &action, &previous_[i]) == 0;
+    }
+}
+
+CloseOnSignal::~CloseOnSignal() {
+    // Handlers first: none may write to the pipe once it is closed and its number reused.
+    for (std::size_t i = 0; i < kSignals.size(); ++i)
+        if (installed_[i])
+            ::sigaction(kSignals[i], &previous_[i], nullptr);
+    signalPipe = -1;
+    delete notifier_;
+    ::close(pipe_[0]);
+    ::close(pipe_[1]);
+}
+
+const char* CloseOnSignal::signalName(int signalNumber) {
+    switch (signalNumber) {
+    case SIGTERM:
+        return "SIGTERM";
+    case SIGINT:
+        return "SIGINT";
+    case SIGHUP:
+        return "SIGHUP";
+    default:
+        return "?";
+    }
+}
+
+void CloseOnSignal::readSignals() {
+    unsigned char bytes[16];
+    ssize_t count;
+    while ((count = ::read(pipe_[0], bytes, sizeof bytes)) > 0) {
+        for (ssize_t i = 0; i < count; ++i) {
+            if (announce_)
+                announce_(signalName(bytes[i]));
+            pending_ = true;
+        }
+    }
+    tryClose();
+}
+
+void CloseOnSignal::tryClose() {
+    if (!pending_ || !window_)
+        return;
+    // Closing under a modal dialog would release what the dialog's caller goes on using once it returns.
+    if (QApplication::activeModalWidget() == nullptr && window_->close()) {
+        pending_ = false;
+        retry_->stop();
+        return;
+    }
+    retry_->start();
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <array>
+#include <csignal>
+#include <functional>
+
+class QSocketNotifier;
+class QTimer;
+class QWidget;
+
+// Ends the program on SIGTERM, SIGINT and SIGHUP (a session logout, Ctrl+C in the terminal, a closed
+// terminal) through the window's own close, as File > Exit does, so the settings, the machines and the event
+// log are saved. The handler only writes the signal's number to a pipe; the close is asked for on the
+// user-interface thread when the pipe is read. While a modal dialog is open nothing is asked (its caller
+// still needs the window's state); a close the window refuses, or one put off that way, is asked again every
+// retryMs until it is accepted, and at once on the next signal. A signal the program was started ignoring
+// (nohup) stays ignored. One instance at a time; its destruction gives the signals back their previous
+// handling.
+class CloseOnSignal : public QObject {
+    Q_OBJECT
+public:
+    static constexpr std::array<int, 3> kSignals{SIGTERM, SIGINT, SIGHUP};
+
+    // announce(name) runs on the user-interface thread once per signal received ("SIGTERM", ...), before the
+    // close is asked for.
+    CloseOnSignal(QWidget& window, std::function<void(const char* signalName)> announce, int retryMs = 500);
+    ~CloseOnSignal() override;
+    CloseOnSignal(const CloseOnSignal&) = delete;
+    CloseOnSignal& operator=(const CloseOnSignal&) = delete;
+
+    static const char* signalName(int signalNumber);
+
+private:
+    void readSignals();
+    void tryClose();
+
+    QPointer<QWidget> window_;
+    std::function<void(const char*)> announce_;
+    QSocketNotifier* notifier_ = nullptr;
+    QTimer* retry_ = nullptr;
+    bool pending_ = false;
+    std::array<int, 2> pipe_{-1, -1};
+    std::array<struct sigaction, kSignals.size()> previous_{};
+    std::array<bool, kSignals.size()> installed_{};
+};
