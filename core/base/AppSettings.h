@@ -17,7 +17,7 @@ public:
     int Width() const { return ini_.ReadInteger("MainForm", "Width", 668); }
     int Top() const { return ini_.ReadInteger("MainForm", "Top", 130); }
     int Left() const { return ini_.ReadInteger("MainForm", "Left", 200); }
-    // Only the low 8 bits count, so 257 selects English.
+    // Only the low 8 bits count, so 257 selects French (1), like 1 itself.
     std::uint8_t Language() const {
         return static_cast<std::uint8_t>(ini_.ReadInteger("GENERAL", "LANGUAGE", 1));
     }
