@@ -20,6 +20,7 @@
 #include <QWidget>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -98,6 +99,11 @@ struct SignalRow {
     const char* name;
     int number;
 };
+
+// Names the row in test lists instead of dumping its bytes.
+void PrintTo(const SignalRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class CloseOnEachSignal : public CloseOnSignalTest, public testing::WithParamInterface<SignalRow> {};
 

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <spawn.h>
 #include <sstream>
 #include <string>
@@ -31,6 +32,11 @@ struct SignalRow {
     const char* name;
     int number;
 };
+
+// Names the row in test lists instead of dumping its bytes.
+void PrintTo(const SignalRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 std::string testName(const testing::TestParamInfo<SignalRow>& info) {
     return info.param.name;
