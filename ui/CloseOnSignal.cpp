@@ -25,8 +25,9 @@ extern "C" void writeSignalToPipe(int signalNumber) {
 
 } // namespace
 
-CloseOnSignal::CloseOnSignal(QWidget& window, std::function<void(const char*)> announce, int retryMs)
-    : window_(&window), announce_(std::move(announce)) {
+CloseOnSignal::CloseOnSignal(QWidget& window, std::function<void(const char*)> announce,
+                             std::function<bool()> busy, int retryMs)
+    : window_(&window), announce_(std::move(announce)), busy_(std::move(busy)) {
     if (signalPipe != -1)
         throw std::logic_error("CloseOnSignal: one instance at a time");
     if (::pipe2(pipe_.data(), O_NONBLOCK | O_CLOEXEC) != 0)
@@ -93,11 +94,11 @@ void CloseOnSignal::readSignals() {
 void CloseOnSignal::tryClose() {
     if (!pending_ || !window_)
         return;
-    // Closing under a modal dialog would release what the dialog's caller goes on using once it returns.
-    if (QApplication::activeModalWidget() == nullptr && window_->close()) {
-        pending_ = false;
-        retry_->stop();
+    // Closing under a modal dialog or an operation would release what their callers go on using.
+    if (QApplication::activeModalWidget() != nullptr || (busy_ && busy_())) {
+        retry_->start();
         return;
     }
-    retry_->start();
+    pending_ = false;
+    window_->close();
 }

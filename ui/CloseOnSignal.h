@@ -13,11 +13,11 @@ class QWidget;
 // Ends the program on SIGTERM, SIGINT and SIGHUP (a session logout, Ctrl+C in the terminal, a closed
 // terminal) through the window's own close, as File > Exit does, so the settings, the machines and the event
 // log are saved. The handler only writes the signal's number to a pipe; the close is asked for on the
-// user-interface thread when the pipe is read. While a modal dialog is open nothing is asked (its caller
-// still needs the window's state); a close the window refuses, or one put off that way, is asked again every
-// retryMs until it is accepted, and at once on the next signal. A signal the program was started ignoring
-// (nohup) stays ignored. One instance at a time; its destruction gives the signals back their previous
-// handling.
+// user-interface thread when the pipe is read. It waits, asking again every retryMs, while busy() says a
+// machine operation runs or a modal dialog is open (their callers still need the window's state). A close the
+// window refuses anyway (the dealer keeps the program open after a failed save) stands until the next signal.
+// A signal the program was started ignoring (nohup) stays ignored. One instance at a time; its destruction
+// gives the signals back their previous handling.
 class CloseOnSignal : public QObject {
     Q_OBJECT
 public:
@@ -25,7 +25,8 @@ public:
 
     // announce(name) runs on the user-interface thread once per signal received ("SIGTERM", ...), before the
     // close is asked for.
-    CloseOnSignal(QWidget& window, std::function<void(const char* signalName)> announce, int retryMs = 500);
+    CloseOnSignal(QWidget& window, std::function<void(const char* signalName)> announce,
+                  std::function<bool()> busy = {}, int retryMs = 500);
     ~CloseOnSignal() override;
     CloseOnSignal(const CloseOnSignal&) = delete;
     CloseOnSignal& operator=(const CloseOnSignal&) = delete;
@@ -38,6 +39,7 @@ private:
 
     QPointer<QWidget> window_;
     std::function<void(const char*)> announce_;
+    std::function<bool()> busy_;
     QSocketNotifier* notifier_ = nullptr;
     QTimer* retry_ = nullptr;
     bool pending_ = false;

@@ -27,10 +27,13 @@ int main(int argc, char** argv) {
         TStatusForm StatusForm;
         prompts.setProgress(&StatusForm);
         // A logout, Ctrl+C or a closed terminal ends the program through the same close as File > Exit.
-        CloseOnSignal closeOnSignal(FXUMainForm, [&FXUMainForm](const char* signalName) {
-            if (!FXUMainForm.closed())
-                CLogger::getInstance()->log(std::string("Closing on signal ") + signalName);
-        });
+        CloseOnSignal closeOnSignal(
+            FXUMainForm,
+            [&FXUMainForm](const char* signalName) {
+                if (!FXUMainForm.closed())
+                    CLogger::getInstance()->log(std::string("Closing on signal ") + signalName);
+            },
+            [&FXUMainForm] { return FXUMainForm.operationRunning(); });
         FXUMainForm.show();
         ServiceKitApplication::exec();
     } catch (const std::exception& error) {

@@ -4,6 +4,8 @@
 #include "core/base/IniFile.h"
 #include "core/database/DBMowerFile.h"
 #include "core/link/TComPort.h"
+#include "support/ScriptedMachine.h"
+#include "support/ScriptedPort.h"
 #include "support/ScriptedPrompts.h"
 #include "support/SharedState.h"
 #include "support/TempDir.h"
@@ -17,6 +19,8 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QMessageBox>
+#include <QToolButton>
 #include <QWidget>
 #include <chrono>
 #include <gtest/gtest.h>
@@ -124,25 +128,36 @@ INSTANTIATE_TEST_SUITE_P(Signals, CloseOnEachSignal,
                                          SignalRow{"SIGHUP", SIGHUP}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(CloseOnSignalTest, ARefusedCloseIsAskedAgainUntilTheWindowAccepts) {
-    RefusingWindow window(2);
+TEST_F(CloseOnSignalTest, NothingIsAskedWhileBusyAndTheCloseFollowsOnceTheOperationEnds) {
+    RefusingWindow window;
     window.show();
-    CloseOnSignal closer(window, announce, 5);
+    bool operationRunning = true;
+    CloseOnSignal closer(
+        window, announce, [&] { return operationRunning; }, 5);
     ASSERT_EQ(::raise(SIGTERM), 0);
+    ASSERT_TRUE(pumpUntil([&] { return announced.size() == 1; }));
+    pumpFor(100);
+    EXPECT_EQ(window.closeEvents, 0) << "the operation is not cut short, and no refusal is shown";
+
+    operationRunning = false;
     ASSERT_TRUE(pumpUntil([&] { return !window.isVisible(); }));
-    EXPECT_EQ(window.closeEvents, 3);
+    EXPECT_EQ(window.closeEvents, 1);
     EXPECT_EQ(announced, std::vector<std::string>{"SIGTERM"}) << "one signal, one line";
 }
 
-TEST_F(CloseOnSignalTest, ASecondSignalAsksAgainAtOnce) {
+TEST_F(CloseOnSignalTest, ACloseTheWindowRefusesStandsUntilTheNextSignal) {
+    // As when the dealer keeps the program open after a machine file could not be saved.
     RefusingWindow window(1);
     window.show();
-    CloseOnSignal closer(window, announce, 3600 * 1000);
+    CloseOnSignal closer(window, announce, {}, 5);
     ASSERT_EQ(::raise(SIGTERM), 0);
     ASSERT_TRUE(pumpUntil([&] { return window.closeEvents == 1; }));
-    EXPECT_TRUE(window.isVisible()) << "refused";
+    pumpFor(100);
+    EXPECT_EQ(window.closeEvents, 1) << "not asked again behind the dealer's back";
+    EXPECT_TRUE(window.isVisible());
+
     ASSERT_EQ(::raise(SIGINT), 0);
-    ASSERT_TRUE(pumpUntil([&] { return !window.isVisible(); })) << "not left to the next retry an hour later";
+    ASSERT_TRUE(pumpUntil([&] { return !window.isVisible(); }));
     EXPECT_EQ(window.closeEvents, 2);
     EXPECT_EQ(announced, (std::vector<std::string>{"SIGTERM", "SIGINT"}));
 }
@@ -154,7 +169,7 @@ TEST_F(CloseOnSignalTest, NothingIsAskedWhileAModalDialogIsOpen) {
     dialog.setModal(true);
     dialog.show();
     ASSERT_EQ(QApplication::activeModalWidget(), &dialog);
-    CloseOnSignal closer(window, announce, 5);
+    CloseOnSignal closer(window, announce, {}, 5);
     ASSERT_EQ(::raise(SIGINT), 0);
     ASSERT_TRUE(pumpUntil([&] { return announced.size() == 1; }));
     pumpFor(100);
@@ -223,5 +238,49 @@ TEST_F(CloseOnSignalTest, TheMainWindowSavesAsOnExit) {
     const std::string log = TempDir::read(dir.file("orvane-service-kit.log"));
     EXPECT_NE(log.find(" : Starting program\r\n"), std::string::npos) << log;
     EXPECT_TRUE(log.ends_with(" : Closing on signal SIGTERM\r\n")) << log;
+    releaseSharedState();
+}
+
+TEST_F(CloseOnSignalTest, ASignalDuringAHistoryDownloadClosesOnceTheRecordIsFiled) {
+    TempDir dir;
+    const std::string db = dir.file("db");
+    ASSERT_EQ(DemoDatabase::Write(db, 3), 3);
+    TempDir::write(dir.file("orvane-service-kit.INI"),
+                   "[FILEPATH]\nDBPATH=" + db + "\n[COM]\nAUTO=0\nPORT=ttyUSB0\n");
+    VirtualClock clock;
+    ScriptedPrompts prompts;
+    auto scripted = std::make_unique<ScriptedPort>(clock);
+    ScriptedPort& port = *scripted;
+    port.ports = {"ttyUSB0"};
+    TFXUMainForm window(dir.file("orvane-service-kit"), std::move(scripted), clock, prompts);
+    window.show();
+    TDBMower* owner = window.machineList->entries().at(0);
+    const std::size_t before = owner->GetMowerLog().Count();
+    const std::vector<std::uint8_t> block(70, 0x5A);
+    ScriptedMachine::answerAsMachine(port, ScriptedMachine::frame(0x13031400, owner->GetSerialNumber()),
+                                     ScriptedMachine::historyAnswer(ScriptedMachine::image(), &block));
+    CloseOnSignal closer(
+        window, announce, [&window] { return window.operationRunning(); }, 5);
+
+    // The signal comes while the history arrives; the progress window lets the event loop run meanwhile.
+    bool signalled = false;
+    port.onOperation = [&](const std::string& operation) {
+        if (signalled || operation != "count input" || port.commands().find('D') == std::string::npos)
+            return;
+        signalled = true;
+        ASSERT_EQ(::raise(SIGTERM), 0);
+        ASSERT_TRUE(pumpUntil([&] { return announced.size() == 1; }));
+        pumpFor(50);
+        EXPECT_FALSE(window.closed()) << "not under the running download";
+        EXPECT_EQ(window.closeRefusedBox, nullptr) << "no refusal shown: the close just waits";
+    };
+    window.uploadToolButt->click();
+    ASSERT_TRUE(signalled);
+    EXPECT_EQ(owner->GetMowerLog().Count(), before + 1) << "the download was finished and filed";
+
+    testing::internal::CaptureStdout();
+    const bool closed = pumpUntil([&] { return window.closed(); });
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(closed) << "closed once the download had ended";
     releaseSharedState();
 }
