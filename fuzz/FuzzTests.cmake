@@ -1,6 +1,9 @@
 # Runs every fuzz target for a short time on its seed corpus. New inputs go to the build tree, never to
 # the seeds; generated seeds are written there first; a crash leaves its input in build/fuzz-artifacts.
 set(OSK_FUZZ_SECONDS 25 CACHE STRING "Seconds each fuzz target runs under CTest")
+# A fixed seed makes every run walk the same inputs, so a slower machine tries a part of what a longer run at
+# home tried, and a red run is a fault anyone can replay. Set it to 0 for a random walk.
+set(OSK_FUZZ_SEED 1 CACHE STRING "libFuzzer seed for the CTest runs (0: random)")
 set(artifacts ${CMAKE_BINARY_DIR}/fuzz-artifacts/)
 # target, corpus folder, generated seed kind (or "none")
 set(OSK_FUZZ_RUNS
@@ -26,7 +29,7 @@ foreach(run IN LISTS OSK_FUZZ_RUNS)
     endif()
     add_test(NAME fuzz.${kind}
              COMMAND sh -c "${prepare} && exec '${OSK_SANITIZE_DIR}/fuzz/${target}' \
--max_total_time=${OSK_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1 \
+-seed=${OSK_FUZZ_SEED} -max_total_time=${OSK_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1 \
 -artifact_prefix='${artifacts}${kind}-' ${seedDirs}")
     set_tests_properties(fuzz.${kind} PROPERTIES TIMEOUT 300 LABELS fuzz)
 endforeach()
