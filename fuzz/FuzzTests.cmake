@@ -29,7 +29,7 @@ foreach(run IN LISTS OSK_FUZZ_RUNS)
     endif()
     add_test(NAME fuzz.${kind}
              COMMAND sh -c "${prepare} && exec '${OSK_SANITIZE_DIR}/fuzz/${target}' \
--seed=${OSK_FUZZ_SEED} -max_total_time=${OSK_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1 \
--artifact_prefix='${artifacts}${kind}-' ${seedDirs}")
+-seed=${OSK_FUZZ_SEED} -max_total_time=${OSK_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+-print_final_stats=1 -artifact_prefix='${artifacts}${kind}-' ${seedDirs}")
     set_tests_properties(fuzz.${kind} PROPERTIES TIMEOUT 300 LABELS fuzz)
 endforeach()
