@@ -3,10 +3,13 @@
 #include "core/base/ByteOrder.h"
 #include "core/base/FileBytes.h"
 #include "core/database/BinHistoryFile.h"
+#include "core/database/DBMowerFile.h"
 #include "core/history/FXULogLayout.h"
+#include "core/history/FXUMowerLog.h"
 #include "tools/gen/HistoryGenerator.h"
 
 #include <algorithm>
+#include <exception>
 
 MachineContents MachineContents::Generated(std::uint32_t seed, const Overrides& overrides) {
     HistoryGenerator generator(seed);
@@ -53,6 +56,38 @@ std::optional<MachineContents> MachineContents::FromBin(const std::string& path,
     contents.frame = bin.frame;
     contents.image = bin.image;
     contents.extraBlock = bin.extraBlock;
+    contents.apply(overrides);
+    return contents;
+}
+
+std::optional<MachineContents> MachineContents::FromDat(const std::string& path, const Overrides& overrides,
+                                                        std::string& error) {
+    DBMowerFile file;
+    file.SetFileName(path);
+    try {
+        file.LoadMachineFile();
+    } catch (const std::exception& e) {
+        error = "cannot read " + path + ": " + e.what();
+        return std::nullopt;
+    }
+    const FXUMowerLog& machine = file.mowerLog();
+    if (machine.records().empty()) {
+        error = path + " holds no history record";
+        return std::nullopt;
+    }
+    const FXULog& newest = *machine.records().rbegin()->second;
+    MachineContents contents;
+    contents.frame.identBytes = newest.identBytes();
+    contents.frame.hasExtBytes = newest.hasExtBytes();
+    contents.frame.extBytes = newest.extBytes();
+    contents.frame.infoBlock[0] = newest.typeByte();
+    byteorder::putBE32(&contents.frame.infoBlock[1], newest.firmwareVersion());
+    byteorder::putBE32(&contents.frame.infoBlock[5], newest.serialNumber());
+    contents.frame.infoBlock[9] = newest.bootloaderVersion();
+    contents.image = newest.image();
+    contents.extraBlock = newest.extraBlock();
+    if (contents.extraBlock.size() > kMaxExtraBlockOnWire)
+        contents.extraBlock.resize(kMaxExtraBlockOnWire);
     contents.apply(overrides);
     return contents;
 }

@@ -31,6 +31,10 @@ struct MachineContents {
     // A generated machine whose image has the layout and extra block its firmware version calls for, so the
     // PC asks with "H" or "D" as it would a real one.
     static MachineContents Generated(std::uint32_t seed, const Overrides& overrides);
+    // The machine of a machine file (.dat), as its newest record shows it: a demo machine the database
+    // knows. Nothing, with the reason, when the file cannot be read or holds no record.
+    static std::optional<MachineContents> FromDat(const std::string& path, const Overrides& overrides,
+                                                  std::string& error);
     // The machine a .bin history file was downloaded from; nothing, with the reason, when it is incomplete.
     static std::optional<MachineContents> FromBin(const std::string& path, const Overrides& overrides,
                                                   std::string& error);

@@ -130,6 +130,7 @@ std::optional<SimOptions> SimOptions::Parse(const std::vector<std::string>& argu
         {"--trace", text(o.tracePath)},
         {"--save-bin", text(o.saveBinPath)},
         {"--bin", text(o.binPath)},
+        {"--dat", text(o.datPath)},
         {"--qvl", text(o.qvlPath)},
         {"--seed",
          [&](const std::string& v) {
@@ -300,6 +301,10 @@ std::optional<SimOptions> SimOptions::Parse(const std::vector<std::string>& argu
         }
     }
     m.historyFaultCount = historyFaults;
+    if (!o.binPath.empty() && !o.datPath.empty()) {
+        error = "--bin and --dat exclude each other";
+        return std::nullopt;
+    }
     if (m.noEcho && m.wrongEcho) {
         error = "--no-echo and --wrong-echo exclude each other";
         return std::nullopt;
@@ -316,6 +321,8 @@ std::optional<MachineContents> SimOptions::LoadFiles(std::string& error) {
     }
     if (!binPath.empty())
         return MachineContents::FromBin(binPath, overrides, error);
+    if (!datPath.empty())
+        return MachineContents::FromDat(datPath, overrides, error);
     try {
         return MachineContents::Generated(seed, overrides);
     } catch (const std::invalid_argument& e) {
@@ -344,8 +351,9 @@ Line:
 Machine (a generated machine by default):
   --seed N                 generate the machine and its history from seed N (default 1)
   --bin FILE               take info frame, image and extra block from a .bin history file
+  --dat FILE               be the machine of a machine file (.dat) as its newest record shows it
   --type-byte HH  --firmware HHHHHHHH|A.B.C.D  --serial HHHHHHHH  --bootloader HH
-  --ident HHHHHHHHHHHH     info frame fields over the generated or .bin ones
+  --ident HHHHHHHHHHHH     info frame fields over the generated, .bin or .dat ones
   --ext HHHH               send the extended (18-byte) info frame with these two bytes
 Faults:
   --noise-after-t MS       send noise for MS ms after the "T" that enters test mode

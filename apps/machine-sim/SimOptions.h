@@ -14,6 +14,7 @@ struct SimOptions {
     std::string tracePath;   // what the machine received, one line per command or row
     std::string saveBinPath; // the .bin file a download from this machine gives
     std::string binPath;     // the machine's info frame, image and extra block
+    std::string datPath;     // a machine file: the machine as its newest record shows it
     std::string qvlPath;     // the upgrade file the PC will send
     bool exitAfterUpgrade = false;
     bool help = false;

@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 #include <utility>
@@ -45,6 +46,14 @@ bool lessIgnoringCase(const std::string& a, const std::string& b) {
 [[noreturn]] void raiseLastError(const char* operation) {
     const int error = errno;
     throw EComPort(operation, error);
+}
+
+// A port named by its path (a /dev/serial/by-id link, a simulated machine's link) is there when the path
+// leads to a character device.
+bool isDevicePathPresent(const std::string& name) {
+    struct stat status {};
+    return name.find('/') != std::string::npos && ::stat(name.c_str(), &status) == 0 &&
+           S_ISCHR(status.st_mode);
 }
 
 bool isNoWaitError(int error) {
@@ -255,6 +264,9 @@ std::vector<std::string> TComPort::EnumComPorts() {
     } catch (...) {
         throw EComPort("enumerate ports", 0);
     }
+    // The system lists device names only; a port chosen by its path must stay choosable under that path.
+    if (std::find(names.begin(), names.end(), name_) == names.end() && isDevicePathPresent(name_))
+        names.push_back(name_);
     std::sort(names.begin(), names.end(), lessIgnoringCase);
     return names;
 }

@@ -30,6 +30,8 @@ public:
     int OutputCount() override;
     void ClearBuffer(bool input, bool output) override;
 
+    // The lister's ports, and the current port when it is a path to a character device the lister does
+    // not name (a /dev/serial/by-id link, a simulated machine).
     std::vector<std::string> EnumComPorts() override;
 
 private:

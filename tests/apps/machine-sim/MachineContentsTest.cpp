@@ -2,8 +2,11 @@
 
 #include "apps/machine-sim/ExpectedRows.h"
 #include "core/database/BinHistoryFile.h"
+#include "core/database/DBMowerFile.h"
+#include "core/database/FXUCheckDir.h"
 #include "core/history/FXULogLayout.h"
 #include "support/TempDir.h"
+#include "tools/gen/DemoDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -98,6 +101,48 @@ TEST(MachineContentsTest, ABinFileGivesItsMachineAndAnIncompleteOneIsRefusedWith
     EXPECT_NE(error.find("history image"), std::string::npos) << error;
     EXPECT_FALSE(MachineContents::FromBin(dir.file("missing.bin"), {}, error));
     EXPECT_NE(error.find("missing.bin"), std::string::npos) << error;
+}
+
+// The demo plays a machine of the demo database, so that its download is filed under that machine.
+TEST(MachineContentsTest, AMachineFileGivesTheMachineAsItsNewestRecordShowsIt) {
+    TempDir dir;
+    DemoDatabase::Write(dir.file("db"), 12);
+    FXUCheckDir checker;
+    checker.SetDataDir(dir.file("db"));
+    checker.SetCheckDir(dir.file("db"));
+    int withExtraBlock = 0;
+    for (const std::string& path : checker.GetFileList()) {
+        DBMowerFile file;
+        file.SetFileName(path);
+        file.LoadMachineFile();
+        const FXULog& newest = *file.mowerLog().records().rbegin()->second;
+        std::string error;
+        const auto machine = MachineContents::FromDat(path, {}, error);
+        ASSERT_TRUE(machine) << error;
+        EXPECT_EQ(machine->frame.serialNumber(), file.mowerLog().serialNumber());
+        EXPECT_EQ(machine->frame.firmwareVersion(), newest.firmwareVersion());
+        EXPECT_EQ(machine->frame.typeByte(), newest.typeByte());
+        EXPECT_EQ(machine->frame.bootloaderVersion(), newest.bootloaderVersion());
+        EXPECT_EQ(machine->frame.identBytes, newest.identBytes());
+        EXPECT_EQ(machine->frame.hasExtBytes, newest.hasExtBytes());
+        EXPECT_TRUE(machine->frame.isValid());
+        EXPECT_EQ(machine->image, newest.image());
+        EXPECT_LE(machine->extraBlock.size(), MachineContents::kMaxExtraBlockOnWire);
+        withExtraBlock += newest.extraBlock().empty() ? 0 : 1;
+        // What the PC files from a download of it is the newest record again, but for its time.
+        BinHistoryFile::Contents bin;
+        const Bytes bytes = machine->binFile();
+        ASSERT_TRUE(BinHistoryFile::Parse(bytes.data(), bytes.size(), bin, nullptr));
+        EXPECT_EQ(bin.image, newest.image());
+    }
+    EXPECT_GT(withExtraBlock, 0);
+
+    std::string error;
+    TempDir::write(dir.file("broken.dat"), "not a machine file");
+    EXPECT_FALSE(MachineContents::FromDat(dir.file("broken.dat"), {}, error));
+    EXPECT_NE(error.find("broken.dat"), std::string::npos) << error;
+    EXPECT_FALSE(MachineContents::FromDat(dir.file("missing.dat"), {}, error));
+    EXPECT_NE(error.find("missing.dat"), std::string::npos) << error;
 }
 
 TEST(MachineContentsTest, TheTwoBytesAfterTheAnswerAreItsSum) {

@@ -160,39 +160,20 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCase{"DisconnectCommand", {"--disconnect-at", "X:5"}, "--disconnect-at"},
                     BadCase{"DisconnectCount", {"--disconnect-at", "H:"}, "--disconnect-at"},
                     BadCase{"FlagWithValue", {"--no-pace=1"}, "--no-pace"},
-                    BadCase{"BothEchoFaults", {"--no-echo", "--wrong-echo", "55"}, "--wrong-echo"}),
+                    BadCase{"BothEchoFaults", {"--no-echo", "--wrong-echo", "55"}, "--wrong-echo"},
+                    BadCase{"BinAndDat", {"--bin", "a.bin", "--dat", "b.dat"}, "--dat"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // What --help says is what the parser takes.
 TEST(SimOptionsTest, HelpNamesEveryOption) {
     const std::string help = SimOptions::HelpText();
-    for (const char* option : {"--link",
-                               "--trace",
-                               "--exit-after-upgrade",
-                               "--save-bin",
-                               "--no-pace",
-                               "--row-delay-ms",
-                               "--qvl",
-                               "--row-gap-ms",
-                               "--seed",
-                               "--bin",
-                               "--type-byte",
-                               "--firmware",
-                               "--serial",
-                               "--bootloader",
-                               "--ident",
-                               "--ext",
-                               "--noise-after-t",
-                               "--no-echo",
-                               "--wrong-echo",
-                               "--info-short",
-                               "--info-invalid",
-                               "--history-truncate",
-                               "--history-pause",
-                               "--history-faults",
-                               "--sync-answer",
-                               "--row-fault",
-                               "--disconnect-at"}) {
+    for (const char* option :
+         {"--link",         "--trace",        "--exit-after-upgrade", "--save-bin",      "--no-pace",
+          "--row-delay-ms", "--qvl",          "--row-gap-ms",         "--seed",          "--bin",
+          "--dat",          "--type-byte",    "--firmware",           "--serial",        "--bootloader",
+          "--ident",        "--ext",          "--noise-after-t",      "--no-echo",       "--wrong-echo",
+          "--info-short",   "--info-invalid", "--history-truncate",   "--history-pause", "--history-faults",
+          "--sync-answer",  "--row-fault",    "--disconnect-at"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
         const bool flag = std::string(option) == "--exit-after-upgrade" ||
                           std::string(option) == "--no-pace" || std::string(option) == "--no-echo";

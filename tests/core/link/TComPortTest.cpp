@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <optional>
@@ -493,6 +494,39 @@ TEST(TComPortTest, EnumComPortsSortsCaseInsensitivelyAndReportsListerFailures) {
 
     TComPort noLister(nullptr);
     EXPECT_THROW(noLister.EnumComPorts(), EComPort);
+}
+
+// A dealer's /dev/serial/by-id link or a simulated machine's link is not in the system's list of ports; when
+// it is the chosen port it must still be listed, or the chooser would replace it by another port.
+TEST(TComPortTest, EnumComPortsAlsoListsTheCurrentPortWhenItIsAPathToADevice) {
+    PtyPair pty;
+    const std::string folder =
+        (std::filesystem::temp_directory_path() / ("osk-enum-" + std::to_string(::getpid()))).string();
+    std::filesystem::create_directories(folder);
+    const std::string byId = folder + "/usb-Orvane_Machine-if00-port0";
+    const std::string plainFile = folder + "/not-a-device";
+    const std::string dangling = folder + "/gone";
+    std::filesystem::create_symlink(pty.slavePath(), byId);
+    std::ofstream(plainFile) << "text";
+    std::filesystem::create_symlink(folder + "/nothing-here", dangling);
+
+    TComPort port([] { return std::vector<std::string>{"ttyUSB0", "ttyS0"}; });
+    const std::vector<std::string> system{"ttyS0", "ttyUSB0"};
+    EXPECT_EQ(port.EnumComPorts(), system) << "no port chosen yet";
+    port.SetPort(byId);
+    EXPECT_EQ(port.EnumComPorts(), (std::vector<std::string>{byId, "ttyS0", "ttyUSB0"}));
+    port.SetPort(pty.slavePath());
+    EXPECT_EQ(port.EnumComPorts(), (std::vector<std::string>{pty.slavePath(), "ttyS0", "ttyUSB0"}));
+    for (const std::string& notAPort :
+         {plainFile, dangling, folder, folder + "/absent", std::string("ttyACM0")}) {
+        port.SetPort(notAPort);
+        EXPECT_EQ(port.EnumComPorts(), system) << notAPort;
+    }
+    TComPort listing([&] { return std::vector<std::string>{byId, "ttyS0"}; });
+    listing.SetPort(byId);
+    EXPECT_EQ(listing.EnumComPorts(), (std::vector<std::string>{byId, "ttyS0"})) << "listed once";
+
+    std::filesystem::remove_all(folder);
 }
 
 TEST(TComPortTest, ClearBufferDiscardsOnlyTheQueuesAskedFor) {
