@@ -3,8 +3,16 @@
 #include "core/link/EComPort.h"
 #include "core/link/Port.h"
 
+#include <QAbstractItemView>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+#include <algorithm>
+
 TComComboBox::TComComboBox(Port& port, QWidget* parent) : QComboBox(parent), port_(port) {
     setEditable(false);
+    setFixedWidth(kDesignWidth);
+    view()->setTextElideMode(Qt::ElideMiddle);
+    connect(this, &QComboBox::currentIndexChanged, this, [this] { setToolTip(currentText()); });
 }
 
 bool TComComboBox::showPorts() {
@@ -13,6 +21,7 @@ bool TComComboBox::showPorts() {
         names = port_.EnumComPorts();
     } catch (const EComPort&) {
         clear();
+        fitWidth();
         return false;
     }
     showPortNames(names);
@@ -26,6 +35,8 @@ void TComComboBox::showPortNames(const std::vector<std::string>& names) {
         addItem(QString::fromStdString(name));
     setCurrentIndex(
         findText(QString::fromStdString(port_.PortName()), Qt::MatchExactly | Qt::MatchCaseSensitive));
+    setToolTip(currentText());
+    fitWidth();
 }
 
 void TComComboBox::selectCurrentOrLast() {
@@ -36,8 +47,35 @@ void TComComboBox::selectCurrentOrLast() {
         findText(QString::fromStdString(port_.PortName()), Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (current >= 0) {
         setCurrentIndex(current);
-        return;
+    } else {
+        setCurrentIndex(count() - 1);
+        port_.SetPort(currentText().toStdString());
     }
-    setCurrentIndex(count() - 1);
-    port_.SetPort(currentText().toStdString());
+    setToolTip(currentText());
+}
+
+void TComComboBox::fitWidth() {
+    int widestText = 0;
+    for (int i = 0; i < count(); ++i)
+        widestText = std::max(widestText, fontMetrics().horizontalAdvance(itemText(i)));
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    const int needed =
+        style()
+            ->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(widestText, fontMetrics().height()), this)
+            .width();
+    setFixedWidth(std::clamp(needed, kDesignWidth, kWidestWidth));
+    // The open list may be wider than the box, so that whole paths can be compared.
+    view()->setMinimumWidth(std::min(needed, 2 * kWidestWidth));
+}
+
+void TComComboBox::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect text =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideMiddle, text.width());
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }

@@ -274,7 +274,6 @@ void TFXUMainForm::buildToolBar() {
     gap->setFixedWidth(std::max(0, kComboLeft - 2 * 31 - 2 * ToolBar1->layout()->spacing() - 2));
     ToolBar1->addWidget(gap);
     ComComboBox = new TComComboBox(*ComPort_, ToolBar1);
-    ComComboBox->setFixedWidth(97);
     ComComboBoxAction = ToolBar1->addWidget(ComComboBox);
     ComComboBoxAction->setVisible(false);
     connect(ComComboBox, &QComboBox::activated, this, &TFXUMainForm::ComComboBoxChange);

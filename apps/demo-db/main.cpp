@@ -1,7 +1,7 @@
 // Builds a demo database for a first look at the program, and an upgrade file to try the upgrade with.
 //
 //   orvane-demo-db DIR [MACHINES]                 (default 40 machines)
-//   orvane-demo-db --upgrade-file FILE [ROWS]     (default 48 data rows of 64 bytes)
+//   orvane-demo-db --upgrade-file FILE [ROWS]     (default 72 data rows of 64 bytes)
 
 #include "core/base/AtomicFile.h"
 #include "tools/gen/DemoDatabase.h"
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     }
     try {
         if (std::string(argv[1]) == "--upgrade-file") {
-            const int rows = count(argc == 4 ? argv[3] : nullptr, 48);
+            const int rows = count(argc == 4 ? argv[3] : nullptr, 72);
             AtomicFile::write(argv[2], SampleUpgrade::Text("V5.20", rows, 64));
             std::printf("upgrade file %s: %d rows\n", argv[2], rows);
             return 0;

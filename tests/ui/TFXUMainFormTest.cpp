@@ -248,6 +248,35 @@ TEST_F(MainFormTest, ManualModeChoosesTheSavedPortOrTheLastOneListed) {
     EXPECT_EQ(ini().ReadString("COM", "PORT", ""), "ttyACM0");
 }
 
+// A dealer's /dev/serial/by-id link, or the demo's simulated machine, is a path the system's port list does
+// not name: the manual port stays that path, listed and readable in the chooser.
+TEST_F(MainFormTest, ManualModeKeepsASavedPortGivenByThePathOfADevice) {
+    const std::string byId = dir.file("usb-Orvane_Service_Cable_A5069RR4-if00-port0");
+    std::filesystem::create_symlink("/dev/null", byId); // any character device
+    ports = {"ttyS0", "ttyUSB0"};
+    settings("[COM]\nAUTO=0\nPORT=" + byId + "\n");
+    auto window = start();
+    window->show();
+    EXPECT_FALSE(window->autoCOM());
+    EXPECT_TRUE(prompts.shown.empty());
+    ASSERT_EQ(window->ComComboBox->count(), 3);
+    EXPECT_EQ(window->ComComboBox->currentText().toStdString(), byId);
+    EXPECT_EQ(window->comPort().PortName(), byId);
+    EXPECT_EQ(window->ComComboBox->toolTip().toStdString(), byId);
+    EXPECT_GT(window->ComComboBox->width(), TComComboBox::kDesignWidth) << "wider for a path";
+    EXPECT_LE(window->ComComboBox->width(), TComComboBox::kWidestWidth);
+    close(*window);
+    EXPECT_EQ(ini().ReadString("COM", "PORT", ""), byId);
+
+    // Once the device has gone, the port is chosen among the ports present again.
+    std::filesystem::remove(byId);
+    window = start();
+    EXPECT_EQ(window->ComComboBox->count(), 2);
+    EXPECT_EQ(window->comPort().PortName(), "ttyUSB0");
+    EXPECT_EQ(window->ComComboBox->width(), TComComboBox::kDesignWidth);
+    close(*window);
+}
+
 TEST_F(MainFormTest, ManualModeWithoutPortsWarnsAndStaysManual) {
     settings("[GENERAL]\nLANGUAGE=0\n[COM]\nAUTO=0\nPORT=ttyS0\n");
     auto window = start();
