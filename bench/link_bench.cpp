@@ -2,7 +2,9 @@
 // time its bytes take on the wire, measured in the same run:
 //  - history download: wall time from the command byte to the end of the download against the wire time of
 //    the answer, for a version asked with "H" and one asked with "D" (extra block); and what the 100 ms poll
-//    adds after the last byte;
+//    adds after the last byte: the reception ends at the first poll that finds nothing, so 100 to 200 ms
+//    after the last byte, depending on where the last byte falls between two polls. "Whole operation" also
+//    counts the test mode switch and the info frame with their fixed waits;
 //  - upgrade: time per row beyond the wire time of command, row and acknowledgement and the programming
 //    delay, over a file of ROWS rows.
 //

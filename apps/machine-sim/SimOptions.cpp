@@ -334,7 +334,8 @@ std::optional<MachineContents> SimOptions::LoadFiles(std::string& error) {
 std::string SimOptions::HelpText() {
     return R"(Usage: orvane-machine-sim [OPTION]...
 A simulated machine on a pseudo-terminal. Prints the device path as its first line, then serves until
-SIGTERM or SIGINT (or until the upgrade's "b" with --exit-after-upgrade).
+SIGTERM or SIGINT (or until the upgrade's "b" with --exit-after-upgrade). Where it may (root), it runs
+before ordinary programs, so that it answers in time however busy the PC is.
 
 Terminal:
   --link PATH              also make PATH a symlink to the device (replaced; removed at exit)

@@ -5,7 +5,24 @@
 
 #include <fstream>
 #include <iostream>
+#include <sched.h>
 #include <stdexcept>
+#include <sys/resource.h>
+
+namespace {
+
+// A machine answers in its own time, however busy the PC is; a simulator that waits for the processor
+// behind the PC's other work would fail the PC's 10 ms and 60 ms deadlines. So it asks to run before
+// ordinary programs, which root or CAP_SYS_NICE may, and otherwise at a raised priority, and otherwise as
+// it is.
+void takePrecedence() {
+    sched_param lowestRealTime{};
+    lowestRealTime.sched_priority = sched_get_priority_min(SCHED_FIFO);
+    if (::sched_setscheduler(0, SCHED_FIFO, &lowestRealTime) != 0)
+        ::setpriority(PRIO_PROCESS, 0, -10);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     std::string error;
@@ -38,6 +55,7 @@ int main(int argc, char** argv) {
                 throw std::runtime_error("cannot write " + options->tracePath);
         }
 
+        takePrecedence();
         PtyMachine pty;
         if (!options->linkPath.empty())
             pty.makeLink(options->linkPath);

@@ -110,7 +110,7 @@ TEST_F(LoadHistoryEndToEndTest, TheRecordIsFiledUnderTheMachineWithItsSerialNumb
     window->uploadToolButt->click();
 
     ASSERT_EQ(prompts.shown.size(), 1u) << logText();
-    EXPECT_EQ(prompts.shown[0].text, "New history insertion done");
+    EXPECT_EQ(prompts.shown[0].text, "New history insertion done") << logText();
     ASSERT_EQ(owner->GetMowerLog().Count(), before + 1);
     EXPECT_EQ(recordsOnDisk(owner->fileName()), before + 1) << "written at once";
     const FXULog& record = *owner->GetMowerLog().records().rbegin()->second;
