@@ -22,6 +22,7 @@
 #include "ui/DesignFont.h"
 #include "ui/MenuMergeSource.h"
 #include "ui/ModalRunner.h"
+#include "ui/QtStandardTexts.h"
 #include "ui/TComComboBox.h"
 #include "ui/TDBMowerList.h"
 #include "ui/TcreateForm.h"
@@ -98,6 +99,8 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
     languageCode_ = settings_->Language();
     catalogue_ = FXUStringTable::getInstance();
     catalogue_->SetLanguage(languageCode_);
+    qtTexts_ = std::make_unique<QtStandardTexts>();
+    qtTexts_->follow(catalogue_->TextLanguage());
 
     const std::string databaseDirectory = settings_->DbPath();
     machineList = new TDBMowerList(mdiArea, prompts_, Panel1);
@@ -450,6 +453,7 @@ void TFXUMainForm::selectLanguage(std::uint8_t code) {
     // Captions already shown keep their language until the next start; texts fetched from now on change.
     languageCode_ = code;
     catalogue_->SetLanguage(code);
+    qtTexts_->follow(catalogue_->TextLanguage());
 }
 
 void TFXUMainForm::buildLink() {

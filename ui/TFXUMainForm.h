@@ -24,6 +24,7 @@ class MachineLink;
 class Port;
 class Prompts;
 class QMessageBox;
+class QtStandardTexts;
 class TComComboBox;
 class TDBMowerList;
 class QAction;
@@ -171,5 +172,6 @@ private:
     std::unique_ptr<HistoryDownload> download_;
     std::unique_ptr<FirmwareUpgrade> upgrade_;
     std::unique_ptr<DatabaseImport> import_;
+    std::unique_ptr<QtStandardTexts> qtTexts_;
     std::vector<std::pair<int, QMenu*>> ownMenus_;
 };
