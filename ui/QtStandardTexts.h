@@ -5,9 +5,9 @@
 
 class QTranslator;
 
-// Qt's own words (standard buttons, the file dialogs, edit menus) in the language of the program's texts, from
-// the translations Qt installs; without them, or for English, Qt speaks English. A dealer who chose French
-// must not meet "Cancel" and "Look in:" in the dialogs the program opens.
+// Qt's own words (standard buttons, the file dialogs, edit menus) in the language of the program's texts,
+// from the translations Qt installs; without them, or for English, Qt speaks English. A dealer who chose
+// French must not meet "Cancel" and "Look in:" in the dialogs the program opens.
 class QtStandardTexts {
 public:
     explicit QtStandardTexts(QString folder = defaultFolder());
