@@ -10,6 +10,7 @@
 //
 //   link_bench [ROUNDS] [ROWS] [BYTES_PER_ROW] [ROW_DELAY_MS]     (default 3 500 64 10)
 
+#include "apps/link/ConsolePrompts.h"
 #include "core/base/CLogger.h"
 #include "core/base/Prompts.h"
 #include "core/base/SystemClock.h"
@@ -65,27 +66,6 @@ public:
     SteadyClock::time_point opened, command, sync, firstRow, end;
 };
 
-class SilentPrompts : public Prompts {
-public:
-    explicit SilentPrompts(std::string file = {}) : file_(std::move(file)) {}
-    Answer message(Kind, const std::string&, Buttons) override { return Answer::Ok; }
-    std::optional<std::string> chooseFile(const FileDialog&) override { return file_; }
-    Progress& progress() override { return progress_; }
-
-private:
-    class NoProgress : public Progress {
-    public:
-        void setCaption(const std::string&) override {}
-        void setMessage(const std::string&) override {}
-        void setMax(int) override {}
-        void setPosition(int) override {}
-        void show() override {}
-        void hide() override {}
-    };
-    std::string file_;
-    NoProgress progress_;
-};
-
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
@@ -99,7 +79,7 @@ void download(const char* label, const char* firmware, int rounds) {
         MachineSimulator sim({"--firmware", firmware, "--seed", std::to_string(round + 1)});
         TimedPort port;
         SystemClock clock;
-        SilentPrompts prompts;
+        ConsolePrompts prompts;
         DownloadedHistory data;
         MachineLink link(port, clock, prompts, data.frame);
         link.setAutoCOM(false);
@@ -139,7 +119,7 @@ void upgrade(int rounds, int rows, int bytesPerRow, int rowDelayMs) {
             {"--firmware", "19.1.1.1", "--qvl", file, "--row-delay-ms", std::to_string(rowDelayMs)});
         TimedPort port;
         SystemClock clock;
-        SilentPrompts prompts(file);
+        ConsolePrompts prompts(file);
         DownloadedHistory data;
         MachineLink link(port, clock, prompts, data.frame);
         link.setAutoCOM(false);

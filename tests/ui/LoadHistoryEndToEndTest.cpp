@@ -7,6 +7,7 @@
 #include "core/history/FXUMowerLog.h"
 #include "core/link/LinkLog.h"
 #include "core/link/TComPort.h"
+#include "support/FilingDialogs.h"
 #include "support/MachineSimulator.h"
 #include "support/ScriptedPrompts.h"
 #include "support/SharedState.h"
@@ -17,11 +18,7 @@
 #include "ui/TDBMower.h"
 #include "ui/TDBMowerList.h"
 #include "ui/TFXUMainForm.h"
-#include "ui/TcreateForm.h"
-#include "ui/TinsertForm.h"
 
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QToolButton>
 #include <cstdio>
 #include <filesystem>
@@ -145,21 +142,7 @@ TEST_F(LoadHistoryEndToEndTest, AMachineTheDatabaseDoesNotKnowIsCreatedThroughTh
     EXPECT_EQ(window->machineList->entries().size(), machines);
     EXPECT_TRUE(prompts.shown.empty()) << prompts.shown.at(0).text;
 
-    ModalRunner::setRunner([&](QDialog& dialog) {
-        if (auto* insert = dynamic_cast<TinsertForm*>(&dialog)) {
-            insert->createButtClick();
-            return insert->result();
-        }
-        auto* create = dynamic_cast<TcreateForm*>(&dialog);
-        EXPECT_NE(create, nullptr);
-        create->oNameEdit->setText(QStringLiteral("Anne"));
-        create->oSurNameEdit->setText(QStringLiteral("Martin"));
-        create->oAddressMemo->setPlainText(QStringLiteral("1 rue du Parc"));
-        create->yearIdMaskEdit->setText(QStringLiteral("24"));
-        create->machineIdMaskEdit->setText(QStringLiteral("4711"));
-        create->createButtClick();
-        return create->result();
-    });
+    ModalRunner::setRunner(createMachineThroughTheDialogs);
     window->uploadToolButt->click();
 
     TDBMower* created = window->machineList->FindBySerial(0x0BADF00D);

@@ -7,6 +7,7 @@
 #include "core/i18n/FXUStringTable.h"
 #include "core/i18n/ProgramTexts.h"
 #include "core/link/LinkLog.h"
+#include "support/FilingDialogs.h"
 #include "support/ScriptedMachine.h"
 #include "support/ScriptedPort.h"
 #include "support/ScriptedPrompts.h"
@@ -19,13 +20,10 @@
 #include "ui/TDBMower.h"
 #include "ui/TDBMowerList.h"
 #include "ui/TFXUMainForm.h"
-#include "ui/TcreateForm.h"
 #include "ui/TinsertForm.h"
 
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QToolButton>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -145,21 +143,7 @@ TEST_F(MachineCommandsTest, AnUnknownMachineIsFiledThroughTheInsertOrCreateDialo
     EXPECT_EQ(eventLogTexts().back(), "Loading history successful machine: 0BADF00D");
 
     // Create: the insert dialog's create button, then the owner data of the new machine.
-    ModalRunner::setRunner([&](QDialog& dialog) {
-        if (auto* insert = dynamic_cast<TinsertForm*>(&dialog)) {
-            insert->createButtClick();
-            return insert->result();
-        }
-        auto* create = dynamic_cast<TcreateForm*>(&dialog);
-        EXPECT_NE(create, nullptr);
-        create->oNameEdit->setText(QStringLiteral("Anne"));
-        create->oSurNameEdit->setText(QStringLiteral("Martin"));
-        create->oAddressMemo->setPlainText(QStringLiteral("1 rue du Parc"));
-        create->yearIdMaskEdit->setText(QStringLiteral("24"));
-        create->machineIdMaskEdit->setText(QStringLiteral("4711"));
-        create->createButtClick();
-        return create->result();
-    });
+    ModalRunner::setRunner(createMachineThroughTheDialogs);
     machine(0x0CAFE0CA);
     window->uploadToolButt->click();
     TDBMower* created = window->machineList->FindBySerial(0x0CAFE0CA);
