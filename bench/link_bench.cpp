@@ -1,10 +1,10 @@
 // The machine link over the paced simulated machine (38400 baud 8N1 on a pseudo-terminal), against the
 // time its bytes take on the wire, measured in the same run:
 //  - history download: wall time from the command byte to the end of the download against the wire time of
-//    the answer, for a version asked with "H" and one asked with "D" (extra block); and what the 100 ms poll
-//    adds after the last byte: the reception ends at the first poll that finds nothing, so 100 to 200 ms
-//    after the last byte, depending on where the last byte falls between two polls. "Whole operation" also
-//    counts the test mode switch and the info frame with their fixed waits;
+//    the answer, for a version asked with "H" and one asked with "D" (extra block); and what the end of the
+//    answer costs after its last byte: the reception ends once nothing has come for 100 ms, looked at every
+//    10 ms, so 100 to 110 ms after the last byte (plus the pseudo-terminal's own delay). "Whole operation"
+//    also counts the test mode switch and the info frame with their fixed waits;
 //  - upgrade: time per row beyond the wire time of command, row and acknowledgement and the programming
 //    delay, over a file of ROWS rows.
 //
@@ -72,7 +72,7 @@ double median(std::vector<double> values) {
 }
 
 void download(const char* label, const char* firmware, int rounds) {
-    std::vector<double> ratios, wholeRatios, pollCosts;
+    std::vector<double> ratios, wholeRatios, quietCosts;
     double wireMs = 0;
     int bytes = 0;
     for (int round = 0; round < rounds; ++round) {
@@ -97,13 +97,13 @@ void download(const char* label, const char* firmware, int rounds) {
         const double receptionMs = msSince(port.command, done);
         ratios.push_back(receptionMs / wireMs);
         wholeRatios.push_back(msSince(port.opened, done) / wireMs);
-        pollCosts.push_back(receptionMs - lastByteMs);
+        quietCosts.push_back(receptionMs - lastByteMs);
     }
     std::printf("download %-26s %5d bytes, wire %7.1f ms: reception %.3fx (goal <= 1.08x), "
                 "whole operation %.3fx; after the last byte %.0f ms (min %.0f, max %.0f)\n",
-                label, bytes, wireMs, median(ratios), median(wholeRatios), median(pollCosts),
-                *std::min_element(pollCosts.begin(), pollCosts.end()),
-                *std::max_element(pollCosts.begin(), pollCosts.end()));
+                label, bytes, wireMs, median(ratios), median(wholeRatios), median(quietCosts),
+                *std::min_element(quietCosts.begin(), quietCosts.end()),
+                *std::max_element(quietCosts.begin(), quietCosts.end()));
 }
 
 void upgrade(int rounds, int rows, int bytesPerRow, int rowDelayMs) {

@@ -87,21 +87,26 @@ bool HistoryDownload::attempt(std::uint8_t command, Progress& progress) {
     return collect(progress) && complete();
 }
 
-// Reads until a check finds nothing waiting. An answer longer than the buffer is not stored past its end
-// and cannot be a complete one.
+// Reads until nothing has come for kQuietMs; nothing waiting at the first look is no answer. An answer
+// longer than the buffer is not stored past its end and cannot be a complete one.
 bool HistoryDownload::collect(Progress& progress) {
     Port& port = link_.port();
+    int quietMs = kQuietMs;
     for (;;) {
         const int waiting = port.InputCount();
-        if (waiting <= 0)
+        if (waiting > 0) {
+            const int room = static_cast<int>(DownloadedHistory::kBufferSize) - data_.received;
+            const int stored = port.Read(data_.buffer.data() + data_.received, std::min(waiting, room));
+            data_.received = static_cast<std::uint16_t>(data_.received + std::max(stored, 0));
+            progress.setPosition(data_.received);
+            if (waiting > room)
+                return false;
+            quietMs = 0;
+        } else if (quietMs >= kQuietMs) {
             return true;
-        const int room = static_cast<int>(DownloadedHistory::kBufferSize) - data_.received;
-        const int stored = port.Read(data_.buffer.data() + data_.received, std::min(waiting, room));
-        data_.received = static_cast<std::uint16_t>(data_.received + std::max(stored, 0));
-        progress.setPosition(data_.received);
-        if (waiting > room)
-            return false;
-        link_.clock().sleepMs(kPollMs);
+        }
+        link_.clock().sleepMs(kCheckMs);
+        quietMs += kCheckMs;
     }
 }
 

@@ -13,7 +13,10 @@ class HistoryDownload {
 public:
     static constexpr int kAttempts = 3;
     static constexpr int kFirstByteWaitMs = 60;
-    static constexpr int kPollMs = 100;
+    // The answer ends when nothing has come for kQuietMs. The line is looked at every kCheckMs, so the end is
+    // seen within kCheckMs of that instead of up to a further kQuietMs later.
+    static constexpr int kQuietMs = 100;
+    static constexpr int kCheckMs = 10;
     static constexpr std::uint8_t kHistory = 0x48;         // "H"
     static constexpr std::uint8_t kHistoryAndExtra = 0x44; // "D"
 

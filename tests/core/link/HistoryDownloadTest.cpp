@@ -35,6 +35,11 @@ protected:
         return commands.substr(commands.find('I') + 1);
     }
 
+    std::size_t historyCommands() const {
+        const std::string commands = port.commands();
+        return static_cast<std::size_t>(std::count(commands.begin(), commands.end(), 'H'));
+    }
+
     VirtualClock clock;
     ScriptedPort port{clock};
     ScriptedPrompts prompts;
@@ -91,13 +96,60 @@ TEST_F(HistoryDownloadTest, AnHAnswerOf8194BytesIsCompleteAtOnce) {
                        "position:0"}));
     EXPECT_EQ(calls[calls.size() - 2], "position:8194");
     EXPECT_EQ(calls.back(), "hide");
-    // The first read comes 60 ms after the command, then one every 100 ms.
+    // The first look comes 60 ms after the command, then one every 10 ms.
     EXPECT_EQ(std::count(clock.sleeps.begin(), clock.sleeps.end(), 60), 1);
-    EXPECT_GE(std::count(clock.sleeps.begin(), clock.sleeps.end(), 100), 20);
+    EXPECT_GE(std::count(clock.sleeps.begin(), clock.sleeps.end(), 10), 200);
 
     // The time is taken when the download succeeds.
     EXPECT_LE(before, data.time);
     EXPECT_LE(data.time, FXULogTime());
+}
+
+// The answer is over once the machine has been quiet for 100 ms, seen within 10 ms of that: a pause that
+// short inside the answer does not cut it, a longer one does.
+TEST_F(HistoryDownloadTest, TheAnswerEndsAfterATenthOfASecondOfQuiet) {
+    const Bytes answer = ScriptedMachine::historyAnswer(image);
+    machine(kPlainVersion, answer);
+    const auto withPause = [&](int pauseMs) {
+        ScriptedPort::Reply reply = ScriptedMachine::onTheWire(answer);
+        for (std::size_t i = reply.size() / 2; i < reply.size(); ++i)
+            reply[i].atMs += pauseMs;
+        return reply;
+    };
+
+    for (const int pauseMs : {0, 90}) {
+        SCOPED_TRACE(pauseMs);
+        port.Close();
+        const ScriptedPort::Reply reply = withPause(pauseMs);
+        port.replyAlways('H', reply);
+        const auto asked = historyCommands();
+        ASSERT_TRUE(download());
+        EXPECT_EQ(data.received, answer.size());
+        EXPECT_EQ(historyCommands(), asked + 1) << "in one attempt";
+        std::int64_t commandAt = -1;
+        for (const auto& event : port.events)
+            if (event.what == "write")
+                commandAt = event.atMs;
+        const std::int64_t quietMs = clock.nowMs() - (commandAt + reply.back().atMs);
+        EXPECT_GE(quietMs, HistoryDownload::kQuietMs);
+        EXPECT_LE(quietMs, HistoryDownload::kQuietMs + HistoryDownload::kCheckMs);
+    }
+
+    // A longer pause ends the attempt there: the next command goes out before the rest of the answer.
+    port.Close();
+    const ScriptedPort::Reply cut = withPause(120);
+    port.replyAlways('H', cut);
+    const std::size_t eventsBefore = port.events.size();
+    download();
+    std::vector<std::int64_t> historyWrites;
+    for (std::size_t i = eventsBefore; i < port.events.size(); ++i)
+        if (port.events[i].what == "write" && port.events[i].bytes == Bytes{'H'})
+            historyWrites.push_back(port.events[i].atMs);
+    ASSERT_GE(historyWrites.size(), 2u);
+    const std::int64_t pauseFrom = historyWrites[0] + cut[cut.size() / 2 - 1].atMs;
+    const std::int64_t pauseTo = historyWrites[0] + cut[cut.size() / 2].atMs;
+    EXPECT_GE(historyWrites[1], pauseFrom + HistoryDownload::kQuietMs);
+    EXPECT_LT(historyWrites[1], pauseTo);
 }
 
 TEST_F(HistoryDownloadTest, DAnswersWithAndWithoutTheirExtraBlock) {
