@@ -1,6 +1,7 @@
 // Runs the orvane-inspect program itself: what it prints, and how it refuses.
 
 #include "core/database/DBMowerFile.h"
+#include "support/ProgramRun.h"
 #include "support/TempDir.h"
 #include "tools/gen/HistoryGenerator.h"
 
@@ -15,26 +16,8 @@
 
 namespace {
 
-struct ToolRun {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-ToolRun inspect(const std::string& kind, const std::string& file, const TempDir& dir) {
-    const std::string errFile = dir.file("stderr.txt");
-    const std::string command =
-        // A program that blocks is ended, and the test fails, rather than the run hanging.
-        std::string("timeout 60 '") + OSK_INSPECT_PROGRAM + "' " + kind + " '" + file + "' 2>'" + errFile +
-        "'";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::string out;
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        out.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, TempDir::read(errFile)};
+ProgramRun inspect(const std::string& kind, const std::string& file, const TempDir& dir) {
+    return runProgram(OSK_INSPECT_PROGRAM, kind + " '" + file + "'", dir);
 }
 
 } // namespace
@@ -47,7 +30,7 @@ TEST(DumpProgram, DumpsGeneratedFilesAndRefusesBrokenOnes) {
     const std::string bytes = DBMowerFile::Serialize(*machine);
     TempDir::write(datFile, bytes);
 
-    ToolRun run = inspect("dat", datFile, dir);
+    ProgramRun run = inspect("dat", datFile, dir);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto json = nlohmann::json::parse(run.out);
     EXPECT_EQ(json["records"].size(), machine->Count());
@@ -97,7 +80,7 @@ TEST(DumpProgram, ShowsWhatAnUpgradeWouldSendAndRefusesWhatItWouldRefuse) {
     const std::string file = dir.file("firmware.QVL");
     TempDir::write(file, "V2.\xe9"
                          "1[TAG]\r\n[MAIN]\r\n0a1B\r\n0G\r\n[EXT]\r\n\r\nFF\r\n[FIR]\r\n");
-    ToolRun run = inspect("upgrade", file, dir);
+    ProgramRun run = inspect("upgrade", file, dir);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto expected = nlohmann::json::parse(R"({
         "version": "V2.\u00e91",
@@ -142,7 +125,7 @@ TEST(DumpProgram, RefusesFifosDevicesAndHugeFilesAtOnce) {
     ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
     for (const char* kind : {"dat", "bin"})
         for (const std::string& file : {fifo, zero}) {
-            const ToolRun run = inspect(kind, file, dir);
+            const ProgramRun run = inspect(kind, file, dir);
             EXPECT_EQ(run.exitCode, 2) << kind << " " << file << ": " << run.err;
             EXPECT_NE(run.err.find(file), std::string::npos) << run.err;
         }
@@ -154,7 +137,7 @@ TEST(DumpProgram, RefusesFifosDevicesAndHugeFilesAtOnce) {
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::ftruncate(fd, off_t{3} << 30), 0);
     ::close(fd);
-    const ToolRun run = inspect("dat", huge, dir);
+    const ProgramRun run = inspect("dat", huge, dir);
     EXPECT_EQ(run.exitCode, 2) << run.err;
     EXPECT_NE(run.err.find("CRC"), std::string::npos) << run.err;
 }

@@ -1,5 +1,6 @@
 // Runs the orvane-link program itself against a tiny machine played on a pseudo-terminal.
 
+#include "support/ProgramRun.h"
 #include "support/ScriptedMachine.h"
 #include "support/TempDir.h"
 
@@ -17,33 +18,8 @@
 
 namespace {
 
-struct ToolRun {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-ToolRun link(const std::string& arguments, const TempDir& dir) {
-    const std::string errFile = dir.file("stderr.txt");
-    const std::string command =
-        std::string("'") + OSK_LINK_PROGRAM + "' " + arguments + " 2>'" + errFile + "'";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::string out;
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        out.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, TempDir::read(errFile)};
-}
-
-std::string lastLine(const std::string& text) {
-    const std::size_t end = text.find_last_not_of('\n');
-    if (end == std::string::npos)
-        return "";
-    const std::size_t start = text.rfind('\n', end);
-    return text.substr(start == std::string::npos ? 0 : start + 1,
-                       end - (start == std::string::npos ? 0 : start + 1) + 1);
+ProgramRun link(const std::string& arguments, const TempDir& dir) {
+    return runProgram(OSK_LINK_PROGRAM, arguments, dir);
 }
 
 // The machine's side of a pseudo-terminal: echoes "T" (when it echoes at all) and answers "I" with a frame.
@@ -95,7 +71,7 @@ TEST(LinkProgram, IdentifiesAMachineOnADevicePathAndReportsFailuresByExitCode) {
     TempDir dir;
     {
         PtyMachine machine(true);
-        const ToolRun run = link("identify --port " + machine.path(), dir);
+        const ProgramRun run = link("identify --port " + machine.path(), dir);
         ASSERT_EQ(run.exitCode, 0) << run.err;
         const auto json = nlohmann::json::parse(run.out);
         EXPECT_EQ(json["serialNumber"], "0412ABCD");
@@ -104,20 +80,20 @@ TEST(LinkProgram, IdentifiesAMachineOnADevicePathAndReportsFailuresByExitCode) {
     }
     {
         PtyMachine silent(false);
-        const ToolRun run = link("identify --port " + silent.path(), dir);
+        const ProgramRun run = link("identify --port " + silent.path(), dir);
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_TRUE(run.out.empty());
         EXPECT_EQ(lastLine(run.err),
                   "Bad echo or no echo when switch in test mode, received byte: none on port: " +
                       silent.path());
     }
-    const ToolRun missing = link("identify --port /dev/osk-no-such-port", dir);
+    const ProgramRun missing = link("identify --port /dev/osk-no-such-port", dir);
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(lastLine(missing.err),
               "Couldn't open port /dev/osk-no-such-port : open /dev/osk-no-such-port: No "
               "such file or directory");
 
-    const ToolRun bad = link("upgrade --port x fw.QVL", dir);
+    const ProgramRun bad = link("upgrade --port x fw.QVL", dir);
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_EQ(bad.err.rfind("orvane-link: upgrade needs --yes to confirm\nusage:", 0), 0u) << bad.err;
 }

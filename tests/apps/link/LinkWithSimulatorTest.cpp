@@ -4,6 +4,7 @@
 #include "core/link/InfoFrame.h"
 #include "core/link/LinkLog.h"
 #include "support/MachineSimulator.h"
+#include "support/ProgramRun.h"
 #include "support/TempDir.h"
 
 #include <array>
@@ -22,26 +23,8 @@ constexpr const char* kUpgradeFile =
 const std::vector<MachineSimulator::Row> kRows = {
     {'P', {0x0A, 0x1B}}, {'P', {0x2C, 0x3D, 0x4E}}, {'Q', {0x5F}}, {'R', {0x60, 0x71}}};
 
-struct ToolRun {
-    int exitCode;
-    std::string err;
-};
-
-ToolRun runLink(const std::string& arguments, const TempDir& dir) {
-    const std::string errFile = dir.file("stderr.txt");
-    const std::string command =
-        std::string("'") + OSK_LINK_PROGRAM + "' " + arguments + " >/dev/null 2>'" + errFile + "'";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, TempDir::read(errFile)};
-}
-
-std::string lastLine(const std::string& text) {
-    const std::size_t end = text.find_last_not_of('\n');
-    if (end == std::string::npos)
-        return "";
-    const std::size_t start = text.rfind('\n', end);
-    const std::size_t from = start == std::string::npos ? 0 : start + 1;
-    return text.substr(from, end - from + 1);
+ProgramRun runLink(const std::string& arguments, const TempDir& dir) {
+    return runProgram(OSK_LINK_PROGRAM, arguments, dir);
 }
 
 Bytes readFile(const std::string& path) {
@@ -99,7 +82,7 @@ TEST_P(LinkWithSimulatorTest, ExitCodeAndLastLogLine) {
     const std::string out = dir.file("history.bin");
 
     const bool download = std::string(c.command) == "download";
-    const ToolRun run =
+    const ProgramRun run =
         download
             ? runLink("download --port " + port + " --out '" + out + "'", dir)
             : runLink("upgrade --port " + port + " --yes --history-out '" + out + "' '" + qvl + "'", dir);
