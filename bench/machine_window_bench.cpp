@@ -10,6 +10,7 @@
 #include "core/history/FXUMowerLog.h"
 #include "core/i18n/FXUStringTable.h"
 #include "support/ScriptedPrompts.h"
+#include "support/UnusedDirectory.h"
 #include "tools/gen/HistoryGenerator.h"
 #include "ui/TChildForm.h"
 #include "ui/history/TFXULogTab.h"
@@ -25,18 +26,6 @@
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-class NoDirectory : public MachineDirectory {
-public:
-    std::vector<std::string> MachineNumberList() const override { return {}; }
-    bool MachineExists(std::uint8_t, std::uint8_t, std::uint8_t, std::int32_t) const override {
-        return false;
-    }
-    bool InsertRecordByMachineNumber(const std::string&, std::unique_ptr<FXULog>&) override { return false; }
-    bool CreateMachine(std::unique_ptr<FXUMowerLog>) override { return false; }
-    bool SaveMachine(FXUMowerLog&) override { return false; }
-    void Arrange() override {}
-};
 
 // Records of three zones and a full event ring: the most a tab can have to show.
 std::unique_ptr<FXUMowerLog> machine(int records) {
@@ -55,7 +44,7 @@ std::unique_ptr<FXUMowerLog> machine(int records) {
 }
 
 double openWindow(FXUMowerLog& mower, bool buildEverything) {
-    NoDirectory directory;
+    UnusedDirectory directory;
     ScriptedPrompts prompts;
     const auto start = Clock::now();
     {

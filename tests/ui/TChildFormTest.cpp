@@ -5,6 +5,7 @@
 #include "core/i18n/FXUStringTable.h"
 #include "support/ScriptedPrompts.h"
 #include "support/SharedState.h"
+#include "support/UnusedDirectory.h"
 #include "tools/gen/HistoryGenerator.h"
 #include "ui/ModalRunner.h"
 #include "ui/TchangeODataForm.h"
@@ -27,19 +28,6 @@
 #include <tuple>
 
 namespace {
-
-// Only the owner-data dialog uses the directory, and these tests answer that dialog themselves.
-class UnusedDirectory : public MachineDirectory {
-public:
-    std::vector<std::string> MachineNumberList() const override { return {}; }
-    bool MachineExists(std::uint8_t, std::uint8_t, std::uint8_t, std::int32_t) const override {
-        return false;
-    }
-    bool InsertRecordByMachineNumber(const std::string&, std::unique_ptr<FXULog>&) override { return false; }
-    bool CreateMachine(std::unique_ptr<FXUMowerLog>) override { return false; }
-    bool SaveMachine(FXUMowerLog&) override { return false; }
-    void Arrange() override {}
-};
 
 struct Popup {
     QMenu* menu;
