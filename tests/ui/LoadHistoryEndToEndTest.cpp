@@ -2,7 +2,6 @@
 // machine on a pseudo-terminal: the scan finds it, the download files the record under its machine, or
 // through the insert and create dialogs for a machine the database does not know.
 
-#include "core/base/SystemClock.h"
 #include "core/database/DBMowerFile.h"
 #include "core/history/FXUMowerLog.h"
 #include "core/link/LinkLog.h"
@@ -11,6 +10,7 @@
 #include "support/MachineSimulator.h"
 #include "support/ScriptedPrompts.h"
 #include "support/SharedState.h"
+#include "support/StretchedClock.h"
 #include "support/TempDir.h"
 #include "tools/gen/DemoDatabase.h"
 #include "ui/ModalRunner.h"
@@ -92,7 +92,7 @@ protected:
     TempDir dir;
     std::filesystem::path previousDirectory;
     Strings ports;
-    SystemClock clock;
+    StretchedClock clock;
     ScriptedPrompts prompts;
     std::unique_ptr<TFXUMainForm> window;
 };

@@ -1,5 +1,4 @@
 // The machine link on the real clock, through real pseudo-terminals, against the simulated machine.
-#include "core/base/SystemClock.h"
 #include "core/link/DownloadedHistory.h"
 #include "core/link/FirmwareUpgrade.h"
 #include "core/link/HistoryDownload.h"
@@ -9,6 +8,7 @@
 #include "support/MachineSimulator.h"
 #include "support/ScriptedPrompts.h"
 #include "support/SharedState.h"
+#include "support/StretchedClock.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -96,7 +96,7 @@ protected:
     }
 
     TempDir dir;
-    SystemClock clock;
+    StretchedClock clock;
     ScriptedPrompts prompts;
     Strings ports;
     TComPort port{[this] { return ports; }};
