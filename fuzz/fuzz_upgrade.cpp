@@ -11,8 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     UpgradeFile file(bytes);
     std::size_t characters = 0;
-    for (const std::string& row : file.rows()) {
-        if (row.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
+    for (std::size_t i = 0; i < file.rowCount(); ++i) {
+        const std::string_view row = file.row(i);
+        if (row.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
             std::abort();
         characters += row.size() + 1;
     }
@@ -24,10 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort(); // a refusal always says why, an acceptance has nothing to say
     if (!accepted)
         return 0;
-    if (file.rows().size() < 2 || file.versionText().size() != 5 || !UpgradeFile::sectionOf(file.rows()[1]))
+    if (file.rowCount() < 2 || file.versionText().size() != 5 || !UpgradeFile::sectionOf(file.row(1)))
         std::abort();
-    for (std::size_t i = 2; i < file.rows().size(); ++i) {
-        const std::string& row = file.rows()[i];
+    if (bytes.find('\0') != std::string_view::npos &&
+        bytes.find_first_not_of('\0', bytes.find('\0')) != std::string_view::npos)
+        std::abort(); // what follows a zero byte would never be sent
+    for (std::size_t i = 2; i < file.rowCount(); ++i) {
+        const std::string_view row = file.row(i);
         if (UpgradeFile::sectionOf(row))
             continue;
         const auto decoded = UpgradeFile::decodeRow(row);

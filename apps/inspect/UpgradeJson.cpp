@@ -4,10 +4,12 @@
 #include "core/link/UpgradeFile.h"
 
 #include <cstdio>
+#include <nlohmann/json.hpp>
+#include <ostream>
 
 namespace {
 
-std::string latin1ToUtf8(const std::string& bytes) {
+std::string latin1ToUtf8(std::string_view bytes) {
     std::string text;
     for (const char c : bytes) {
         const auto code = static_cast<unsigned char>(c);
@@ -31,29 +33,54 @@ std::string hex(const std::vector<std::uint8_t>& bytes) {
     return text;
 }
 
+// One array member of the top-level object, one element per line as they come.
+class ArrayWriter {
+public:
+    ArrayWriter(std::ostream& out, const char* key) : out_(out) { out_ << "  \"" << key << "\": ["; }
+    void add(const nlohmann::json& element) {
+        out_ << (first_ ? "\n    " : ",\n    ") << element.dump();
+        first_ = false;
+    }
+    void end() { out_ << (first_ ? "]" : "\n  ]"); }
+
+private:
+    std::ostream& out_;
+    bool first_ = true;
+};
+
 } // namespace
 
-nlohmann::json UpgradeJson::file(const UpgradeFile& file) {
-    nlohmann::json rows = nlohmann::json::array();
-    for (const std::string& row : file.rows())
-        rows.push_back(latin1ToUtf8(row));
+void UpgradeJson::write(const UpgradeFile& file, std::ostream& out) {
+    // Members in nlohmann's order (by key), so the output reads as before.
+    out << "{\n";
+    ArrayWriter rows(out, "rows");
+    for (std::size_t i = 0; i < file.rowCount(); ++i)
+        rows.add(latin1ToUtf8(file.row(i)));
+    rows.end();
+    out << ",\n";
 
-    nlohmann::json sectionLog = nlohmann::json::array();
-    nlohmann::json sends = nlohmann::json::array();
+    ArrayWriter sectionLog(out, "sectionLog");
+    for (std::size_t i = 1; i < file.rowCount(); ++i)
+        if (const UpgradeFile::Section* section = UpgradeFile::sectionOf(file.row(i)))
+            sectionLog.add(LinkLog::sectionStart(*section));
+    sectionLog.end();
+    out << ",\n";
+
+    ArrayWriter sends(out, "sends");
     std::uint8_t command = 0;
-    for (std::size_t i = 1; i < file.rows().size(); ++i) {
-        const std::string& row = file.rows()[i];
+    for (std::size_t i = 1; i < file.rowCount(); ++i) {
+        const std::string_view row = file.row(i);
         if (const UpgradeFile::Section* section = UpgradeFile::sectionOf(row)) {
             command = section->command;
-            sectionLog.push_back(LinkLog::sectionStart(*section));
             continue;
         }
-        sends.push_back({{"line", UpgradeFile::lineOf(i)},
-                         {"cmd", hex({command})},
-                         {"data", hex(UpgradeFile::decodeRow(row))}});
+        // Members set one by one keep this order in the object: cmd, data, line.
+        nlohmann::json send;
+        send["cmd"] = hex({command});
+        send["data"] = hex(UpgradeFile::decodeRow(row));
+        send["line"] = UpgradeFile::lineOf(i);
+        sends.add(send);
     }
-    return {{"version", latin1ToUtf8(file.versionText())},
-            {"rows", rows},
-            {"sectionLog", sectionLog},
-            {"sends", sends}};
+    sends.end();
+    out << ",\n  \"version\": " << nlohmann::json(latin1ToUtf8(file.versionText())).dump() << "\n}\n";
 }

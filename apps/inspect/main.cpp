@@ -60,7 +60,7 @@ int upgrade(const std::string& path) {
         return refuse(LinkLog::updateFileUnreadable(reason));
     if (!file->check())
         return refuse(file->refusal());
-    std::cout << UpgradeJson::file(*file).dump(2) << '\n';
+    UpgradeJson::write(*file, std::cout);
     return 0;
 }
 

@@ -136,7 +136,7 @@ bool FirmwareUpgrade::waitForSynchro() {
 
 bool FirmwareUpgrade::programRows(const UpgradeFile& file) {
     Progress& progress = link_.prompts().progress();
-    const std::size_t count = file.rows().size();
+    const std::size_t count = file.rowCount();
     progress.setCaption(MachineLink::text(LinkMessage::kUpgradeInProgress));
     progress.setMax(static_cast<int>(count));
     progress.show();
@@ -145,7 +145,7 @@ bool FirmwareUpgrade::programRows(const UpgradeFile& file) {
     try {
         for (; index < count; ++index) {
             progress.setPosition(static_cast<int>(index));
-            const std::string& row = file.rows()[index];
+            const std::string_view row = file.row(index);
             if (const UpgradeFile::Section* section = UpgradeFile::sectionOf(row)) {
                 command = section->command;
                 progress.setMessage(section->name);
@@ -168,7 +168,7 @@ bool FirmwareUpgrade::programRows(const UpgradeFile& file) {
     return true;
 }
 
-bool FirmwareUpgrade::programRow(const std::string& row, int line, std::uint8_t command) {
+bool FirmwareUpgrade::programRow(std::string_view row, int line, std::uint8_t command) {
     Port& port = link_.port();
     const std::vector<std::uint8_t> bytes = UpgradeFile::decodeRow(row);
     port.Write(&command, 1);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class HistoryDownload;
 class MachineLink;
@@ -56,7 +57,7 @@ private:
     bool confirm(const UpgradeFile& file);
     bool reopenAfterFailedHistory(const std::string& portName);
     bool programRows(const UpgradeFile& file);
-    bool programRow(const std::string& row, int line, std::uint8_t command);
+    bool programRow(std::string_view row, int line, std::uint8_t command);
     bool waitTransmitted();
     bool waitAnswer();
     bool programmingFailed(Prompts::Kind kind, const std::string& logLine);

@@ -78,6 +78,10 @@ std::string longRow(int line) {
     return "More than 606 hex digits at line " + std::to_string(line) + " ";
 }
 
+std::string dataAfterZeroByte(std::size_t offset) {
+    return "Update file damaged: data after a zero byte at offset " + std::to_string(offset);
+}
+
 std::string sectionStart(const UpgradeFile::Section& section) {
     const std::string_view header = section.header;
     if (header == "[MAIN]")

@@ -35,6 +35,7 @@ inline constexpr const char* kNoTag = "NO [TAG]";
 inline constexpr const char* kNoMcuTag = "No MCU tag on first row";
 std::string oddRow(int line);
 std::string longRow(int line);
+std::string dataAfterZeroByte(std::size_t offset);
 inline constexpr const char* kUpdateCancelled = "Update cancelled by user";
 
 // Programming.

@@ -51,19 +51,47 @@ std::string systemReason(const std::string& path) {
 
 } // namespace
 
-UpgradeFile::UpgradeFile(std::string_view bytes) {
-    const std::size_t end = std::min(bytes.find('\0'), bytes.size());
+UpgradeFile::UpgradeFile(std::string&& bytes) : text_(std::move(bytes)) {
+    const std::size_t zero = text_.find('\0');
+    if (zero != std::string::npos) {
+        if (text_.find_first_not_of('\0', zero) != std::string::npos)
+            dataAfterZero_ = zero;
+        text_.resize(zero);
+    }
+    // Far below 4 GiB: kMaxFileSize bounds what read() takes, and nothing else makes files this large.
+    const std::size_t end = text_.size();
+    std::size_t breaks = 0;
+    for (std::size_t i = 0; i < end; ++i)
+        if (text_[i] == '\n' || (text_[i] == '\r' && (i + 1 == end || text_[i + 1] != '\n')))
+            ++breaks;
+    starts_.reserve(breaks + 1);
     std::size_t start = 0;
     for (std::size_t i = 0; i < end; ++i) {
-        if (bytes[i] != '\r' && bytes[i] != '\n')
+        if (text_[i] != '\r' && text_[i] != '\n')
             continue;
-        rows_.emplace_back(bytes.substr(start, i - start));
-        if (bytes[i] == '\r' && i + 1 < end && bytes[i + 1] == '\n')
+        starts_.push_back(static_cast<std::uint32_t>(start));
+        lastEnd_ = static_cast<std::uint32_t>(i);
+        if (text_[i] == '\r' && i + 1 < end && text_[i + 1] == '\n')
             ++i;
         start = i + 1;
     }
-    if (start < end)
-        rows_.emplace_back(bytes.substr(start, end - start));
+    if (start < end) {
+        starts_.push_back(static_cast<std::uint32_t>(start));
+        lastEnd_ = static_cast<std::uint32_t>(end);
+    }
+}
+
+std::string_view UpgradeFile::row(std::size_t index) const {
+    const std::size_t start = starts_[index];
+    std::size_t stop = lastEnd_;
+    if (index + 1 < starts_.size()) {
+        // The next row starts after this one's line break: CR LF when both are this row's, else one byte.
+        // A CR before an LF belongs to this row unless it is the break of the row before.
+        stop = starts_[index + 1] - 1;
+        if (text_[stop] == '\n' && stop >= start + 1 && text_[stop - 1] == '\r')
+            --stop;
+    }
+    return std::string_view(text_).substr(start, stop - start);
 }
 
 std::optional<UpgradeFile> UpgradeFile::read(const std::string& path, std::string& reason) {
@@ -87,6 +115,7 @@ std::optional<UpgradeFile> UpgradeFile::read(const std::string& path, std::strin
         return std::nullopt;
     }
     std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(info.st_size, kMaxFileSize + 1)));
     char chunk[64 * 1024];
     for (;;) {
         const ssize_t n = ::read(file.get(), chunk, sizeof chunk);
@@ -104,7 +133,7 @@ std::optional<UpgradeFile> UpgradeFile::read(const std::string& path, std::strin
             return std::nullopt;
         }
     }
-    return UpgradeFile(bytes);
+    return UpgradeFile(std::move(bytes));
 }
 
 bool UpgradeFile::refuse(std::string line) {
@@ -114,37 +143,39 @@ bool UpgradeFile::refuse(std::string line) {
 
 bool UpgradeFile::check() {
     refusal_.clear();
+    if (dataAfterZero_)
+        return refuse(LinkLog::dataAfterZeroByte(*dataAfterZero_));
     // A missing row is checked as an empty one: an empty file has no tag, a tag alone no header.
-    const std::string tagRow = rows_.empty() ? std::string() : rows_[0];
-    if (tagRow.size() < kVersionLength || std::string_view(tagRow).substr(kVersionLength) != kTag)
+    const std::string_view tagRow = starts_.empty() ? std::string_view() : row(0);
+    if (tagRow.size() < kVersionLength || tagRow.substr(kVersionLength) != kTag)
         return refuse(LinkLog::kNoTag);
-    if (rows_.size() < 2 || !sectionOf(rows_[1]))
+    if (starts_.size() < 2 || !sectionOf(row(1)))
         return refuse(LinkLog::kNoMcuTag);
-    for (std::size_t i = 2; i < rows_.size(); ++i) {
-        const std::string& row = rows_[i];
-        if (sectionOf(row))
+    for (std::size_t i = 2; i < starts_.size(); ++i) {
+        const std::string_view data = row(i);
+        if (sectionOf(data))
             continue;
         // Half a pair or more than the machine's row buffer would be sent as something else than written.
-        if (row.size() % 2 != 0)
+        if (data.size() % 2 != 0)
             return refuse(LinkLog::oddRow(lineOf(i)));
-        if (row.size() > kMaxRowDigits)
+        if (data.size() > kMaxRowDigits)
             return refuse(LinkLog::longRow(lineOf(i)));
     }
     return true;
 }
 
 std::string UpgradeFile::versionText() const {
-    return rows_.empty() ? std::string() : rows_[0].substr(0, kVersionLength);
+    return starts_.empty() ? std::string() : std::string(row(0).substr(0, kVersionLength));
 }
 
-const UpgradeFile::Section* UpgradeFile::sectionOf(const std::string& row) {
+const UpgradeFile::Section* UpgradeFile::sectionOf(std::string_view row) {
     for (const Section& section : kSections)
         if (row == section.header)
             return &section;
     return nullptr;
 }
 
-std::vector<std::uint8_t> UpgradeFile::decodeRow(const std::string& row) {
+std::vector<std::uint8_t> UpgradeFile::decodeRow(std::string_view row) {
     std::vector<std::uint8_t> bytes;
     const std::size_t count = std::min(row.size() / 2, kRowBufferSize);
     bytes.reserve(count);

@@ -26,32 +26,43 @@ public:
 
     // Rows end at CR, LF or CR LF; the text ends at the first zero byte. A final line break makes no
     // empty last row.
-    explicit UpgradeFile(std::string_view bytes);
+    explicit UpgradeFile(std::string_view bytes) : UpgradeFile(std::string(bytes)) {}
+    explicit UpgradeFile(const char* bytes) : UpgradeFile(std::string_view(bytes)) {}
+    explicit UpgradeFile(std::string&& bytes);
 
     // Reads a file from disk. Only a regular file of at most kMaxFileSize bytes is read, opened so that
     // nothing can block (a named pipe, a device); anything else gives nothing, and reason says why.
     static std::optional<UpgradeFile> read(const std::string& path, std::string& reason);
 
-    const std::vector<std::string>& rows() const { return rows_; }
+    std::size_t rowCount() const { return starts_.size(); }
+    // Valid while the file lives.
+    std::string_view row(std::size_t index) const;
     // Line number in the file (1-based) of a row index.
     static int lineOf(std::size_t index) { return static_cast<int>(index) + 1; }
 
-    // The checks made before anything is sent: the tag row, a section header on row 1, and data rows
-    // that the machine can take as written. False gives refusal(), the event-log line.
+    // The checks made before anything is sent: nothing but padding after the text, the tag row, a section
+    // header on row 1, and data rows that the machine can take as written. False gives refusal(), the
+    // event-log line.
     bool check();
     const std::string& refusal() const { return refusal_; }
     // The first five characters of the tag row.
     std::string versionText() const;
 
     // The section a row opens, or none for a data row. Compared whole and case-sensitively.
-    static const Section* sectionOf(const std::string& row);
+    static const Section* sectionOf(std::string_view row);
     // Pairs of hexadecimal digits, either case; a pair that is not two digits gives 0xFF. At most
     // kRowBufferSize bytes: a longer row is refused by check().
-    static std::vector<std::uint8_t> decodeRow(const std::string& row);
+    static std::vector<std::uint8_t> decodeRow(std::string_view row);
 
 private:
     bool refuse(std::string line);
 
-    std::vector<std::string> rows_;
+    std::string text_; // up to the first zero byte
+    // Where each row starts in the text: millions of short rows cost four bytes each, not a string each.
+    // A row ends at the line break before the next row's start, the last one at lastEnd_.
+    std::vector<std::uint32_t> starts_;
+    std::uint32_t lastEnd_ = 0;
+    // Where the text ends at a zero byte that more than padding follows: the rest would be dropped unsent.
+    std::optional<std::size_t> dataAfterZero_;
     std::string refusal_;
 };

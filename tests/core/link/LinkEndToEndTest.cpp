@@ -59,11 +59,11 @@ std::vector<MachineSimulator::Row> rowsOf(const std::string& path) {
         throw std::runtime_error(reason);
     std::vector<MachineSimulator::Row> rows;
     std::uint8_t command = 0;
-    for (std::size_t i = 1; i < file->rows().size(); ++i) {
-        if (const UpgradeFile::Section* section = UpgradeFile::sectionOf(file->rows()[i]))
+    for (std::size_t i = 1; i < file->rowCount(); ++i) {
+        if (const UpgradeFile::Section* section = UpgradeFile::sectionOf(file->row(i)))
             command = section->command;
         else
-            rows.push_back({command, UpgradeFile::decodeRow(file->rows()[i])});
+            rows.push_back({command, UpgradeFile::decodeRow(file->row(i))});
     }
     return rows;
 }

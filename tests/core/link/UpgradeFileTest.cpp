@@ -29,6 +29,7 @@ const SplitRow kSplits[] = {
     {"CrThenCrLf", "a\r\r\n", {"a", ""}},
     {"LfCr", "a\n\rb", {"a", "", "b"}},
     {"EndsAtNul", std::string("a\r\nb\0c\r\nd", 9), {"a", "b"}},
+    {"EndsAtPadding", std::string("a\r\nb\r\n\0\0\0", 9), {"a", "b"}},
     {"Empty", "", {}},
     {"OnlyABreak", "\r\n", {""}},
 };
@@ -36,7 +37,11 @@ const SplitRow kSplits[] = {
 } // namespace
 
 TEST_P(UpgradeFileRows, SplitAtEveryLineBreak) {
-    EXPECT_EQ(UpgradeFile(GetParam().bytes).rows(), GetParam().rows);
+    const UpgradeFile file(GetParam().bytes);
+    Strings rows;
+    for (std::size_t i = 0; i < file.rowCount(); ++i)
+        rows.emplace_back(file.row(i));
+    EXPECT_EQ(rows, GetParam().rows);
 }
 
 INSTANTIATE_TEST_SUITE_P(Breaks, UpgradeFileRows, testing::ValuesIn(kSplits),
@@ -57,6 +62,9 @@ TEST(UpgradeFile, ChecksVersionAndSections) {
     EXPECT_STREQ(UpgradeFile::sectionOf("[EXT]")->name, "EXT");
     for (const char* row : {"[main]", "[MAIN] ", " [MAIN]", "[TAG]", "", "MAIN"})
         EXPECT_EQ(UpgradeFile::sectionOf(row), nullptr) << row;
+
+    UpgradeFile padded(std::string("V2.01[TAG]\n[MAIN]\n00\n\0\0\0", 24));
+    EXPECT_TRUE(padded.check()) << "zero bytes at the end are padding: " << padded.refusal();
 
     UpgradeFile refused("V2[TAG]\n[MAIN]\n");
     EXPECT_FALSE(refused.check());
@@ -82,7 +90,7 @@ TEST(UpgradeFile, ReadsOnlyRegularFilesAndNeverBlocks) {
     TempDir::write(good, "V2.01[TAG]\r\n[MAIN]\r\n");
     const auto file = UpgradeFile::read(good, reason);
     ASSERT_TRUE(file) << reason;
-    EXPECT_EQ(file->rows().size(), 2u);
+    EXPECT_EQ(file->rowCount(), 2u);
 
     const std::string fifo = dir.file("pipe.QVL");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);

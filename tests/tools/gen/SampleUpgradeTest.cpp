@@ -15,15 +15,15 @@ TEST(SampleUpgradeTest, TheUpgradeAcceptsItAndEveryRowIsSentWhole) {
         EXPECT_EQ(file.versionText(), "V5.20");
         std::map<std::string, int> perSection;
         std::string current;
-        for (std::size_t i = 1; i < file.rows().size(); ++i) {
-            if (const UpgradeFile::Section* section = UpgradeFile::sectionOf(file.rows()[i])) {
+        for (std::size_t i = 1; i < file.rowCount(); ++i) {
+            if (const UpgradeFile::Section* section = UpgradeFile::sectionOf(file.row(i))) {
                 current = section->name;
                 perSection[current] += 0;
                 continue;
             }
             ++perSection[current];
-            EXPECT_EQ(UpgradeFile::decodeRow(file.rows()[i]).size(), static_cast<std::size_t>(bytes));
-            EXPECT_EQ(file.rows()[i].find_first_not_of("0123456789ABCDEF"), std::string::npos);
+            EXPECT_EQ(UpgradeFile::decodeRow(file.row(i)).size(), static_cast<std::size_t>(bytes));
+            EXPECT_EQ(file.row(i).find_first_not_of("0123456789ABCDEF"), std::string::npos);
         }
         EXPECT_EQ(perSection["MAIN"] + perSection["FIR"] + perSection["EXT"], rows);
         EXPECT_EQ(perSection.size(), 3u) << "the three sections, also when empty";
