@@ -1,6 +1,6 @@
 #include "core/database/Crc32.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 std::uint32_t Crc32::Compute(const std::uint8_t* data, std::size_t length) {
     return Update(kEmpty, data, length);
@@ -11,9 +11,7 @@ std::uint32_t Crc32::Compute(std::string_view bytes) {
 }
 
 std::uint32_t Crc32::Update(std::uint32_t crc, const std::uint8_t* data, std::size_t length) {
-    // zlib answers a null buffer with its initial value, whatever crc was given.
     if (length == 0)
         return crc;
-    // crc32_z, unlike crc32, takes a length wider than 32 bits.
-    return static_cast<std::uint32_t>(crc32_z(crc, data, length));
+    return libdeflate_crc32(crc, data, length);
 }
