@@ -1,6 +1,7 @@
 #include "core/base/AtomicFile.h"
 
 #include "core/base/FileCalls.h"
+#include "core/base/StreamFailure.h"
 
 #include <cerrno>
 #include <cstring>
@@ -16,7 +17,7 @@ constexpr int kMaxLinks = 40; // as the kernel follows them
 constexpr std::size_t kRandomPart = 6;
 
 [[noreturn]] void fail(const std::string& what, const std::string& path, const std::string& reason) {
-    throw std::ios_base::failure(what + " " + path + ": " + reason);
+    throw StreamFailure(what + " " + path + ": " + reason);
 }
 [[noreturn]] void fail(const std::string& what, const std::string& path, int error) {
     fail(what, path, std::string(std::strerror(error)));

@@ -2,6 +2,7 @@
 
 #include "core/base/AtomicFile.h"
 #include "core/base/FileBytes.h"
+#include "core/base/StreamFailure.h"
 
 #include <chrono>
 #include <cstdio>
@@ -70,7 +71,7 @@ void CLogger::open(const std::string& fileName) {
     fileName_ = fileName;
     const std::optional<std::string> content = FileBytes::read(fileName);
     if (!content)
-        throw std::ios_base::failure("cannot open/create file log on opening");
+        throw StreamFailure("cannot open/create file log on opening");
     entries_ = parseEntries(*content);
 }
 

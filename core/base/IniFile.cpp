@@ -3,6 +3,7 @@
 #include "core/base/AtomicFile.h"
 #include "core/base/FileBytes.h"
 #include "core/base/IniText.h"
+#include "core/base/StreamFailure.h"
 
 #include <charconv>
 #include <ios>
@@ -75,8 +76,8 @@ void IniFile::WriteBool(const std::string& section, const std::string& key, bool
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     std::optional<IniText> ini = load(fileName_);
     if (!ini)
-        throw std::ios_base::failure("cannot read " + fileName_ + ", so it is not rewritten");
+        throw StreamFailure("cannot read " + fileName_ + ", so it is not rewritten");
     if (!ini->set(section, key, value))
-        throw std::ios_base::failure("cannot store " + section + "/" + key + " in " + fileName_);
+        throw StreamFailure("cannot store " + section + "/" + key + " in " + fileName_);
     AtomicFile::write(fileName_, ini->content());
 }

@@ -5,6 +5,8 @@
 #include "core/base/ByteOrder.h"
 #include "core/base/FXUCrc_error.h"
 #include "core/base/InputFile.h"
+#include "core/base/InputFileBuffer.h"
+#include "core/base/StreamFailure.h"
 #include "core/database/Crc32.h"
 
 #include <algorithm>
@@ -78,63 +80,115 @@ std::array<char, DBMowerFile::kCrcSize> crcBytes(std::uint32_t crc) {
     return bytes;
 }
 
-// Whether the CRC at the end of an open file matches the rest, read a piece at a time.
-bool crcMatchesInPieces(InputFile& file) {
+// What tells two contents apart: the CRC of a whole machine file is the same for every valid one (its
+// last bytes are the CRC of the rest), so the rest's CRC is taken with those last bytes.
+std::uint64_t signatureOf(std::uint32_t bodyCrc, std::string_view tail) {
+    std::uint32_t last = 0;
+    for (const char c : tail)
+        last = last << 8 | static_cast<std::uint8_t>(c);
+    return std::uint64_t{bodyCrc} << 32 | last;
+}
+
+std::uint64_t signatureOf(std::string_view content) {
+    const std::size_t tail = std::min(content.size(), DBMowerFile::kCrcSize);
+    return signatureOf(Crc32::Compute(content.substr(0, content.size() - tail)),
+                       content.substr(content.size() - tail));
+}
+
+// The CRC of all but the last 4 bytes of an open file, read a piece at a time, and those 4 bytes; false
+// when the file holds fewer or a read fails (the file's failure() then says so).
+bool crcInPieces(InputFile& file, std::uint32_t& bodyCrc, std::string& tail) {
     const std::uint64_t size = file.stamp().size;
     if (size < DBMowerFile::kCrcSize)
         return false;
     const std::uint64_t body = size - DBMowerFile::kCrcSize;
-    std::uint32_t crc = Crc32::kEmpty;
+    bodyCrc = Crc32::kEmpty;
     std::string piece;
     for (std::uint64_t at = 0; at < body; at += piece.size()) {
         if (!file.ReadAt(at, static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, body - at)), piece) ||
             piece.empty())
             return false;
-        crc = Crc32::Update(crc, reinterpret_cast<const std::uint8_t*>(piece.data()), piece.size());
+        bodyCrc = Crc32::Update(bodyCrc, reinterpret_cast<const std::uint8_t*>(piece.data()), piece.size());
     }
-    return file.ReadAt(body, DBMowerFile::kCrcSize, piece) && piece.size() == DBMowerFile::kCrcSize &&
-           byteorder::getLE32(reinterpret_cast<const std::uint8_t*>(piece.data())) == crc;
+    return file.ReadAt(body, DBMowerFile::kCrcSize, tail) && tail.size() == DBMowerFile::kCrcSize;
 }
 
-// The whole of a machine file, refused as corrupt without being read whole when its size cannot be right.
-std::string readMachineFile(const std::string& path, FileStamp& stamp) {
+[[noreturn]] void refuseUnread(const InputFile& file) {
+    if (file.failure() == InputFile::Failure::TooLarge)
+        throw FXUCrc_error();
+    throw StreamFailure(file.lastError());
+}
+
+// Reads a whole machine file into mowerLog, which changes only when the file is valid, and tells what
+// was read. A small file is read in one piece and parsed from memory; a larger one is checked and parsed
+// through a fixed buffer, so no file, whatever its size, costs more memory than the machine it holds.
+DBMowerFile::Signature loadFile(const std::string& path, FXUMowerLog& mowerLog, FileStamp& stamp) {
     InputFile file;
-    if (!file.Open(path, DBMowerFile::kMaxFileSize)) {
-        if (file.failure() == InputFile::Failure::TooLarge)
-            throw FXUCrc_error();
-        throw std::ios_base::failure(file.lastError());
-    }
+    if (!file.Open(path, DBMowerFile::kMaxFileSize))
+        refuseUnread(file);
+    stamp = file.stamp();
     // A file longer than the records its machine block announces can be is corrupt, however it ends: a
     // sparse file of gigabytes is refused here, at once.
     std::string bytes;
     if (!file.ReadAt(0, FXUMowerLog::kMaxMachineBlock, bytes))
-        throw std::ios_base::failure(file.lastError());
+        refuseUnread(file);
     const std::optional<std::uint16_t> count = FXUMowerLog::RecordCountIn(bytes);
     if (count && file.stamp().size > DBMowerFile::MaxFileSize(*count))
         throw FXUCrc_error();
-    // Memory is only asked for a large file whose content is at least intact.
-    if (file.stamp().size > DBMowerFile::kWholeReadLimit && !crcMatchesInPieces(file)) {
+
+    if (file.stamp().size <= DBMowerFile::kWholeReadLimit) {
+        if (!file.ReadAll(bytes))
+            refuseUnread(file);
+        DBMowerFile::Parse(bytes, mowerLog);
+        return signatureOf(bytes);
+    }
+    std::uint32_t bodyCrc = 0;
+    std::string tail;
+    if (!crcInPieces(file, bodyCrc, tail)) {
         if (file.failure() == InputFile::Failure::CannotRead)
-            throw std::ios_base::failure(file.lastError());
+            throw StreamFailure(file.lastError());
         throw FXUCrc_error();
     }
-    if (!file.ReadAll(bytes)) {
-        if (file.failure() == InputFile::Failure::TooLarge)
-            throw FXUCrc_error();
-        throw std::ios_base::failure(file.lastError());
+    if (bodyCrc != byteorder::getLE32(reinterpret_cast<const std::uint8_t*>(tail.data())))
+        throw FXUCrc_error();
+    // The stream ends where the CRC begins, so no record can read into it.
+    InputFileBuffer buffer(file, file.stamp().size - DBMowerFile::kCrcSize);
+    std::istream in(&buffer);
+    in.exceptions(std::ios_base::failbit | std::ios_base::badbit);
+    FXUMowerLog loaded;
+    try {
+        loaded.ReadFromStream(in, /*toEnd=*/true);
+    } catch (const std::ios_base::failure&) {
+        if (file.failure() == InputFile::Failure::CannotRead)
+            throw StreamFailure(file.lastError());
+        throw;
     }
-    stamp = file.stamp();
-    return bytes;
+    mowerLog = std::move(loaded);
+    return signatureOf(bodyCrc, tail);
 }
 
-// What tells two contents apart: the CRC of a whole machine file is the same for every valid one (its
-// last bytes are the CRC of the rest), so the rest's CRC is taken with those last bytes.
-std::uint64_t signatureOf(std::string_view content) {
-    const std::size_t tail = std::min(content.size(), DBMowerFile::kCrcSize);
-    std::uint32_t last = 0;
-    for (std::size_t i = content.size() - tail; i < content.size(); ++i)
-        last = last << 8 | static_cast<std::uint8_t>(content[i]);
-    return std::uint64_t{Crc32::Compute(content.substr(0, content.size() - tail))} << 32 | last;
+// The signature of the file at path as it is now; nothing, with reason, when it cannot be read.
+std::optional<DBMowerFile::Signature> signatureOfFile(const std::string& path, std::string& reason) {
+    InputFile file;
+    std::uint32_t bodyCrc = 0;
+    std::string tail;
+    if (!file.Open(path, DBMowerFile::kMaxFileSize)) {
+        reason = file.lastError();
+        return std::nullopt;
+    }
+    if (crcInPieces(file, bodyCrc, tail))
+        return signatureOf(bodyCrc, tail);
+    if (file.failure() != InputFile::Failure::None) {
+        reason = file.lastError();
+        return std::nullopt;
+    }
+    // Shorter than a CRC: its bytes alone tell it apart.
+    std::string bytes;
+    if (!file.ReadAll(bytes)) {
+        reason = file.lastError();
+        return std::nullopt;
+    }
+    return signatureOf(bytes);
 }
 
 std::string serializeUnchecked(FXUMowerLog& mowerLog) {
@@ -177,13 +231,17 @@ bool DBMowerFile::LoadMachineFile() {
     OSK_ASSERT(mowerHandle!=NULL, "Component/DBMower"); // the text is what the assertion prints
     // clang-format on
     FileStamp stamp;
-    const std::string content = readMachineFile(fileName_, stamp);
+    Signature signature = 0;
     try {
-        Parse(content, *mowerHandle_);
+        signature = loadFile(fileName_, *mowerHandle_, stamp);
+    } catch (const FXUCrc_error&) {
+        throw;
     } catch (const std::ios_base::failure& error) {
-        throw std::ios_base::failure(fileName_ + ": " + error.what());
+        const std::string what = error.what();
+        // A reason from the file layer names the file already.
+        throw StreamFailure(what.starts_with(fileName_) ? what : fileName_ + ": " + what);
     }
-    onDisk_ = OnDisk{stamp, signatureOf(content)};
+    onDisk_ = OnDisk{stamp, signature};
     return true;
 }
 
@@ -202,22 +260,27 @@ bool DBMowerFile::keepOtherVersion(const std::string& target) {
         return true;
     if (onDisk_ && FileStamp::Of(status) == onDisk_->stamp)
         return true;
-    std::string reason;
-    const std::optional<std::string> found = InputFile::Read(target, kMaxFileSize, nullptr, &reason);
-    if (!found) {
-        lastError_ = fileName_ + " changed on disk and cannot be read to be kept: " + reason;
-        return false;
+    if (onDisk_ && static_cast<std::uint64_t>(status.st_size) == onDisk_->stamp.size) {
+        std::string reason;
+        const std::optional<Signature> found = signatureOfFile(target, reason);
+        if (!found) {
+            lastError_ = fileName_ + " changed on disk and cannot be read to be kept: " + reason;
+            return false;
+        }
+        if (*found == onDisk_->signature) {
+            onDisk_->stamp = FileStamp::Of(status); // touched, not changed
+            return true;
+        }
     }
-    if (onDisk_ && found->size() == onDisk_->stamp.size && signatureOf(*found) == onDisk_->signature) {
-        onDisk_->stamp = FileStamp::Of(status); // touched, not changed
-        return true;
-    }
+    // A second name for the same file keeps that version without reading it; where the file system has
+    // no links, a copy.
     const std::string aside = FreeAsideName(target);
-    try {
-        AtomicFile::write(aside, *found);
-    } catch (const std::ios_base::failure& error) {
-        lastError_ = fileName_ + " changed on disk and that version cannot be kept: " + error.what();
-        return false;
+    if (::link(target.c_str(), aside.c_str()) != 0) {
+        std::error_code error;
+        if (!std::filesystem::copy_file(target, aside, error)) {
+            lastError_ = fileName_ + " changed on disk and that version cannot be kept: " + error.message();
+            return false;
+        }
     }
     keptAside_ = aside;
     return true;
@@ -288,7 +351,7 @@ std::string DBMowerFile::Serialize(FXUMowerLog& mowerLog) {
     } catch (const std::ios_base::failure&) {
     }
     if (!same)
-        throw std::ios_base::failure("its records would not read back as they are");
+        throw StreamFailure("its records would not read back as they are");
     return content;
 }
 
@@ -301,7 +364,6 @@ void DBMowerFile::Parse(std::string_view content, FXUMowerLog& mowerLog) {
     if (Crc32::Compute(body) != byteorder::getLE32(stored))
         throw FXUCrc_error();
 
-    // The stream ends where the CRC begins, so no record can read into it.
     MemoryBuffer buffer(body);
     std::istream in(&buffer);
     in.exceptions(std::ios_base::failbit | std::ios_base::badbit);

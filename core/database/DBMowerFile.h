@@ -28,8 +28,10 @@ public:
         FXUMowerLog::kMaxMachineBlock + FXUMowerLog::kMaxRecords * std::uint64_t{FXULog::kMaxBlockSize} +
         kCrcSize;
     static_assert(kMaxFileSize == 4'851'032'566);
-    // A file longer than this has its CRC checked piece by piece before it is read whole into memory.
-    static constexpr std::uint64_t kWholeReadLimit = 64 * 1024 * 1024;
+    // A file up to this size (a hundred records) is read in one piece; a longer one through a fixed buffer.
+    static constexpr std::uint64_t kWholeReadLimit = 1024 * 1024;
+    // What tells two versions of a file apart: the CRC of all but its last 4 bytes, and those bytes.
+    using Signature = std::uint64_t;
 
     DBMowerFile();
     // Moving would leave an entry without its machine.
@@ -79,7 +81,7 @@ private:
     // The file as this entry last read or wrote it.
     struct OnDisk {
         FileStamp stamp;
-        std::uint64_t signature = 0; // the CRC of all but the last 4 bytes, and those bytes
+        Signature signature = 0;
     };
     bool keepOtherVersion(const std::string& target);
 

@@ -2,6 +2,7 @@
 
 #include "core/base/ByteOrder.h"
 #include "core/base/CLogger.h"
+#include "core/base/StreamFailure.h"
 #include "core/history/FXUOptionDecoder.h"
 
 #include <algorithm>
@@ -28,12 +29,26 @@ void readExactly(std::istream& in, std::uint8_t* buffer, std::size_t count) {
         got = in.gcount();
     }
     if (static_cast<std::size_t>(got) != count)
-        throw std::ios_base::failure("history record ends early");
+        throw StreamFailure("history record ends early");
 }
 
 void skipExactly(std::istream& in, std::size_t count) {
     std::uint8_t scratch[kReserved];
     readExactly(in, scratch, count);
+}
+
+// Passes over count bytes without reading them; the stream must be seekable. Ends early as a read would.
+void seekPast(std::istream& in, std::size_t count) {
+    if (count == 0)
+        return;
+    bool moved = false;
+    try {
+        in.seekg(static_cast<std::streamoff>(count), std::ios_base::cur);
+        moved = !in.fail();
+    } catch (const std::ios_base::failure&) {
+    }
+    if (!moved)
+        throw StreamFailure("history record ends early");
 }
 
 FXULogTime timeAt(const std::uint8_t* p) {
@@ -341,6 +356,40 @@ bool FXULog::readBlock(std::istream& in, std::uint8_t* h, bool extended, ExtraRe
     }
     comment_.resize(commentLength);
     readExactly(in, reinterpret_cast<std::uint8_t*>(comment_.data()), commentLength);
+    return true;
+}
+
+bool FXULog::SkimRecord(std::istream& in, HeaderForm form, ExtraReading reading, FXULogTime* time) {
+    if (!in)
+        return false;
+    // The same steps as readBlock, passing over the reserved bytes, the image, the block and the comment.
+    const bool extended = form == HeaderForm::Extended;
+    std::uint8_t h[kExtendedHeader];
+    readExactly(in, h, extended ? kExtendedHeader : kPlainHeader);
+    const std::uint8_t* f = h + (extended ? 8 : 6);
+    if (time)
+        *time = timeAt(f);
+    const bool blockVersion = HasExtraBlockVersion(byteorder::getLE32(f + 12));
+    seekPast(in, kReserved + kImageSize);
+    std::uint8_t ab[2];
+    readExactly(in, ab, 2);
+    const bool ruleReadsBlock = blockVersion && ab[0] >= 69 && ab[1] >= 2;
+    if (reading == ExtraReading::Block && (!blockVersion || ruleReadsBlock))
+        return false;
+    std::size_t commentLength = 0;
+    if (ruleReadsBlock || reading == ExtraReading::Block) {
+        if (ab[0] == 0) {
+            ab[0] = ab[1];
+            readExactly(in, ab + 1, 1);
+        } else {
+            seekPast(in, ab[0] - 1u);
+            readExactly(in, ab, 2);
+        }
+        commentLength = byteorder::getLE16(ab);
+    } else {
+        commentLength = ab[0] + 256u * ab[1];
+    }
+    seekPast(in, commentLength);
     return true;
 }
 

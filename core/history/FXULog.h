@@ -86,6 +86,11 @@ public:
     // read in the first of HeaderForms.
     bool ReadRecord(std::istream& in, std::optional<HeaderForm> form = std::nullopt,
                     ExtraReading reading = ExtraReading::Rule);
+    // Passes over a block as ReadRecord(in, form, reading) would read it, with the same result and the same
+    // failure, keeping nothing but its time (when asked): finds where records lie without decoding them.
+    // The stream must be seekable.
+    static bool SkimRecord(std::istream& in, HeaderForm form, ExtraReading reading,
+                           FXULogTime* time = nullptr);
     bool WriteRecord(std::ostream& out) const;
 
     // Header.

@@ -2,6 +2,7 @@
 
 #include "core/base/Assert.h"
 #include "core/base/ByteOrder.h"
+#include "core/base/StreamFailure.h"
 #include "core/history/MachineModels.h"
 
 #include <algorithm>
@@ -15,7 +16,7 @@
 namespace {
 
 [[noreturn]] void corrupt(const std::string& what) {
-    throw std::ios_base::failure("machine file: " + what);
+    throw StreamFailure("machine file: " + what);
 }
 
 // A stream without exceptions would stop silently at the end; a short read must refuse the file either way.
@@ -105,50 +106,48 @@ Attempt startAttempt(std::istream& in, const std::string& name, std::string& fir
     return attempt;
 }
 
-// The block read in the next of its ways that reads at all; nothing when none is left or reads runs out.
-// A block reading that would read what the rule reads is no way of its own and costs no read.
-std::unique_ptr<FXULog> readInNextWay(std::istream& in, Attempt& attempt, std::size_t& reads,
-                                      const std::string& name, std::string& firstError) {
+// The block passed over in the next of its ways that reads at all; false when none is left or reads runs
+// out. A block reading that would read what the rule reads is no way of its own and costs no read.
+bool skimInNextWay(std::istream& in, Attempt& attempt, std::size_t& reads, const std::string& name,
+                   std::string& firstError) {
     while (attempt.tried < attempt.readings.size() && reads > 0) {
         --reads;
         in.clear();
         in.seekg(attempt.start);
-        // Its time comes from the block; asking the clock for every record costs more than the read.
-        auto record = std::make_unique<FXULog>(FXULogTime(0, 0, 0, 0, 0, 0));
         const Reading reading = attempt.readings[attempt.tried++];
         try {
-            if (record->ReadRecord(in, reading.form, reading.extra))
-                return record;
+            if (FXULog::SkimRecord(in, reading.form, reading.extra))
+                return true;
             ++reads;
         } catch (const std::ios_base::failure& error) {
             noteFirst(firstError, name + ": " + error.what());
         }
     }
-    return nullptr;
+    return false;
 }
 
-// The count records that follow, each read in one of the ways its header and the bytes after its image
-// allow. Which way is right can only show in what follows it: when the records after a way cannot be read,
-// or (toEnd) do not end exactly at the end of the stream, the next way of the latest record that still has
-// one is tried. A file holds one consistent sequence of blocks; a wrong way misplaces everything after it.
-std::vector<std::unique_ptr<FXULog>> readRecords(std::istream& in, std::uint16_t count, bool toEnd) {
-    std::vector<Attempt> attempts; // one per record being read, in file order
-    std::vector<std::unique_ptr<FXULog>> records;
+// Where each of the count records that follow lies and how it is read: in one of the ways its header and
+// the bytes after its image allow. Which way is right can only show in what follows it: when the records
+// after a way cannot be read, or (toEnd) do not end exactly at the end of the stream, the next way of the
+// latest record that still has one is tried. A file holds one consistent sequence of blocks; a wrong way
+// misplaces everything after it. Blocks are only passed over, so trying costs neither memory nor decoding.
+std::vector<Attempt> findRecords(std::istream& in, std::uint16_t count, bool toEnd) {
+    std::vector<Attempt> attempts; // one per record placed, in file order; the last one may be unplaced
+    std::size_t placed = 0;
     std::string firstError; // what went wrong on the first way tried: the one reported
     // Enough for every ambiguous record to be tried all four ways, never endless on hostile input.
     std::size_t reads = 4 * std::size_t{count} + 128;
     for (;;) {
-        const std::size_t i = records.size();
-        if (i < count) {
-            const std::string name = recordName(i, count);
-            if (attempts.size() == i)
+        if (placed < count) {
+            const std::string name = recordName(placed, count);
+            if (attempts.size() == placed)
                 attempts.push_back(startAttempt(in, name, firstError));
-            if (auto record = readInNextWay(in, attempts[i], reads, name, firstError)) {
-                records.push_back(std::move(record));
+            if (skimInNextWay(in, attempts[placed], reads, name, firstError)) {
+                ++placed;
                 continue;
             }
         } else if (!toEnd || in.peek() == std::char_traits<char>::eof()) {
-            return records;
+            return attempts;
         } else if (firstError.empty()) {
             in.clear();
             const std::streampos last = in.tellg();
@@ -161,7 +160,7 @@ std::vector<std::unique_ptr<FXULog>> readRecords(std::istream& in, std::uint16_t
             attempts.pop_back();
         if (attempts.empty() || reads == 0)
             corrupt(firstError);
-        records.resize(attempts.size() - 1);
+        placed = attempts.size() - 1;
     }
 }
 
@@ -181,9 +180,9 @@ void appendLE32(std::string& out, std::uint32_t value) {
 
 void checkWritable(const std::string& text, const char* field) {
     if (text.size() > FXUMowerLog::kMaxOwnerText)
-        throw std::ios_base::failure(std::string("cannot store the machine: the ") + field + " is " +
-                                     std::to_string(text.size()) + " bytes long, more than " +
-                                     std::to_string(FXUMowerLog::kMaxOwnerText));
+        throw StreamFailure(std::string("cannot store the machine: the ") + field + " is " +
+                            std::to_string(text.size()) + " bytes long, more than " +
+                            std::to_string(FXUMowerLog::kMaxOwnerText));
 }
 
 } // namespace
@@ -306,7 +305,14 @@ bool FXUMowerLog::ReadFromStream(std::istream& in, bool toEnd) {
     if (count == 0)
         corrupt("the record count is 0");
 
-    for (std::unique_ptr<FXULog>& record : readRecords(in, count, toEnd)) {
+    for (const Attempt& place : findRecords(in, count, toEnd)) {
+        in.clear();
+        in.seekg(place.start);
+        // Its time comes from the block; asking the clock for every record costs more than the read.
+        auto record = std::make_unique<FXULog>(FXULogTime(0, 0, 0, 0, 0, 0));
+        const Reading reading = place.readings[place.tried - 1];
+        if (!record->ReadRecord(in, reading.form, reading.extra))
+            corrupt("a record cannot be read where it was found"); // never: the walk read it this way
         // Old records leave the type code out of the type byte; the machine's code completes them.
         if ((record->typeByte() & 0x0F) == 0)
             record->SetTypeByte(static_cast<std::uint8_t>(record->typeByte() + loaded.typeCode_));
@@ -348,10 +354,10 @@ bool FXUMowerLog::WriteToStream(std::ostream& out) {
     checkWritable(firstName_, "owner's first name");
     checkWritable(address_, "owner's address");
     if (records_.empty())
-        throw std::ios_base::failure("cannot store the machine: it has no record");
+        throw StreamFailure("cannot store the machine: it has no record");
     if (records_.size() > kMaxRecords)
-        throw std::ios_base::failure("cannot store the machine: " + std::to_string(records_.size()) +
-                                     " records, more than " + std::to_string(kMaxRecords));
+        throw StreamFailure("cannot store the machine: " + std::to_string(records_.size()) +
+                            " records, more than " + std::to_string(kMaxRecords));
 
     std::string block;
     appendU8(block, 1);
@@ -369,6 +375,6 @@ bool FXUMowerLog::WriteToStream(std::ostream& out) {
     for (const auto& [time, record] : records_)
         record->WriteRecord(out);
     if (!out)
-        throw std::ios_base::failure("cannot write the machine");
+        throw StreamFailure("cannot write the machine");
     return true;
 }

@@ -1,5 +1,6 @@
 #include "tools/gen/DemoDatabase.h"
 
+#include "core/base/StreamFailure.h"
 #include "core/database/DBMowerFile.h"
 #include "core/database/FXUCheckDir.h"
 #include "tools/gen/HistoryGenerator.h"
@@ -13,7 +14,7 @@ int DemoDatabase::Write(const std::string& directory, int machines, std::uint32_
     std::filesystem::create_directories(directory);
     // Never mixed into a database that is there already, a dealer's or an earlier demo.
     if (std::filesystem::exists(FXUCheckDir::Join(directory, FXUCheckDir::kCheckFileName)))
-        throw std::ios_base::failure(directory + " already holds a database");
+        throw StreamFailure(directory + " already holds a database");
     FXUCheckDir checker;
     checker.SetDataDir(directory);
     checker.SetCheckDir(directory);
@@ -32,7 +33,7 @@ int DemoDatabase::Write(const std::string& directory, int machines, std::uint32_
         char serialText[16];
         std::snprintf(serialText, sizeof serialText, "%08X", file.mowerLog().serialNumber());
         if (!file.SaveMachineFile() || !checker.AddEntry(serialText))
-            throw std::ios_base::failure("cannot write the demo database in " + directory);
+            throw StreamFailure("cannot write the demo database in " + directory);
         ++made;
     }
     return made;

@@ -7,9 +7,11 @@
 #include "core/database/DBMowerFile.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
+#include "tools/gen/HistoryGenerator.h"
 
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -146,6 +148,46 @@ TEST(DBMowerFileSize, TheLongestFileTheFormatCanHoldIsReadAndAnythingLongerIsRef
     // is asked for.
     sparse(path, longestMachineBlock(0xFFFF), DBMowerFile::kWholeReadLimit + 1);
     EXPECT_EQ(loadWithLittleMemory(path), 0);
+
+    // Three gigabytes of nothing after a block announcing 65,535 records, under a right CRC: every record
+    // reads as an empty one, so only the end tells; found out within the memory bound.
+    const std::string head = longestMachineBlock(0xFFFF);
+    const std::uint64_t size = std::uint64_t{3} << 30;
+    sparse(path, head, size - 4);
+    std::uint32_t crc = Crc32::Compute(head);
+    const std::vector<std::uint8_t> zeros(1 << 24, 0);
+    for (std::uint64_t left = size - 4 - head.size(); left > 0;) {
+        const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(left, zeros.size()));
+        crc = Crc32::Update(crc, zeros.data(), piece);
+        left -= piece;
+    }
+    std::string tail(4, '\0');
+    byteorder::putLE32(reinterpret_cast<std::uint8_t*>(tail.data()), crc);
+    std::ofstream(path, std::ios::binary | std::ios::app) << tail;
+    ASSERT_EQ(std::filesystem::file_size(path), size);
+    EXPECT_EQ(loadWithLittleMemory(path), 2) << "refused for what it holds, not for want of memory";
+}
+
+TEST(DBMowerFileLoad, AFileTooLongToReadInOnePieceLoadsAsItsBytesParse) {
+    // Enough records to pass the one-piece limit: read through the fixed buffer, whose jumps and refills
+    // must give every record exactly.
+    HistoryGenerator generator(7);
+    FXUMowerLog machine = std::move(*generator.machine(1));
+    while (DBMowerFile::Serialize(machine).size() <= DBMowerFile::kWholeReadLimit) {
+        auto more = generator.machine(6);
+        machine.Merge(*more);
+    }
+    const std::string content = DBMowerFile::Serialize(machine);
+    TempDir dir;
+    const std::string path = dir.file("0001A2F3.dat");
+    TempDir::write(path, content);
+    DBMowerFile file;
+    file.SetFileName(path);
+    ASSERT_NO_THROW(file.LoadMachineFile());
+    FXUMowerLog parsed;
+    DBMowerFile::Parse(content, parsed);
+    EXPECT_EQ(file.mowerLog().Count(), parsed.Count());
+    EXPECT_EQ(DBMowerFile::Serialize(file.mowerLog()), content);
 }
 
 TEST(DBMowerFileSave, AFileChangedOnDiskSinceItWasReadIsKeptBesideIt) {

@@ -1,0 +1,3 @@
+#include "core/base/StreamFailure.h"
+
+StreamFailure::~StreamFailure() = default;
