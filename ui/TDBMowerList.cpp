@@ -102,6 +102,13 @@ bool TDBMowerList::LoadDatabase(const std::string& directory) {
     }
 
     CLogger* logger = CLogger::getInstance();
+    if (checker_->droppedEntries() > 0)
+        logger->log(
+            "Check file: " + std::to_string(checker_->droppedEntries()) +
+            " entries dropped (wrong sum, repeated machine or no machine file); " +
+            (checker_->droppedKeptAs().empty()
+                 ? "the previous file could not be kept, so it is not rewritten: " + checker_->lastError()
+                 : "the previous file is kept as " + checker_->droppedKeptAs()));
     // Loading only reads files (the check file was rewritten, atomically, before), so ending the program on
     // running out of memory cannot leave a half-written one.
     try {

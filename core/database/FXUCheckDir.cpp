@@ -104,6 +104,19 @@ bool FXUCheckDir::ReadCheckFile() {
         if (::access(path.c_str(), R_OK) == 0)
             fileList_.push_back(path);
     }
+    droppedEntries_ = content.size() / kEntrySize - fileList_.size();
+    droppedKeptAs_.clear();
+    // The rewrite forgets what it drops; a check file full of unknown entries may still be worth a look.
+    if (droppedEntries_ > 0) {
+        const std::string aside = DBMowerFile::FreeAsideName(checkPath());
+        try {
+            AtomicFile::write(aside, content);
+            droppedKeptAs_ = aside;
+        } catch (const std::ios_base::failure& failure) {
+            lastError_ = failure.what();
+            return true; // not rewritten either: nothing is lost
+        }
+    }
     WriteCheckFile();
     return true;
 }

@@ -40,6 +40,11 @@ public:
     // False, with lastError() saying why, when the check file cannot be written.
     bool AddFound(const std::vector<std::string>& paths);
     const std::string& keptAside() const { return keptAside_; }
+    // What the last ReadCheckFile dropped from the check file (wrong sums, repeated machines, entries
+    // without a readable machine file), and where it kept the file as it was before (empty when it
+    // dropped nothing or could not keep it; the file is then not rewritten).
+    std::size_t droppedEntries() const { return droppedEntries_; }
+    const std::string& droppedKeptAs() const { return droppedKeptAs_; }
 
     // "0001A2F3.dat": 8 upper-case hexadecimal digits and ".dat".
     static bool IsMachineFileName(std::string_view name);
@@ -64,4 +69,6 @@ private:
     bool refused_ = false; // the last read refused the check file
     std::string lastError_;
     std::string keptAside_;
+    std::size_t droppedEntries_ = 0;
+    std::string droppedKeptAs_;
 };

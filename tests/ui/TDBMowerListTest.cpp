@@ -177,7 +177,10 @@ TEST_F(TDBMowerListTest, LoadsWhatTheCheckFileNamesAndLogsTheFilesItCannotUse) {
     EXPECT_EQ(names(), (std::vector<std::string>{"BadSum First", "Good First", "Other First"}))
         << "loaded once each";
     EXPECT_EQ(logged(),
-              (std::vector<std::string>{fileOf(corrupt.serial) + " corrupted (CRC)",
+              (std::vector<std::string>{"Check file: 3 entries dropped (wrong sum, repeated machine or no "
+                                        "machine file); the previous file is kept as " +
+                                            dir.file("dbtisl.chk.old"),
+                                        fileOf(corrupt.serial) + " corrupted (CRC)",
                                         fileOf(tooShort.serial) + " corrupted (CRC)",
                                         "error on opening file: " + fileOf(truncated.serial),
                                         "Machine file " + fileOf(badSum.serial) +
@@ -190,7 +193,7 @@ TEST_F(TDBMowerListTest, LoadsWhatTheCheckFileNamesAndLogsTheFilesItCannotUse) {
     checkFile(checkEntry(good.serial) + "\x01");
     EXPECT_THROW(list->LoadDatabase(dir.path().string()), FXUDBFC_error);
     EXPECT_EQ(names(), (std::vector<std::string>{"BadSum First", "Good First", "Other First"}));
-    EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk.old")), checkEntry(good.serial) + "\x01");
+    EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk.old2")), checkEntry(good.serial) + "\x01");
     EXPECT_TRUE(list->CreateMachine(makeMachine({0x00000077, "New"})));
     EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")), checkEntry(other.serial) + checkEntry(badSum.serial) +
                                                          checkEntry(good.serial) + checkEntry(0x77));
@@ -213,6 +216,9 @@ TEST_F(TDBMowerListTest, DamageToTheCheckFileHidesNoMachineForGood) {
     EXPECT_EQ(names(), (std::vector<std::string>{"A First", "B First", "C First"}));
     const std::string added = " was missing from the check file: added back and loaded";
     EXPECT_EQ(logged(), (std::vector<std::string>{
+                            "Check file: 2 entries dropped (wrong sum, repeated machine or no machine file); "
+                            "the previous file is kept as " +
+                                dir.file("dbtisl.chk.old"),
                             "Machine file " + fileOf(c.serial) + added,
                             "Machine file " + fileOf(0x30) +
                                 " holds machine 00000020, not in the check file: "

@@ -55,13 +55,19 @@ TEST_F(CheckDirTest, ReadsVerifiesAndRewritesTheCheckFile) {
                                 entry(0xFF, 0xFF, 0xFF, 0xFF, 1020) + // good
                                 entry(5, 0, 0, 5, 10) +               // file missing: dropped
                                 entry(1, 2, 3, 4, 10)); // the same machine again: once is enough
+    const std::string before = TempDir::read(check());
     FXUCheckDir c = checker();
     const auto files = c.GetFileList();
     EXPECT_EQ(files, (std::vector<std::string>{dir.file("04030201.dat"), dir.file("FFFFFFFF.dat")}));
     EXPECT_EQ(TempDir::read(check()), entry(1, 2, 3, 4, 10) + entry(0xFF, 0xFF, 0xFF, 0xFF, 1020));
+    EXPECT_EQ(c.droppedEntries(), 3u);
+    EXPECT_EQ(c.droppedKeptAs(), check() + ".old");
+    EXPECT_EQ(TempDir::read(check() + ".old"), before) << "what the rewrite dropped is kept";
 
-    // Reading again gives the same list, not the list twice.
+    // Reading again gives the same list, not the list twice, and drops nothing more.
     ASSERT_TRUE(c.ReadCheckFile());
+    EXPECT_EQ(c.droppedEntries(), 0u);
+    EXPECT_TRUE(c.droppedKeptAs().empty());
     EXPECT_EQ(c.fileList(), files);
     EXPECT_EQ(TempDir::read(check()), entry(1, 2, 3, 4, 10) + entry(0xFF, 0xFF, 0xFF, 0xFF, 1020));
 
@@ -70,6 +76,7 @@ TEST_F(CheckDirTest, ReadsVerifiesAndRewritesTheCheckFile) {
     FXUCheckDir again = checker();
     EXPECT_EQ(again.GetFileList(), (std::vector<std::string>{dir.file("FFFFFFFF.dat")}));
     EXPECT_EQ(TempDir::read(check()), entry(0xFF, 0xFF, 0xFF, 0xFF, 1020));
+    EXPECT_EQ(again.droppedKeptAs(), check() + ".old2") << "an earlier copy is never overwritten";
 }
 
 TEST_F(CheckDirTest, EmptyMissingAndDamagedCheckFiles) {
@@ -138,8 +145,8 @@ TEST_F(CheckDirTest, FilesNamedLikeMachineFilesThatTheListLacksAreFoundAndEntere
     FXUCheckDir refused = checker();
     EXPECT_THROW(refused.GetFileList(), FXUDBFC_error);
     ASSERT_TRUE(refused.AddFound(refused.UnlistedMachineFiles()));
-    EXPECT_EQ(refused.keptAside(), check() + ".old");
-    EXPECT_EQ(TempDir::read(check() + ".old"), damaged);
+    EXPECT_EQ(refused.keptAside(), check() + ".old2") << "beside the copy kept when the first read dropped";
+    EXPECT_EQ(TempDir::read(check() + ".old2"), damaged);
     EXPECT_EQ(TempDir::read(check()), entry(1, 2, 3, 4, 10) + entry(0x0D, 0x0C, 0x0B, 0x0A, 46) +
                                           entry(0xFF, 0xFF, 0xFF, 0xFF, 1020));
     // Nothing found: a refused check file is left as it is.
