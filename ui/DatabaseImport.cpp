@@ -71,7 +71,7 @@ bool DatabaseImport::ImportDatabaseFile(const std::string& path) {
                                                 imported->factoryFlag(), imported->machineNumber());
     if (bySerial && sameIdentity(bySerial->GetMowerLog(), *imported)) {
         bySerial->Merge(*imported);
-        prompts_.message(Prompts::Kind::Information, text(kHistoryInserted), Prompts::Buttons::Ok);
+        prompts_.message(Prompts::Kind::Plain, text(kHistoryInserted), Prompts::Buttons::Ok);
         return true;
     }
     if (bySerial) {

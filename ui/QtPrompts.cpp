@@ -29,6 +29,9 @@ Prompts::Answer QtPrompts::message(Kind kind, const std::string& text, Buttons b
     case Kind::Confirmation:
         icon = QMessageBox::Question;
         break;
+    case Kind::Plain:
+        icon = QMessageBox::NoIcon;
+        break;
     }
     QMessageBox box(icon, QString::fromLatin1(kTitle), WinText::toQt(text), QMessageBox::NoButton,
                     QApplication::activeWindow());

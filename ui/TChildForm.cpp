@@ -48,7 +48,7 @@ TChildForm::TChildForm(FXUMowerLog& machine, const std::string& path, MachineDir
       catalogue_(FXUStringTable::getInstance()),
       popupRunner_([](QMenu& menu, const QPoint& globalPos) { menu.exec(globalPos); }) {
     setFont(designFont(font()));
-    resize(816, 665);
+    resize(kNormalWidth, kNormalHeight);
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);

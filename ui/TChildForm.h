@@ -29,6 +29,9 @@ class TChildForm : public QWidget, public MenuMergeSource {
     Q_OBJECT
 public:
     static constexpr int kMenuGroup = 12;
+    // Its size when not maximised.
+    static constexpr int kNormalWidth = 816;
+    static constexpr int kNormalHeight = 665;
 
     TChildForm(FXUMowerLog& machine, const std::string& path, MachineDirectory& directory, Prompts& prompts,
                QWidget* parent = nullptr);

@@ -20,6 +20,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <ios>
@@ -193,6 +194,11 @@ void TDBMower::OpenWindow() {
     window_ = form;
     if (area) {
         subWindow_ = area->addSubWindow(form);
+        // Its size when restored, or shown in place of a maximised one that closed: without one the frame
+        // keeps the few pixels it was made with.
+        const QSize room = area->viewport()->size();
+        subWindow_->resize(std::min(TChildForm::kNormalWidth, std::max(room.width(), 200)),
+                           std::min(TChildForm::kNormalHeight, std::max(room.height(), 150)));
         subWindow_->showMaximized();
         area->setActiveSubWindow(subWindow_);
     } else {
@@ -305,7 +311,7 @@ bool TDBMower::Export() {
         prompts.message(Prompts::Kind::Error, catalogue->Text(kExportFailed), Prompts::Buttons::Ok);
         return false;
     }
-    prompts.message(Prompts::Kind::Information, catalogue->Text(kExportDone), Prompts::Buttons::Ok);
+    prompts.message(Prompts::Kind::Plain, catalogue->Text(kExportDone), Prompts::Buttons::Ok);
     return true;
 }
 

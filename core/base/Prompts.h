@@ -9,7 +9,8 @@
 // scripted in tests. Texts are Windows-1252 bytes.
 class Prompts {
 public:
-    enum class Kind { Warning, Error, Information, Confirmation };
+    // Plain: a message without an icon, for an outcome that needs no emphasis ("Upgrade done.").
+    enum class Kind { Warning, Error, Information, Confirmation, Plain };
     // RetryCloseCancel: "try again", "close without saving", "cancel" (the default, and Escape).
     enum class Buttons { Ok, OkCancel, RetryCloseCancel };
     enum class Answer { Ok, Cancel, Retry, CloseAnyway };

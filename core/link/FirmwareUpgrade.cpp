@@ -163,7 +163,7 @@ bool FirmwareUpgrade::programRows(const UpgradeFile& file) {
         return false;
     }
     progress.hide();
-    link_.prompts().message(Prompts::Kind::Information, MachineLink::text(LinkMessage::kUpgradeDone),
+    link_.prompts().message(Prompts::Kind::Plain, MachineLink::text(LinkMessage::kUpgradeDone),
                             Prompts::Buttons::Ok);
     return true;
 }

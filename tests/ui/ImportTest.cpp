@@ -185,7 +185,7 @@ TEST_F(ImportTest, ReimportingAMachinesOwnExportAddsNothingAndSaysInsertionDone)
     EXPECT_EQ(prompts.dialogs.back().folder, elsewhere.path().string()) << "where the export went";
     EXPECT_EQ(machine->GetMowerLog().Count(), records);
     ASSERT_EQ(shownTexts(), Strings{"New history insertion done"});
-    EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Information);
+    EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Plain);
     EXPECT_EQ(snapshot(), before) << "nothing new, nothing written";
     ASSERT_NE(machine->window(), nullptr);
     EXPECT_EQ(window->mdiArea->activeSubWindow()->widget(), machine->window());

@@ -399,6 +399,11 @@ TEST_F(TDBMowerListTest, WindowsOpenOnceAndOnlyOpenedMachinesAreSavedAtTheEnd) {
     press(b, Qt::LeftButton);
     EXPECT_EQ(b->window(), window) << "the same window comes back";
     EXPECT_TRUE(frame->isMaximized()) << "as it was before it was closed";
+    frame->showNormal();
+    const QSize room = area.viewport()->size();
+    EXPECT_EQ(frame->size(), QSize(std::min(816, room.width()), std::min(665, room.height())))
+        << "restored to its normal size, bounded by the area";
+    frame->showMaximized();
     EXPECT_EQ(area.subWindowList().size(), 2);
     EXPECT_EQ(area.activeSubWindow(), frame);
 
@@ -486,7 +491,7 @@ TEST_F(TDBMowerListTest, ExportWritesTheMachineFileUnderADatNameAsASaveWouldWrit
         << "the window's edits first";
     EXPECT_EQ(TempDir::read(fileOf(0x42)), original) << "the database file is not written";
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Information);
+    EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Plain);
     EXPECT_EQ(prompts.shown[0].text, "Exportation done");
     // What the close writes to the machine's own file is the same, byte for byte.
     ASSERT_TRUE(entry->SaveIfOpen());

@@ -88,7 +88,7 @@ TEST_F(FirmwareUpgradeTest, RowsFollowTheirSectionsCommandAndTheUpgradeEndsWithB
     EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Confirmation);
     EXPECT_EQ(prompts.shown[0].buttons, Prompts::Buttons::OkCancel);
     EXPECT_EQ(prompts.shown[1].text, "Upgrade done.");
-    EXPECT_EQ(prompts.shown[1].kind, Prompts::Kind::Information);
+    EXPECT_EQ(prompts.shown[1].kind, Prompts::Kind::Plain);
     EXPECT_EQ(stored, 1);
     EXPECT_TRUE(storedWithPortOpen);
     EXPECT_TRUE(port.Connected()) << "left open for the next operation";
