@@ -101,6 +101,15 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
     catalogue_->SetLanguage(languageCode_);
     qtTexts_ = std::make_unique<QtStandardTexts>();
     qtTexts_->follow(catalogue_->TextLanguage());
+    if (const std::optional<std::string> problem = settings_->ReadProblem()) {
+        // Otherwise the dealer meets an empty list in the program's own folder and wonders where it went.
+        logger_->log("Settings file cannot be read (" + *problem +
+                     "): default settings used, the file is not "
+                     "rewritten");
+        prompts_.message(Prompts::Kind::Warning,
+                         ProgramTexts::Text(ProgramTexts::Id::SettingsUnreadable, {settings_->FileName()}),
+                         Prompts::Buttons::Ok);
+    }
 
     const std::string databaseDirectory = settings_->DbPath();
     machineList = new TDBMowerList(mdiArea, prompts_, Panel1);

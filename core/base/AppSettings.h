@@ -3,6 +3,7 @@
 #include "core/base/IniFile.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // The program's ten settings in its INI file, with their sections, keys and defaults. Reads go to the
@@ -12,6 +13,9 @@ public:
     explicit AppSettings(const std::string& iniPath) : ini_(iniPath) {}
 
     const std::string& FileName() const { return ini_.FileName(); }
+    // Why the file is there but cannot be read (no regular file, too large, no permission); nothing when it
+    // can be, or is simply absent. Every key then takes its default and no write replaces the file.
+    std::optional<std::string> ReadProblem() const;
 
     int Height() const { return ini_.ReadInteger("MainForm", "Height", 775); }
     int Width() const { return ini_.ReadInteger("MainForm", "Width", 668); }

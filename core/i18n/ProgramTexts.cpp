@@ -117,6 +117,16 @@ const char* const kRows[ProgramTexts::kCount][FXUStringTable::kLanguages] = {
      "zou vervangen: kies een andere map.",
      "Ein Export kann nicht in den Ordner der Datenbank geschrieben werden, wo er die Datei einer Maschine "
      "ersetzen würde: bitte einen anderen Ordner wählen."},
+    {"The settings file %1 cannot be read. The program starts with its default settings and does not "
+     "change that file. The event log says why.",
+     "Le fichier de réglages %1 ne peut pas être lu. Le programme démarre avec ses réglages par défaut et ne "
+     "modifie pas ce fichier. Le journal en donne la raison.",
+     "Impossibile leggere il file delle impostazioni %1. Il programma si avvia con le impostazioni "
+     "predefinite e non modifica quel file. Il motivo è indicato nel registro eventi.",
+     "Het instellingenbestand %1 kan niet worden gelezen. Het programma start met de standaardinstellingen "
+     "en wijzigt dat bestand niet. Het logboek vermeldt de reden.",
+     "Die Einstellungsdatei %1 kann nicht gelesen werden. Das Programm startet mit den "
+     "Standardeinstellungen und ändert diese Datei nicht. Das Ereignisprotokoll nennt den Grund."},
 };
 
 } // namespace

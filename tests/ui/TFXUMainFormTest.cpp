@@ -29,6 +29,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -190,6 +191,20 @@ TEST_F(MainFormTest, GarbageSettingsGiveDefaultsAndAnUnwritableSettingsFileIsLog
     const std::string log = TempDir::read(logPath());
     EXPECT_NE(log.find("Starting program\r\n"), std::string::npos);
     EXPECT_NE(log.find("Couldn't write settings file "), std::string::npos) << log;
+}
+
+TEST_F(MainFormTest, ASettingsFileThatCannotBeReadIsToldAndLeftAsItIs) {
+    ASSERT_EQ(::mkfifo(iniPath().c_str(), 0600), 0);
+    auto window = start();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, ProgramTexts::Text(ProgramTexts::Id::SettingsUnreadable, 1, {iniPath()}))
+        << "in the default language";
+    close(*window);
+    EXPECT_TRUE(std::filesystem::is_fifo(iniPath()));
+    const std::string log = TempDir::read(logPath());
+    EXPECT_NE(log.find("Settings file cannot be read (" + iniPath() + ": not a regular file)"),
+              std::string::npos)
+        << log;
 }
 
 TEST_F(MainFormTest, AnUnwritableLogDoesNotStopTheClose) {
