@@ -1,7 +1,9 @@
 #include "ui/TComComboBox.h"
 
+#include "core/i18n/ProgramTexts.h"
 #include "core/link/EComPort.h"
 #include "core/link/Port.h"
+#include "ui/WinText.h"
 
 #include <QAbstractItemView>
 #include <QStyleOptionComboBox>
@@ -20,8 +22,7 @@ bool TComComboBox::showPorts() {
     try {
         names = port_.EnumComPorts();
     } catch (const EComPort&) {
-        clear();
-        fitWidth();
+        showPortNames({});
         return false;
     }
     showPortNames(names);
@@ -32,24 +33,33 @@ void TComComboBox::showPortNames(const std::vector<std::string>& names) {
     const QSignalBlocker quiet(this);
     clear();
     for (const std::string& name : names)
-        addItem(QString::fromStdString(name));
-    setCurrentIndex(
-        findText(QString::fromStdString(port_.PortName()), Qt::MatchExactly | Qt::MatchCaseSensitive));
+        addItem(QString::fromStdString(name), QString::fromStdString(name));
+    const QString current = QString::fromStdString(port_.PortName());
+    absentShown_ =
+        !current.isEmpty() && findData(current, Qt::UserRole, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0;
+    if (absentShown_)
+        addItem(WinText::toQt(ProgramTexts::Text(ProgramTexts::Id::PortNotPresent, {port_.PortName()})),
+                current);
+    setCurrentIndex(findData(current, Qt::UserRole, Qt::MatchExactly | Qt::MatchCaseSensitive));
     setToolTip(currentText());
     fitWidth();
+}
+
+std::string TComComboBox::currentPortName() const {
+    return currentIndex() < 0 ? std::string() : currentData().toString().toStdString();
 }
 
 void TComComboBox::selectCurrentOrLast() {
     if (count() == 0)
         return;
     const QSignalBlocker quiet(this);
-    const int current =
-        findText(QString::fromStdString(port_.PortName()), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const int current = findData(QString::fromStdString(port_.PortName()), Qt::UserRole,
+                                 Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (current >= 0) {
         setCurrentIndex(current);
     } else {
         setCurrentIndex(count() - 1);
-        port_.SetPort(currentText().toStdString());
+        port_.SetPort(currentPortName());
     }
     setToolTip(currentText());
 }

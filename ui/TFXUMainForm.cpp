@@ -383,10 +383,11 @@ void TFXUMainForm::choosePortAtStart() {
     if (ComComboBox->showPorts())
         clock_.sleepMs(2000);
     clock_.sleepMs(2000);
-    if (ComComboBox->count() > 0) {
+    // A port named in the settings but absent now stays the port: only the dealer's choice replaces it.
+    if (ComComboBox->count() > 0)
         ComComboBox->selectCurrentOrLast();
+    if (ComComboBox->presentCount() > 0)
         return;
-    }
     logger_->log("No COM port !");
     prompts_.message(Prompts::Kind::Warning, text(14), Prompts::Buttons::Ok);
 }
@@ -434,7 +435,7 @@ void TFXUMainForm::autoCOMMenuItemClick() {
             if (ComComboBox->currentIndex() >= 0)
                 break;
         }
-        if (ComComboBox->count() == 0) {
+        if (ComComboBox->presentCount() == 0) {
             autoCOM_ = true;
             prompts_.message(Prompts::Kind::Error, text(14), Prompts::Buttons::Ok);
         } else {
@@ -452,7 +453,7 @@ void TFXUMainForm::ComComboBoxChange() {
     if (ComComboBox->currentIndex() < 0)
         return;
     try {
-        ComPort_->SetPort(ComComboBox->currentText().toStdString());
+        ComPort_->SetPort(ComComboBox->currentPortName());
     } catch (const EComPort&) {
         prompts_.message(Prompts::Kind::Warning, text(15), Prompts::Buttons::Ok);
     }

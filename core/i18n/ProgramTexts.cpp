@@ -127,6 +127,7 @@ const char* const kRows[ProgramTexts::kCount][FXUStringTable::kLanguages] = {
      "en wijzigt dat bestand niet. Het logboek vermeldt de reden.",
      "Die Einstellungsdatei %1 kann nicht gelesen werden. Das Programm startet mit den "
      "Standardeinstellungen und ändert diese Datei nicht. Das Ereignisprotokoll nennt den Grund."},
+    {"%1 (not present)", "%1 (absent)", "%1 (non presente)", "%1 (niet aanwezig)", "%1 (nicht vorhanden)"},
 };
 
 } // namespace

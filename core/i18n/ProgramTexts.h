@@ -24,8 +24,9 @@ public:
         FileNotOpened,      // a file chosen for import cannot be opened
         ExportIntoDatabase, // the second line under "Error during export file creation"
         SettingsUnreadable, // settings file path
+        PortNotPresent,     // port name; an entry of the port chooser
     };
-    static constexpr int kCount = 15;
+    static constexpr int kCount = 16;
 
     static std::string Text(Id id, const std::vector<std::string>& arguments = {});
     // The same in one language (0 English, 1 French, 2 Italian, 3 Dutch, 4 German).
