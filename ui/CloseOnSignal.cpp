@@ -1,6 +1,9 @@
 #include "ui/CloseOnSignal.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
@@ -27,7 +30,13 @@ extern "C" void writeSignalToPipe(int signalNumber) {
 
 CloseOnSignal::CloseOnSignal(QWidget& window, std::function<void(const char*)> announce,
                              std::function<bool()> busy, int retryMs)
-    : window_(&window), announce_(std::move(announce)), busy_(std::move(busy)) {
+    : CloseOnSignal(std::move(announce), std::move(busy), retryMs) {
+    window_ = &window;
+}
+
+CloseOnSignal::CloseOnSignal(std::function<void(const char*)> announce, std::function<bool()> busy,
+                             int retryMs)
+    : announce_(std::move(announce)), busy_(std::move(busy)) {
     if (signalPipe != -1)
         throw std::logic_error("CloseOnSignal: one instance at a time");
     if (::pipe2(pipe_.data(), O_NONBLOCK | O_CLOEXEC) != 0)
@@ -38,6 +47,7 @@ CloseOnSignal::CloseOnSignal(QWidget& window, std::function<void(const char*)> a
     connect(notifier_, &QSocketNotifier::activated, this, &CloseOnSignal::readSignals);
     retry_ = new QTimer(this);
     retry_->setSingleShot(true);
+    retryInterval_ = retryMs;
     retry_->setInterval(retryMs);
     connect(retry_, &QTimer::timeout, this, &CloseOnSignal::tryClose);
 
@@ -78,12 +88,25 @@ const char* CloseOnSignal::signalName(int signalNumber) {
     }
 }
 
+void CloseOnSignal::watch(QWidget& window) {
+    window_ = &window;
+    for (const char* name : unannounced_)
+        if (announce_)
+            announce_(name);
+    unannounced_.clear();
+    // From the event loop: the caller goes on to show the window first.
+    if (pending_)
+        retry_->start(0);
+}
+
 void CloseOnSignal::readSignals() {
     unsigned char bytes[16];
     ssize_t count;
     while ((count = ::read(pipe_[0], bytes, sizeof bytes)) > 0) {
         for (ssize_t i = 0; i < count; ++i) {
-            if (announce_)
+            if (!window_)
+                unannounced_.push_back(signalName(bytes[i]));
+            else if (announce_)
                 announce_(signalName(bytes[i]));
             pending_ = true;
         }
@@ -92,13 +115,47 @@ void CloseOnSignal::readSignals() {
 }
 
 void CloseOnSignal::tryClose() {
-    if (!pending_ || !window_)
+    retry_->setInterval(retryInterval_);
+    if (!pending_)
         return;
-    // Closing under a modal dialog or an operation would release what their callers go on using.
-    if (QApplication::activeModalWidget() != nullptr || (busy_ && busy_())) {
+    // An operation is not cut short: its callers go on using the window's state.
+    if (busy_ && busy_()) {
         retry_->start();
         return;
     }
+    // A dismissed dialog returns to its caller, which may show the next one: each is dismissed in turn, and
+    // the close comes once none is left. Not from inside a dialog's own handlers: once their loop has run.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        if (!dismissing_) {
+            dismissing_ = true;
+            dismiss(*modal);
+            dismissing_ = false;
+        }
+        retry_->start(10);
+        return;
+    }
+    if (!window_)
+        return; // watch() closes it once the start-up is done
     pending_ = false;
     window_->close();
+}
+
+void CloseOnSignal::dismiss(QWidget& modal) {
+    if (auto* box = qobject_cast<QMessageBox*>(&modal)) {
+        QAbstractButton* harmless = box->escapeButton();
+        for (QAbstractButton* button : box->buttons())
+            if (!harmless && box->buttonRole(button) == QMessageBox::RejectRole)
+                harmless = button;
+        if (!harmless && box->buttons().size() == 1)
+            harmless = box->buttons().constFirst();
+        if (harmless) {
+            harmless->click();
+            return;
+        }
+    }
+    if (auto* dialog = qobject_cast<QDialog*>(&modal)) {
+        dialog->reject();
+        return;
+    }
+    modal.close();
 }

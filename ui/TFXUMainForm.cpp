@@ -495,9 +495,13 @@ void TFXUMainForm::updateMenuItemClick() {
 void TFXUMainForm::loadHistMenuItemClick() {
     if (!beginOperation())
         return;
-    const OperationScope running(operationRunning_);
-    const bool loaded = download_->downloadHistory(ComPort_->PortName());
-    link_->closePort();
+    bool loaded = false;
+    {
+        // Filing is no machine operation: a close asked for meanwhile need not wait for the dealer's OK.
+        const OperationScope running(operationRunning_);
+        loaded = download_->downloadHistory(ComPort_->PortName());
+        link_->closePort();
+    }
     if (loaded)
         storeHistory();
 }
@@ -507,9 +511,10 @@ void TFXUMainForm::storeHistory() {
     const std::uint32_t serialNumber = record->serialNumber();
     logger_->log(LinkLog::loadingSuccessful(serialNumber));
     if (machineList->InsertRecordBySerial(record)) {
+        // Logged as it happens: the box may stay open until the program is ended.
+        logger_->log(LinkLog::insertSuccessful(serialNumber));
         prompts_.message(Prompts::Kind::Information, text(LinkMessage::kHistoryInserted),
                          Prompts::Buttons::Ok);
-        logger_->log(LinkLog::insertSuccessful(serialNumber));
     } else {
         TinsertForm insert(this, record, *machineList, prompts_);
         const int result = ModalRunner::run(insert);

@@ -19,22 +19,25 @@ int main(int argc, char** argv) {
     try {
         SystemClock clock;
         QtPrompts prompts;
+        // A logout, Ctrl+C or a closed terminal ends the program through the same close as File > Exit; also
+        // one that comes while the program starts, once it has started.
+        const TFXUMainForm* window = nullptr;
+        CloseOnSignal closeOnSignal(
+            [&window](const char* signalName) {
+                if (window && !window->closed())
+                    CLogger::getInstance()->log(std::string("Closing on signal ") + signalName);
+            },
+            [&window] { return window && window->operationRunning(); });
         TFXUMainForm FXUMainForm(ProgramFile::executablePath(),
                                  std::make_unique<TComPort>(&listSystemSerialPorts), clock, prompts);
         // Another copy of the program holds the database: the user has been told, and this copy ends.
         if (FXUMainForm.closed())
             return 0;
+        window = &FXUMainForm;
         TStatusForm StatusForm;
         prompts.setProgress(&StatusForm);
-        // A logout, Ctrl+C or a closed terminal ends the program through the same close as File > Exit.
-        CloseOnSignal closeOnSignal(
-            FXUMainForm,
-            [&FXUMainForm](const char* signalName) {
-                if (!FXUMainForm.closed())
-                    CLogger::getInstance()->log(std::string("Closing on signal ") + signalName);
-            },
-            [&FXUMainForm] { return FXUMainForm.operationRunning(); });
         FXUMainForm.show();
+        closeOnSignal.watch(FXUMainForm);
         ServiceKitApplication::exec();
     } catch (const std::exception& error) {
         ServiceKitApplication::showError(error.what());

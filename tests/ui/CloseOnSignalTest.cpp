@@ -11,6 +11,7 @@
 #include "support/TempDir.h"
 #include "support/VirtualClock.h"
 #include "tools/gen/DemoDatabase.h"
+#include "ui/QtPrompts.h"
 #include "ui/TDBMower.h"
 #include "ui/TDBMowerList.h"
 #include "ui/TFXUMainForm.h"
@@ -20,6 +21,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QTimer>
 #include <QToolButton>
 #include <QWidget>
 #include <chrono>
@@ -162,23 +164,53 @@ TEST_F(CloseOnSignalTest, ACloseTheWindowRefusesStandsUntilTheNextSignal) {
     EXPECT_EQ(announced, (std::vector<std::string>{"SIGTERM", "SIGINT"}));
 }
 
-TEST_F(CloseOnSignalTest, NothingIsAskedWhileAModalDialogIsOpen) {
+struct OpenBox {
+    const char* name;
+    Prompts::Buttons buttons;
+    Prompts::Answer dismissedAs;
+};
+
+void PrintTo(const OpenBox& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class CloseUnderAnOpenBox : public CloseOnSignalTest, public testing::WithParamInterface<OpenBox> {};
+
+TEST_P(CloseUnderAnOpenBox, TheBoxIsDismissedAsByItsHarmlessButtonAndTheWindowCloses) {
     RefusingWindow window;
     window.show();
-    QDialog dialog(&window);
-    dialog.setModal(true);
-    dialog.show();
-    ASSERT_EQ(QApplication::activeModalWidget(), &dialog);
     CloseOnSignal closer(window, announce, {}, 5);
-    ASSERT_EQ(::raise(SIGINT), 0);
-    ASSERT_TRUE(pumpUntil([&] { return announced.size() == 1; }));
-    pumpFor(100);
-    EXPECT_EQ(window.closeEvents, 0);
-    EXPECT_TRUE(window.isVisible());
+    QtPrompts prompts;
+    // The signal comes while the box waits for the dealer.
+    QTimer::singleShot(20, [] { ::raise(SIGTERM); });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const Prompts::Answer answer = prompts.message(Prompts::Kind::Information, "Filed", GetParam().buttons);
+    EXPECT_EQ(answer, GetParam().dismissedAs);
+    ASSERT_TRUE(pumpUntil([&] { return !window.isVisible(); }));
+    EXPECT_LT(elapsed.elapsed(), 2000) << "a session manager waits a few seconds at most";
+    EXPECT_EQ(announced, std::vector<std::string>{"SIGTERM"});
+}
 
-    dialog.hide();
-    ASSERT_TRUE(pumpUntil([&] { return !window.isVisible(); })) << "asked once the dialog is gone";
-    EXPECT_EQ(window.closeEvents, 1);
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, CloseUnderAnOpenBox,
+    testing::Values(OpenBox{"OkOnly", Prompts::Buttons::Ok, Prompts::Answer::Ok},
+                    OpenBox{"OkCancel", Prompts::Buttons::OkCancel, Prompts::Answer::Cancel},
+                    OpenBox{"RetryCloseCancel", Prompts::Buttons::RetryCloseCancel, Prompts::Answer::Cancel}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CloseOnSignalTest, ASignalBeforeThereIsAWindowClosesItOnceItIsWatched) {
+    CloseOnSignal closer(announce, {}, 5);
+    ASSERT_EQ(::raise(SIGHUP), 0);
+    pumpFor(50);
+    EXPECT_TRUE(announced.empty()) << "no window, no log yet: announced with the window";
+    EXPECT_TRUE(closer.pending());
+    RefusingWindow window;
+    window.show();
+    closer.watch(window);
+    ASSERT_TRUE(pumpUntil([&] { return !window.isVisible(); }));
+    EXPECT_EQ(announced, std::vector<std::string>{"SIGHUP"});
+    EXPECT_FALSE(closer.pending());
 }
 
 TEST_F(CloseOnSignalTest, AnIgnoredSignalStaysIgnoredAndEveryHandlerIsGivenBack) {

@@ -5,6 +5,7 @@
 #include "support/TempDir.h"
 #include "tools/gen/DemoDatabase.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -16,6 +17,7 @@
 #include <spawn.h>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <vector>
@@ -75,7 +77,7 @@ std::string logText(const std::string& line) {
     return line.size() > 20 ? line.substr(20) : std::string();
 }
 
-class ProgramSignalTest : public testing::TestWithParam<SignalRow> {
+class ProgramHarness : public testing::Test {
 protected:
     void SetUp() override {
         // The program keeps its settings and event log beside its own file: a copy of it in the test's
@@ -138,6 +140,27 @@ protected:
         return status;
     }
 
+    // Waits until the program handles the three signals itself; false, with the reason in failure, when it
+    // ended or never did.
+    bool waitUntilHandled(pid_t pid, std::string& failure) {
+        const auto deadline = Clock::now() + kPatience;
+        int status = 0;
+        while (!catchesAll(pid)) {
+            if (::waitpid(pid, &status, WNOHANG) == pid) {
+                failure = "the program ended on its own:\n" + output();
+                return false;
+            }
+            if (Clock::now() > deadline) {
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, &status, 0);
+                failure = "the program never took the signals over:\n" + output();
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
+
     std::string program() const { return dir.file("orvane-service-kit"); }
     std::string iniPath() const { return dir.file("orvane-service-kit.INI"); }
     std::string logPath() const { return dir.file("orvane-service-kit.log"); }
@@ -146,6 +169,9 @@ protected:
     TempDir dir;
 };
 
+class ProgramSignalTest : public ProgramHarness, public testing::WithParamInterface<SignalRow> {};
+using ProgramStartUpSignal = ProgramHarness;
+
 } // namespace
 
 TEST_P(ProgramSignalTest, TheProgramClosesAsOnExitAndEndsWithZero) {
@@ -153,21 +179,11 @@ TEST_P(ProgramSignalTest, TheProgramClosesAsOnExitAndEndsWithZero) {
     const pid_t pid = start();
     ASSERT_GT(pid, 0) << "the program could not be started";
 
-    // Up means its window is built and the signals are its own: before that they would simply end it.
-    const auto deadline = Clock::now() + kPatience;
-    int status = 0;
-    while (!catchesAll(pid)) {
-        if (::waitpid(pid, &status, WNOHANG) == pid)
-            FAIL() << "the program ended on its own:\n" << output();
-        if (Clock::now() > deadline) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-            FAIL() << "the program never took the signals over:\n" << output();
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    // Until the signals are its own they would simply end it.
+    std::string failure;
+    ASSERT_TRUE(waitUntilHandled(pid, failure)) << failure;
     ASSERT_EQ(::kill(pid, row.number), 0);
-    status = waitForEnd(pid);
+    int status = waitForEnd(pid);
     ASSERT_NE(status, -1) << "still running after the signal:\n" << output();
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0)
                                    << ":\n"
@@ -192,3 +208,32 @@ INSTANTIATE_TEST_SUITE_P(Signals, ProgramSignalTest,
                          testing::Values(SignalRow{"SIGTERM", SIGTERM}, SignalRow{"SIGINT", SIGINT},
                                          SignalRow{"SIGHUP", SIGHUP}),
                          testName);
+
+TEST_F(ProgramStartUpSignal, ASignalWhileTheStartUpWaitsOnTheDealerDismissesTheBoxAndClosesTheProgram) {
+    // A settings file that cannot be read stops the start-up at a warning until someone answers it.
+    std::filesystem::remove(iniPath());
+    ASSERT_EQ(::mkfifo(iniPath().c_str(), 0600), 0);
+    const pid_t pid = start();
+    ASSERT_GT(pid, 0) << "the program could not be started";
+    std::string failure;
+    ASSERT_TRUE(waitUntilHandled(pid, failure)) << failure << "\n(the signals are taken before the start-up)";
+    ASSERT_EQ(::kill(pid, SIGTERM), 0);
+    const int status = waitForEnd(pid);
+    ASSERT_NE(status, -1) << "still running after the signal:\n" << output();
+    ASSERT_TRUE(WIFEXITED(status)) << output();
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    const std::vector<std::string> log = lines(logPath());
+    ASSERT_GE(log.size(), 3u) << TempDir::read(logPath());
+    EXPECT_EQ(logText(log[1]), "Starting program");
+    std::vector<std::string> texts;
+    for (const std::string& line : log)
+        texts.push_back(logText(line));
+    const auto told = std::find_if(texts.begin(), texts.end(), [](const std::string& text) {
+        return text.starts_with("Settings file cannot");
+    });
+    const auto closing = std::find(texts.begin(), texts.end(), "Closing on signal SIGTERM");
+    ASSERT_NE(closing, texts.end()) << TempDir::read(logPath());
+    EXPECT_LT(told, closing) << "the start-up went on after the box, then closed";
+    EXPECT_TRUE(std::filesystem::is_fifo(iniPath())) << "the settings file is still not replaced";
+}
