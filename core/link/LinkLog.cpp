@@ -62,6 +62,10 @@ std::string portError(const std::string& port, const EComPort& error) {
     return "Port error on " + port + " : " + reasonOf(error);
 }
 
+std::string portLeftOpenFailed(const std::string& port, const EComPort& error) {
+    return "Port " + port + " left open fails (" + reasonOf(error) + "): closed and opened again";
+}
+
 std::string updateFile(const std::string& path) {
     return "Update file is: " + path;
 }

@@ -26,6 +26,8 @@ std::string infoFrameTimeout(int bytesWaiting, int countdown);
 std::string badInfo(const InfoFrame& frame);
 // A port that failed in the middle of an exchange (the adapter was unplugged, say).
 std::string portError(const std::string& port, const EComPort& error);
+// A port an earlier operation left open that fails now: closed, to be opened again.
+std::string portLeftOpenFailed(const std::string& port, const EComPort& error);
 
 // Upgrade file.
 inline constexpr const char* kRequestSoftwareUpdate = "Request software update";

@@ -76,9 +76,24 @@ void MachineLink::logPortError(const EComPort& error) {
 }
 
 bool MachineLink::openLink(const std::string& portName) {
+    reopenIfFailing();
     if (autoCOM_)
         return scanPorts();
     return openChosenPort(portName);
+}
+
+// A port an earlier operation left open (after an upgrade, as the protocol wants) may have lost its device
+// since: the machine restarted, the adapter was plugged in again. It then fails every call until opened
+// anew, so it is closed here, once, and the operation opens it again.
+void MachineLink::reopenIfFailing() {
+    if (!port_.Connected())
+        return;
+    try {
+        port_.ClearBuffer(true, true);
+    } catch (const EComPort& error) {
+        log().log(LinkLog::portLeftOpenFailed(port_.PortName(), error));
+        closePort();
+    }
 }
 
 bool MachineLink::openChosenPort(const std::string& portName) {

@@ -66,6 +66,7 @@ private:
     bool echoCheck();
     bool waitForInfoFrame(int& bytesWaiting);
     void send(std::uint8_t byte);
+    void reopenIfFailing();
 
     Port& port_;
     Clock& clock_;

@@ -45,6 +45,9 @@ public:
     bool transmitStuck = false;            // the transmit queue never empties
     // From this time on every operation on the port fails with EIO, as when the adapter is unplugged.
     std::optional<std::int64_t> unplugAtMs;
+    // Every operation fails with EIO until the port is closed and opened again, as a port left open while
+    // the machine restarted or the adapter was plugged in again.
+    bool stale = false;
     // Told of every operation, before it is carried out ("write", "read", "count input", ...).
     std::function<void(const std::string& operation)> onOperation;
     // Rows (the write after 0x50, 0x51 or 0x52) are answered from here in turn, then acknowledged with
@@ -130,6 +133,7 @@ public:
         if (!open_)
             return;
         open_ = false;
+        stale = false;
         incoming_.clear();
         outgoing_.clear();
         expectRow_ = false;
@@ -203,7 +207,7 @@ private:
             onOperation(operation);
         if (!open_)
             throw EComPort(operation + " (port not open)", 0);
-        if (unplugged())
+        if (unplugged() || stale)
             throw EComPort(operation, EIO);
     }
     void record(const std::string& what, Bytes bytes = {}) {

@@ -279,6 +279,27 @@ INSTANTIATE_TEST_SUITE_P(Frames, InfoFrameRead, testing::ValuesIn(kFrames),
                              return std::string(info.param.name);
                          });
 
+TEST_F(MachineLinkTest, APortLeftOpenThatFailsNowIsOpenedAgainOnce) {
+    // An upgrade that failed on a row leaves the port open; the machine restarts meanwhile.
+    link.setAutoCOM(false);
+    port.ports = {"ttyUSB0"};
+    ASSERT_TRUE(link.openLink("ttyUSB0"));
+    port.stale = true;
+    ScriptedMachine::answerAsMachine(port, ScriptedMachine::frame(0x13031400, 0x0412ABCD),
+                                     ScriptedMachine::historyAnswer(ScriptedMachine::image(), nullptr));
+    ASSERT_TRUE(link.openLink("ttyUSB0"));
+    EXPECT_TRUE(link.identifyMachine()) << "the next operation works at the first try";
+    EXPECT_EQ(port.opens, 2);
+    EXPECT_EQ(eventLogTexts().front(), "Port ttyUSB0 left open fails (clear buffer: " +
+                                           std::string(std::strerror(EIO)) + "): closed and opened again");
+
+    // A port that works is not touched.
+    releaseEventLog();
+    ASSERT_TRUE(link.openLink("ttyUSB0"));
+    EXPECT_EQ(port.opens, 2);
+    EXPECT_TRUE(eventLogTexts().empty());
+}
+
 TEST_F(MachineLinkTest, InfoFrameTimesOutAfter99Counts) {
     port.SetPort("COM1");
     port.Open();
