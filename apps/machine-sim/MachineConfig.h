@@ -22,6 +22,10 @@ struct MachineConfig {
     // The upgrade file's data rows in order: each row then ends after exactly its own length.
     std::optional<std::vector<ExpectedRow>> expectedRows;
 
+    // A slow adapter or a busy PC: the echo of "T" and the info frame leave this much later.
+    int echoDelayMs = 0;
+    int infoDelayMs = 0;
+
     // Faults.
     int noiseAfterTMs = 0; // noise on the line after the "T" that enters test mode
     bool noEcho = false;

@@ -97,7 +97,7 @@ void MachineProtocol::handleCommand(std::uint8_t byte, std::int64_t endNs) {
         if (mode_ == Mode::Test) {
             trace("T");
             if (!config_.noEcho)
-                send('T', {config_.wrongEcho.value_or(0x54)}, endNs);
+                send('T', {config_.wrongEcho.value_or(0x54)}, endNs + config_.echoDelayMs * kNsPerMs);
             return;
         }
         break;
@@ -146,7 +146,7 @@ void MachineProtocol::answerInfo(std::int64_t endNs) {
         frame[frame.size() - 5] = std::min<std::uint8_t>(frame[frame.size() - 5], 0x03);
     if (config_.infoShort)
         frame.resize(std::min(frame.size(), *config_.infoShort));
-    send('I', frame, endNs);
+    send('I', frame, endNs + config_.infoDelayMs * kNsPerMs);
 }
 
 void MachineProtocol::answerHistory(std::uint8_t command, std::int64_t endNs) {

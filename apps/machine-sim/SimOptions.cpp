@@ -176,6 +176,8 @@ std::optional<SimOptions> SimOptions::Parse(const std::vector<std::string>& argu
              return b.has_value();
          }},
         {"--noise-after-t", number(m.noiseAfterTMs, 600000)},
+        {"--echo-delay", number(m.echoDelayMs, 600000)},
+        {"--info-delay", number(m.infoDelayMs, 600000)},
         {"--wrong-echo", byte(m.wrongEcho)},
         {"--info-short",
          [&](const std::string& v) {
@@ -356,6 +358,8 @@ Machine (a generated machine by default):
   --type-byte HH  --firmware HHHHHHHH|A.B.C.D  --serial HHHHHHHH  --bootloader HH
   --ident HHHHHHHHHHHH     info frame fields over the generated, .bin or .dat ones
   --ext HHHH               send the extended (18-byte) info frame with these two bytes
+  --echo-delay MS          echo "T" MS ms late, as behind a slow USB adapter (the PC looks for 60 ms)
+  --info-delay MS          send the info frame MS ms late (the PC waits about 400 ms)
 Faults:
   --noise-after-t MS       send noise for MS ms after the "T" that enters test mode
                            (the PC gives up after nine 50 ms windows)

@@ -10,6 +10,7 @@
 #include "core/link/LinkLog.h"
 #include "core/link/Port.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
@@ -201,10 +202,11 @@ bool MachineLink::enterTestMode() {
 
 // The machine may still be sending what it was doing before "T"; it must fall silent within the checks.
 bool MachineLink::waitForSilence() {
+    const std::int64_t start = clock_.nowMs();
     for (int countdown = kSilenceChecks + 1;;) {
         port_.ClearBuffer(true, false);
         clock_.sleepMs(kSilenceWindowMs);
-        if (--countdown == 0)
+        if (--countdown <= 0 && clock_.nowMs() - start >= kSilenceMinMs)
             return false;
         if (port_.InputCount() == 0)
             return true;
@@ -213,13 +215,20 @@ bool MachineLink::waitForSilence() {
 
 bool MachineLink::echoCheck() {
     std::optional<std::uint8_t> lastByte;
+    const std::int64_t start = clock_.nowMs();
     for (int round = 1; round <= kEchoRounds; ++round) {
         send(kTestMode);
         clock_.sleepMs(kEchoWaitMs);
         if (round == kEchoRounds)
             break;
+        // An echo there after the wait is taken as at once; a later one is looked for until the deadline.
         std::uint8_t byte = 0;
-        if (port_.Read(&byte, 1) == 1) {
+        bool received = port_.Read(&byte, 1) == 1;
+        while (!received && clock_.nowMs() - start < kEchoLookMs) {
+            clock_.sleepMs(kEchoLookEveryMs);
+            received = port_.Read(&byte, 1) == 1;
+        }
+        if (received) {
             lastByte = byte;
             if (byte == kTestMode)
                 return true;
@@ -256,10 +265,11 @@ bool MachineLink::readInfoFrame() {
 
 // Only the number of bytes waiting counts, never what they hold.
 bool MachineLink::waitForInfoFrame(int& waiting) {
+    const std::int64_t start = clock_.nowMs();
     for (int countdown = kInfoCountdown;;) {
         clock_.sleepMs(kInfoPollMs);
-        if (--countdown == 0) {
-            log().log(LinkLog::infoFrameTimeout(waiting, countdown));
+        if (--countdown <= 0 && clock_.nowMs() - start >= kInfoMinMs) {
+            log().log(LinkLog::infoFrameTimeout(waiting, std::max(countdown, 0)));
             return false;
         }
         waiting = port_.InputCount();

@@ -21,8 +21,16 @@ public:
     static constexpr int kSilenceWindowMs = 50;
     static constexpr int kEchoRounds = 3;
     static constexpr int kEchoWaitMs = 10;
+    // A USB adapter holds received bytes back for its latency timer (16 ms on the common chips) and a busy
+    // PC reads late: after the wait the echo is looked for every millisecond until this long after the
+    // first "T" of the check.
+    static constexpr int kEchoLookMs = 60;
+    static constexpr int kEchoLookEveryMs = 1;
     static constexpr int kInfoCountdown = 100;
     static constexpr int kInfoPollMs = 4;
+    // The counted waits last at least this long, however quickly the sleeps return.
+    static constexpr int kSilenceMinMs = kSilenceChecks * kSilenceWindowMs;
+    static constexpr int kInfoMinMs = (kInfoCountdown - 1) * kInfoPollMs;
     static constexpr int kPortListSettleMs = 300;
 
     // Receives the ports each scan lists, so that a port chooser can show them.

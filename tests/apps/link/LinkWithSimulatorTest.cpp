@@ -118,6 +118,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         Case{"Download", {}, "download", 0, "History file written: {out}"},
         Case{"Upgrade", {}, "upgrade", 0, "start ext section"},
+        Case{"BehindASlowAdapter",
+             {"--echo-delay", "25", "--info-delay", "150"},
+             "download",
+             0,
+             "History file written: {out}"},
         Case{"CompleteAtTheThirdAttempt",
              {"--history-truncate", "8000", "--history-faults", "2"},
              "download",

@@ -199,6 +199,11 @@ TEST_F(MachineLinkTest, EchoRounds) {
          false,
          "88"},
         {"only the third round", {{}, {}, {}, ScriptedPort::at(2, {'T'})}, false, "none"},
+        // Behind a slow adapter or on a busy PC: looked for until 60 ms after the first T.
+        {"5 ms late", {{}, ScriptedPort::at(5, {'T'})}, true, ""},
+        {"25 ms late", {{}, ScriptedPort::at(25, {'T'})}, true, ""},
+        {"55 ms late", {{}, ScriptedPort::at(55, {'T'})}, true, ""},
+        {"80 ms late", {{}, ScriptedPort::at(80, {'T'})}, false, "none"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
