@@ -70,8 +70,9 @@ bool DatabaseImport::ImportDatabaseFile(const std::string& path) {
     TDBMower* byIdentity = list_.FindByIdentity(imported->typeCode(), imported->year(),
                                                 imported->factoryFlag(), imported->machineNumber());
     if (bySerial && sameIdentity(bySerial->GetMowerLog(), *imported)) {
-        bySerial->Merge(*imported);
-        prompts_.message(Prompts::Kind::Plain, text(kHistoryInserted), Prompts::Buttons::Ok);
+        // A merge whose file could not be written has said so, and where its records went.
+        if (bySerial->Merge(*imported).saved)
+            prompts_.message(Prompts::Kind::Plain, text(kHistoryInserted), Prompts::Buttons::Ok);
         return true;
     }
     if (bySerial) {

@@ -3,6 +3,8 @@
 #include "core/base/AtomicFile.h"
 #include "core/base/CLogger.h"
 #include "core/base/Prompts.h"
+#include "core/database/FXUCheckDir.h"
+#include "core/database/UnsavedHistory.h"
 #include "core/i18n/FXUStringTable.h"
 #include "core/i18n/ProgramTexts.h"
 #include "ui/TChildForm.h"
@@ -12,6 +14,8 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QFontMetrics>
 #include <QMdiArea>
@@ -230,19 +234,48 @@ bool TDBMower::SaveMachineFile() {
     return false;
 }
 
-bool TDBMower::InsertRecord(std::unique_ptr<FXULog>& record) {
+Filing TDBMower::InsertRecord(std::unique_ptr<FXULog>& record) {
     const FXULogTime time = record->logTime();
     if (!GetMowerLog().Insert(time, record))
-        return false;
+        return Filing::Duplicate;
     BuildTile();
-    // A failed write keeps the record in memory; the window opened below has it saved at close.
-    SaveMachineFile();
+    // A failed write keeps the record elsewhere too; the window opened below has it saved at close.
+    const bool saved = SaveFiled({time});
     if (window_)
         window_->ShowRecord(time);
     else
         OpenWindow();
     update();
-    return true;
+    return saved ? Filing::Saved : Filing::NotSaved;
+}
+
+bool TDBMower::SaveFiled(const std::vector<FXULogTime>& times) {
+    if (writeMachineFile())
+        return true;
+    CLogger* logger = CLogger::getInstance();
+    UnsavedHistory unsaved(list_.unsavedFolder());
+    bool kept = !unsaved.folder().empty();
+    for (const FXULogTime& time : times) {
+        const FXULog& record = GetMowerLog().Find(time);
+        const std::string which = "History of machine " + serialText() + " of " + time.isoText();
+        if (kept && unsaved.Keep(record)) {
+            logger->log(which + " kept as " + unsaved.path() + ": its machine file could not be written");
+        } else {
+            kept = false;
+            logger->log(which + " could not be kept elsewhere either: " +
+                        (unsaved.folder().empty() ? std::string("no folder for it") : unsaved.lastError()));
+        }
+    }
+    const std::string folder = FXUCheckDir::Join(unsaved.folder(), serialText());
+    const std::string shown =
+        WinText::fromQt(QDir::toNativeSeparators(QFile::decodeName(folder.c_str()))).value_or(folder);
+    list_.prompts().message(Prompts::Kind::Error,
+                            kept ? ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWrittenHistoryKept,
+                                                      {GetMachineNumberText(), shown})
+                                 : ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWrittenHistoryLost,
+                                                      {GetMachineNumberText()}),
+                            Prompts::Buttons::Ok);
+    return false;
 }
 
 bool TDBMower::SaveIfOpen() {
@@ -252,23 +285,24 @@ bool TDBMower::SaveIfOpen() {
     return writeMachineFile();
 }
 
-std::size_t TDBMower::Merge(FXUMowerLog& other) {
+TDBMower::Merged TDBMower::Merge(FXUMowerLog& other) {
     std::vector<FXULogTime> added;
     for (const FXULogTime& time : other.logTimeVect())
         if (!GetMowerLog().records().contains(time))
             added.push_back(time);
     GetMowerLog().Merge(other);
+    Merged merged{added.size(), true};
     if (!added.empty()) {
         BuildTile();
         // A failed write is reported; the window opened below has the machine saved at close.
-        SaveMachineFile();
+        merged.saved = SaveFiled(added);
         if (window_)
             for (const FXULogTime& time : added)
                 window_->ShowRecord(time);
     }
     OpenWindow();
     update();
-    return added.size();
+    return merged;
 }
 
 bool TDBMower::inDatabaseFolder(const std::filesystem::path& target) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/database/DBMowerFile.h"
+#include "core/database/Filing.h"
 
 #include <QImage>
 #include <QPointer>
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QMdiSubWindow;
@@ -28,12 +30,21 @@ public:
     static TDBMower* CreateFromLog(std::unique_ptr<FXUMowerLog> machine, TDBMowerList& list, QWidget* parent);
     ~TDBMower() override;
 
+    struct Merged {
+        std::size_t added = 0;
+        bool saved = true;
+    };
+
     void BuildTile();
     void RefreshTile();
     void OpenWindow();
-    // Files the record; takes it only on success. The machine file is written at once, so a record
-    // survives whatever happens to the program afterwards. False when the time is already filed.
-    bool InsertRecord(std::unique_ptr<FXULog>& record);
+    // Files the record; takes it only when it is no duplicate. The machine file is written at once, so a
+    // record survives whatever happens to the program afterwards.
+    Filing InsertRecord(std::unique_ptr<FXULog>& record);
+    // Writes the machine file after the records of these times were filed. When it cannot be written, those
+    // records are kept as history files (UnsavedHistory) and the dealer is told where, or that they could
+    // not be kept either; false then.
+    bool SaveFiled(const std::vector<FXULogTime>& times);
 
     std::string GetNameText() const { return nameText_; }
     std::string GetMachineNumberText() const { return machineNumberText_; }
@@ -51,8 +62,8 @@ public:
     void SetFileName(const std::string& path) { file_.SetFileName(path); }
     const std::string& fileName() const { return file_.fileName(); }
     // Takes over the other machine's records whose times are missing here, writes the file at once when
-    // any came, and brings the machine's window up. How many records came.
-    std::size_t Merge(FXUMowerLog& other);
+    // any came (as SaveFiled), and brings the machine's window up.
+    Merged Merge(FXUMowerLog& other);
     // Asks for a file name and writes the machine file there, under the extension ".dat"; true as well
     // when the user cancels. A name in the database folder is refused: it would replace a live file.
     bool Export();

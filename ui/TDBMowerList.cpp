@@ -300,8 +300,8 @@ bool TDBMowerList::AddMachine(std::unique_ptr<FXUMowerLog> machine, const std::s
     entry->SetFileName(path);
     entries_.push_back(entry);
     Arrange();
-    // A failed write is logged; the window opened below has the machine saved at close.
-    entry->SaveMachineFile();
+    // A failed write keeps the records elsewhere too; the window opened below has the machine saved at close.
+    entry->SaveFiled(entry->GetMowerLog().logTimeVect());
     if (!checker_) {
         checker_ = std::make_unique<FXUCheckDir>();
         checker_->SetDataDir(directory_);
@@ -335,23 +335,23 @@ bool TDBMowerList::CreateMachine(std::unique_ptr<FXUMowerLog> machine) {
     return AddMachine(std::move(machine), path);
 }
 
-bool TDBMowerList::InsertRecordBySerial(std::unique_ptr<FXULog>& record) {
+std::optional<Filing> TDBMowerList::InsertRecordBySerial(std::unique_ptr<FXULog>& record) {
     const auto found = std::find_if(entries_.begin(), entries_.end(), [&](const TDBMower* entry) {
         return entry->GetSerialNumber() == record->serialNumber();
     });
     if (found == entries_.end())
-        return false;
+        return std::nullopt;
     // A record refused for its time still brings its machine's window up.
-    (*found)->InsertRecord(record);
+    const Filing filing = (*found)->InsertRecord(record);
     (*found)->OpenWindow();
-    return true;
+    return filing;
 }
 
 bool TDBMowerList::InsertRecordByMachineNumber(const std::string& machineNumberText,
                                                std::unique_ptr<FXULog>& record) {
     for (TDBMower* entry : entries_)
         if (entry->GetMowerLog().MachineNumberText() == machineNumberText)
-            return entry->InsertRecord(record);
+            return entry->InsertRecord(record) != Filing::Duplicate;
     return false;
 }
 

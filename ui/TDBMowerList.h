@@ -1,12 +1,14 @@
 #pragma once
 
 #include "core/database/FXUCheckDir.h"
+#include "core/database/Filing.h"
 #include "core/database/MachineDirectory.h"
 
 #include <QScrollArea>
 #include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,7 +51,8 @@ public:
     bool CreateMachine(std::unique_ptr<FXUMowerLog> machine) override;
     // Files the record into the first machine (display order) with its serial number and opens that
     // machine's window; takes the record only when it was filed. False when no machine has the serial.
-    bool InsertRecordBySerial(std::unique_ptr<FXULog>& record);
+    // Nothing when no machine has the record's serial number; a duplicate counts as filed.
+    std::optional<Filing> InsertRecordBySerial(std::unique_ptr<FXULog>& record);
     bool InsertRecordByMachineNumber(const std::string& machineNumberText,
                                      std::unique_ptr<FXULog>& record) override;
     bool SaveMachine(FXUMowerLog& machine) override;
@@ -65,6 +68,9 @@ public:
 
     const std::vector<TDBMower*>& entries() const { return entries_; } // display order
     const std::string& directory() const { return directory_; }
+    // Where records whose machine file cannot be written are kept as history files; none when empty.
+    void setUnsavedFolder(std::string folder) { unsavedFolder_ = std::move(folder); }
+    const std::string& unsavedFolder() const { return unsavedFolder_; }
     std::string PathFor(std::uint32_t serialNumber) const; // directory + "/" + "0001A2F3.dat"
     QMdiArea* mdiArea() const { return mdiArea_; }
     Prompts& prompts() const { return prompts_; }
@@ -93,6 +99,7 @@ private:
     std::vector<TDBMower*> entries_; // children of canvas_
     std::unique_ptr<FXUCheckDir> checker_;
     std::string directory_;
+    std::string unsavedFolder_;
     // Layout cursor. Wider than 16 bits: a long single column would otherwise wrap onto its first tiles.
     int x_ = 0;
     int y_ = 0;

@@ -10,6 +10,7 @@
 #include "core/base/Prompts.h"
 #include "core/database/DatabaseLock.h"
 #include "core/database/FXUCheckDir.h"
+#include "core/database/UnsavedHistory.h"
 #include "core/i18n/FXUStringTable.h"
 #include "core/i18n/ProgramTexts.h"
 #include "core/link/EComPort.h"
@@ -113,6 +114,8 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
 
     const std::string databaseDirectory = settings_->DbPath();
     machineList = new TDBMowerList(mdiArea, prompts_, Panel1);
+    machineList->setUnsavedFolder(
+        (std::filesystem::path(settings_->FileName()).parent_path() / kUnsavedFolder).string());
     static_cast<QVBoxLayout*>(Panel1->layout())->insertWidget(0, machineList, 1);
     import_ = std::make_unique<DatabaseImport>(*machineList, prompts_, history_, [this] { storeHistory(); });
     connect(machineList, &TDBMowerList::filesDropped, this, &TFXUMainForm::importDroppedFiles);
@@ -510,11 +513,14 @@ void TFXUMainForm::storeHistory() {
     std::unique_ptr<FXULog> record = history_.makeRecord();
     const std::uint32_t serialNumber = record->serialNumber();
     logger_->log(LinkLog::loadingSuccessful(serialNumber));
-    if (machineList->InsertRecordBySerial(record)) {
-        // Logged as it happens: the box may stay open until the program is ended.
-        logger_->log(LinkLog::insertSuccessful(serialNumber));
-        prompts_.message(Prompts::Kind::Information, text(LinkMessage::kHistoryInserted),
-                         Prompts::Buttons::Ok);
+    if (const std::optional<Filing> filing = machineList->InsertRecordBySerial(record)) {
+        // A record its machine file did not take has been reported, with where it was kept.
+        if (*filing != Filing::NotSaved) {
+            // Logged as it happens: the box may stay open until the program is ended.
+            logger_->log(LinkLog::insertSuccessful(serialNumber));
+            prompts_.message(Prompts::Kind::Information, text(LinkMessage::kHistoryInserted),
+                             Prompts::Buttons::Ok);
+        }
     } else {
         TinsertForm insert(this, record, *machineList, prompts_);
         const int result = ModalRunner::run(insert);
@@ -526,7 +532,15 @@ void TFXUMainForm::storeHistory() {
             ModalRunner::run(create);
         }
     }
-    // A record nobody took is dropped here.
+    // A record the dealer chose not to file is dropped here; one whose dialog a signal closed is kept.
+    if (record && closeRequested_) {
+        UnsavedHistory unsaved(machineList->unsavedFolder());
+        logger_->log(unsaved.Keep(*record)
+                         ? "History of machine " + LinkLog::serialText(serialNumber) +
+                               " not filed before the close: kept as " + unsaved.path()
+                         : "History of machine " + LinkLog::serialText(serialNumber) +
+                               " not filed before the close and not kept: " + unsaved.lastError());
+    }
     machineList->viewport()->update();
 }
 

@@ -78,6 +78,10 @@ public:
     const std::string& lastFolder() const;
     // Rebuilds the menu bar from this window's menus and the active machine window's, by group index.
     void rebuildMenuBar();
+    // The program is to close (a signal came): a download whose dialog that closes is kept, not dropped.
+    void noteCloseRequested() { closeRequested_ = true; }
+    // Beside the settings file: the histories whose machine file could not be written.
+    static constexpr const char* kUnsavedFolder = "unsaved";
 
     // Components, named as the rest of the program refers to them.
     QToolBar* ToolBar1 = nullptr;
@@ -167,6 +171,7 @@ private:
     bool closed_ = false;
     bool closing_ = false;
     bool operationRunning_ = false;
+    bool closeRequested_ = false;
     DownloadedHistory history_;
     std::unique_ptr<MachineLink> link_;
     std::unique_ptr<HistoryDownload> download_;

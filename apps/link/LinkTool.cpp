@@ -3,6 +3,7 @@
 #include "apps/link/ConsolePrompts.h"
 #include "core/base/AtomicFile.h"
 #include "core/base/CLogger.h"
+#include "core/database/BinHistoryFile.h"
 #include "core/link/DownloadedHistory.h"
 #include "core/link/FirmwareUpgrade.h"
 #include "core/link/HistoryDownload.h"
@@ -120,13 +121,6 @@ std::optional<LinkTool::Arguments> LinkTool::parse(const std::vector<std::string
     return a;
 }
 
-std::string LinkTool::historyFileName(int year, int month, int day, int hour, int minute, int second) {
-    char name[64];
-    std::snprintf(name, sizeof name, "%04d-%02d-%02d_%02d-%02d-%02d_serialdata.txt", year, month, day, hour,
-                  minute, second);
-    return name;
-}
-
 LinkTool::LinkTool(Port& port, Clock& clock, std::ostream& out) : port_(port), clock_(clock), out_(out) {}
 
 int LinkTool::run(const Arguments& arguments) {
@@ -177,9 +171,8 @@ int LinkTool::upgrade(const Arguments& arguments) {
     FirmwareUpgrade upgrade(link, loader, [&] {
         CLogger::getInstance()->log(LinkLog::loadingSuccessful(history.frame.serialNumber()));
         const FXULogTime& t = history.time;
-        const std::string path = arguments.historyOut.empty()
-                                     ? historyFileName(t.year, t.month, t.day, t.hour, t.minute, t.second)
-                                     : arguments.historyOut;
+        const std::string path =
+            arguments.historyOut.empty() ? BinHistoryFile::FileNameFor(t) : arguments.historyOut;
         return writeHistory(history, path);
     });
     switch (upgrade.run(arguments.port)) {

@@ -32,9 +32,6 @@ public:
     LinkTool(Port& port, Clock& clock, std::ostream& out);
     int run(const Arguments& arguments);
 
-    // "2024-03-07_14-05-09_serialdata.txt": the name a history file import takes its time from.
-    static std::string historyFileName(int year, int month, int day, int hour, int minute, int second);
-
 private:
     int identify(const Arguments& arguments);
     int download(const Arguments& arguments);

@@ -21,11 +21,13 @@ int main(int argc, char** argv) {
         QtPrompts prompts;
         // A logout, Ctrl+C or a closed terminal ends the program through the same close as File > Exit; also
         // one that comes while the program starts, once it has started.
-        const TFXUMainForm* window = nullptr;
+        TFXUMainForm* window = nullptr;
         CloseOnSignal closeOnSignal(
             [&window](const char* signalName) {
-                if (window && !window->closed())
+                if (window && !window->closed()) {
                     CLogger::getInstance()->log(std::string("Closing on signal ") + signalName);
+                    window->noteCloseRequested();
+                }
             },
             [&window] { return window && window->operationRunning(); });
         TFXUMainForm FXUMainForm(ProgramFile::executablePath(),

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 
 namespace {
 
@@ -37,6 +38,13 @@ std::uint16_t leadingNumber(const std::string& path, std::size_t fromEnd, std::s
 }
 
 } // namespace
+
+std::string BinHistoryFile::FileNameFor(const FXULogTime& time) {
+    char name[64];
+    std::snprintf(name, sizeof name, "%04d-%02d-%02d_%02d-%02d-%02d_serialdata.txt", time.year, time.month,
+                  time.day, time.hour, time.minute, time.second);
+    return name;
+}
 
 std::unique_ptr<FXULog> BinHistoryFile::Contents::makeRecord() const {
     // An empty block is offered too: the record refuses it, and says so in the log.

@@ -46,6 +46,9 @@ public:
     static bool Parse(const std::uint8_t* data, std::size_t size, Contents& result,
                       std::string* cutPart = nullptr);
 
+    // "2024-03-07_14-05-09_serialdata.txt": the name a history file is given, from which TimeFromPath reads
+    // the time back.
+    static std::string FileNameFor(const FXULogTime& time);
     // From a path ending in "YYYY?MM?DD?hh?mm?ss?serialdata.txt", that time; from any other path, now.
     static FXULogTime TimeFromPath(const std::string& path);
     // The time an imported record gets: TimeFromPath, but now when the name gives no real date and time.

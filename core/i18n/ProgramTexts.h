@@ -25,8 +25,10 @@ public:
         ExportIntoDatabase, // the second line under "Error during export file creation"
         SettingsUnreadable, // settings file path
         PortNotPresent,     // port name; an entry of the port chooser
+        MachineFileNotWrittenHistoryKept, // machine number text, folder the history was kept in
+        MachineFileNotWrittenHistoryLost, // machine number text
     };
-    static constexpr int kCount = 16;
+    static constexpr int kCount = 18;
 
     static std::string Text(Id id, const std::vector<std::string>& arguments = {});
     // The same in one language (0 English, 1 French, 2 Italian, 3 Dutch, 4 German).

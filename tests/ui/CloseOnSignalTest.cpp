@@ -2,6 +2,7 @@
 
 #include "core/base/CLogger.h"
 #include "core/base/IniFile.h"
+#include "core/database/BinHistoryFile.h"
 #include "core/database/DBMowerFile.h"
 #include "core/link/TComPort.h"
 #include "support/ScriptedMachine.h"
@@ -25,6 +26,7 @@
 #include <QToolButton>
 #include <QWidget>
 #include <chrono>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <string>
@@ -314,5 +316,45 @@ TEST_F(CloseOnSignalTest, ASignalDuringAHistoryDownloadClosesOnceTheRecordIsFile
     const bool closed = pumpUntil([&] { return window.closed(); });
     testing::internal::GetCapturedStdout();
     EXPECT_TRUE(closed) << "closed once the download had ended";
+    releaseSharedState();
+}
+
+TEST_F(CloseOnSignalTest, ADownloadWaitingInTheInsertDialogWhenASignalComesIsKeptNotDropped) {
+    TempDir dir;
+    const std::string db = dir.file("db");
+    ASSERT_EQ(DemoDatabase::Write(db, 3), 3);
+    TempDir::write(dir.file("orvane-service-kit.INI"),
+                   "[FILEPATH]\nDBPATH=" + db + "\n[COM]\nAUTO=0\nPORT=ttyUSB0\n");
+    VirtualClock clock;
+    ScriptedPrompts prompts;
+    auto scripted = std::make_unique<ScriptedPort>(clock);
+    ScriptedPort& port = *scripted;
+    port.ports = {"ttyUSB0"};
+    TFXUMainForm window(dir.file("orvane-service-kit"), std::move(scripted), clock, prompts);
+    window.show();
+    // A machine the database does not know: the insert dialog waits for the dealer.
+    ScriptedMachine::answerAsMachine(port, ScriptedMachine::frame(0x13031400, 0x0ABCDEF0),
+                                     ScriptedMachine::historyAnswer(ScriptedMachine::image(), nullptr));
+    CloseOnSignal closer(
+        window,
+        [&](const char* name) {
+            announce(name);
+            window.noteCloseRequested();
+        },
+        [&window] { return window.operationRunning(); }, 5);
+    QTimer::singleShot(50, [] { ::raise(SIGTERM); });
+    window.uploadToolButt->click(); // returns once the signal has closed the dialog
+
+    const std::string kept =
+        dir.file("unsaved/0ABCDEF0/" + BinHistoryFile::FileNameFor(window.downloadedHistory().time));
+    EXPECT_TRUE(std::filesystem::is_regular_file(kept));
+    testing::internal::CaptureStdout();
+    const bool closed = pumpUntil([&] { return window.closed(); });
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(closed);
+    const std::string log = TempDir::read(dir.file("orvane-service-kit.log"));
+    EXPECT_NE(log.find("History of machine 0ABCDEF0 not filed before the close: kept as " + kept),
+              std::string::npos)
+        << log;
     releaseSharedState();
 }

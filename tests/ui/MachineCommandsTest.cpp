@@ -1,6 +1,7 @@
 // The main window's machine commands: load history and upgrade, driven through their buttons against a
 // scripted machine, with the dialogs answered by the test.
 
+#include "core/database/BinHistoryFile.h"
 #include "core/database/DBMowerFile.h"
 #include "core/history/FXUMowerLog.h"
 #include "core/i18n/Cp1252.h"
@@ -27,6 +28,7 @@
 #include <QToolButton>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -89,6 +91,26 @@ protected:
 };
 
 } // namespace
+
+TEST_F(MachineCommandsTest, ADownloadItsMachineFileDoesNotTakeIsKeptAsAHistoryFileAndNotReportedAsDone) {
+    TDBMower* owner = window->machineList->entries().at(1);
+    machine(owner->GetSerialNumber());
+    ::chmod(owner->fileName().c_str(), 0444);
+
+    window->uploadToolButt->click();
+
+    const std::string serial = LinkLog::serialText(owner->GetSerialNumber());
+    const std::string kept =
+        dir.file("unsaved/" + serial + "/" + BinHistoryFile::FileNameFor(window->downloadedHistory().time));
+    EXPECT_TRUE(std::filesystem::is_regular_file(kept)) << "beside the settings file";
+    ASSERT_EQ(prompts.shown.size(), 1u) << "no success message after it";
+    EXPECT_EQ(prompts.shown[0].text,
+              ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWrittenHistoryKept,
+                                 {owner->GetMachineNumberText(), dir.file("unsaved/" + serial)}));
+    const Strings log = eventLogTexts();
+    EXPECT_EQ(std::find(log.begin(), log.end(), "New log insert successfull machine: " + serial), log.end());
+    ASSERT_NE(owner->window(), nullptr) << "the record stays in its window";
+}
 
 TEST_F(MachineCommandsTest, LoadHistoryFilesTheRecordUnderTheMachineWithItsSerialNumber) {
     ASSERT_TRUE(window->uploadToolButt->isEnabled());

@@ -32,7 +32,8 @@ TEST(QtStandardTexts, QtsOwnWordsFollowTheLanguageAndGoBackToEnglish) {
     ASSERT_FALSE(englishLookIn.isEmpty());
     {
         QtStandardTexts texts;
-        ASSERT_TRUE(texts.follow(1)) << "no French translation of Qt in " << texts.defaultFolder().toStdString();
+        ASSERT_TRUE(texts.follow(1)) << "no French translation of Qt in "
+                                     << texts.defaultFolder().toStdString();
         EXPECT_EQ(cancelCaption(), "Annuler");
         EXPECT_NE(lookInCaption(), englishLookIn);
 

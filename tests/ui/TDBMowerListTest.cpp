@@ -3,6 +3,8 @@
 #include "core/base/CLogger.h"
 #include "core/base/FXUDBFC_error.h"
 #include "core/base/FileCalls.h"
+#include "core/database/BinHistoryFile.h"
+#include "core/database/UnsavedHistory.h"
 #include "core/i18n/FXUStringTable.h"
 #include "core/i18n/ProgramTexts.h"
 #include "support/ScriptedPrompts.h"
@@ -311,12 +313,12 @@ TEST_F(TDBMowerListTest, FindsTheLastMatchAndFilesIntoTheFirst) {
     EXPECT_TRUE(list->MachineExists(5, 21, 1, 7) && !list->MachineExists(5, 22, 1, 7));
 
     auto record = makeRecord(serial, timeOf(9));
-    EXPECT_TRUE(list->InsertRecordBySerial(record));
+    EXPECT_EQ(list->InsertRecordBySerial(record), Filing::Saved);
     EXPECT_EQ(record, nullptr);
     EXPECT_EQ(alpha->GetMowerLog().Count(), 3u);
     EXPECT_EQ(beta->GetMowerLog().Count(), 2u);
     auto stranger = makeRecord(0x12345678, timeOf(9));
-    EXPECT_FALSE(list->InsertRecordBySerial(stranger));
+    EXPECT_FALSE(list->InsertRecordBySerial(stranger).has_value());
     EXPECT_NE(stranger, nullptr) << "not taken";
 
     // By machine number: the first with the text; a time already filed is refused there.
@@ -337,7 +339,7 @@ TEST_F(TDBMowerListTest, FiledRecordIsOnDiskAtOnceAndADuplicateTimeChangesNothin
     const QImage tile = entry->tile();
 
     auto duplicate = makeRecord(0x00000200, timeOf(1));
-    EXPECT_FALSE(entry->InsertRecord(duplicate));
+    EXPECT_EQ(entry->InsertRecord(duplicate), Filing::Duplicate);
     EXPECT_NE(duplicate, nullptr);
     EXPECT_EQ(entry->GetMowerLog().Count(), 2u);
     EXPECT_EQ(entry->tile(), tile);
@@ -345,13 +347,13 @@ TEST_F(TDBMowerListTest, FiledRecordIsOnDiskAtOnceAndADuplicateTimeChangesNothin
     EXPECT_EQ(entry->window(), nullptr);
     // Through the list the refused record still brings the machine's window up.
     duplicate->SetSerialNumber(serial);
-    EXPECT_TRUE(list->InsertRecordBySerial(duplicate));
+    EXPECT_EQ(list->InsertRecordBySerial(duplicate), Filing::Duplicate);
     ASSERT_NE(entry->window(), nullptr);
     EXPECT_EQ(entry->window()->MainLogPageControl()->count(), 2);
 
     // A newer record from a replaced board: the machine takes its serial number and shows its tab.
     auto newer = makeRecord(0x00000200, timeOf(5));
-    EXPECT_TRUE(entry->InsertRecord(newer));
+    EXPECT_EQ(entry->InsertRecord(newer), Filing::Saved);
     EXPECT_EQ(entry->GetSerialNumber(), 0x00000200u);
     EXPECT_NE(entry->tile(), tile);
     EXPECT_EQ(entry->window()->MainLogPageControl()->currentIndex(), 2) << "its new tab, shown";
@@ -359,18 +361,42 @@ TEST_F(TDBMowerListTest, FiledRecordIsOnDiskAtOnceAndADuplicateTimeChangesNothin
     EXPECT_EQ(onDisk->Count(), 3u);
     EXPECT_NO_THROW(onDisk->Find(timeOf(5)));
 
-    // A file that cannot be written keeps the record in memory and says why in the log.
+    // A file that cannot be written: the record is kept as a history file the import reads, and the dealer
+    // is told where, not that it was filed.
     entry->SetFileName(dir.file("missing/00000100.dat"));
+    list->setUnsavedFolder(dir.file("unsaved"));
     auto unsaved = makeRecord(0x00000200, timeOf(6));
-    EXPECT_TRUE(entry->InsertRecord(unsaved));
-    EXPECT_EQ(entry->GetMowerLog().Count(), 4u);
-    ASSERT_EQ(logged().size(), 1u);
+    const std::vector<std::uint8_t> image(unsaved->image().begin(), unsaved->image().end());
+    EXPECT_EQ(entry->InsertRecord(unsaved), Filing::NotSaved);
+    EXPECT_EQ(entry->GetMowerLog().Count(), 4u) << "still in the machine's window";
+    const std::string kept = dir.file("unsaved/00000200/" + BinHistoryFile::FileNameFor(timeOf(6)));
+    ASSERT_EQ(logged().size(), 2u);
     EXPECT_EQ(logged()[0].rfind("Couldn't save machine file: ", 0), 0u) << logged()[0];
     EXPECT_NE(logged()[0].find("missing/00000100.dat"), std::string::npos);
-    ASSERT_FALSE(prompts.shown.empty());
+    EXPECT_EQ(logged()[1], "History of machine 00000200 of " + timeOf(6).isoText() + " kept as " + kept +
+                               ": its machine file could not be written");
+    BinHistoryFile reader;
+    BinHistoryFile::Contents contents;
+    ASSERT_TRUE(reader.Load(kept, contents)) << reader.lastError();
+    EXPECT_EQ(contents.time, timeOf(6)) << "the import gives it its time back";
+    EXPECT_EQ(contents.frame.serialNumber(), 0x00000200u);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), contents.image.begin()));
+    ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown.back().kind, Prompts::Kind::Error);
     EXPECT_EQ(prompts.shown.back().text,
-              ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWritten, {entry->GetMachineNumberText()}));
+              ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWrittenHistoryKept,
+                                 {entry->GetMachineNumberText(), dir.file("unsaved/00000200")}));
+
+    // Nowhere to keep it either: said so, never reported as safe.
+    TempDir::write(dir.file("blocked"), "a file where the folder would be");
+    list->setUnsavedFolder(dir.file("blocked"));
+    auto lost = makeRecord(0x00000200, timeOf(7));
+    EXPECT_EQ(entry->InsertRecord(lost), Filing::NotSaved);
+    EXPECT_EQ(prompts.shown.back().text,
+              ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWrittenHistoryLost,
+                                 {entry->GetMachineNumberText()}));
+    EXPECT_NE(logged().back().find("could not be kept elsewhere either"), std::string::npos)
+        << logged().back();
 }
 
 TEST_F(TDBMowerListTest, WindowsOpenOnceAndOnlyOpenedMachinesAreSavedAtTheEnd) {
@@ -565,7 +591,7 @@ TEST_F(TDBMowerListTest, ANewMachineNeverTakesTheFileOfAnother) {
     FXUStringTable::getInstance()->SetLanguage(0);
     loaded({{0x00000100, "Old board"}});
     auto newBoard = makeRecord(0x00000200, timeOf(5));
-    ASSERT_TRUE(list->entries()[0]->InsertRecord(newBoard));
+    ASSERT_EQ(list->entries()[0]->InsertRecord(newBoard), Filing::Saved);
     const std::string itsFile = TempDir::read(fileOf(0x100));
 
     // The old board turns up in another machine, which the user creates: refused, nothing overwritten.
@@ -594,26 +620,28 @@ TEST_F(TDBMowerListTest, ASaveRespectsWhatItFindsOnDisk) {
     loaded({{serial, "Owner"}});
     TDBMower* entry = list->entries()[0];
 
-    // Marked read-only: not replaced; the user is told and the log says why.
+    // Marked read-only: not replaced; the record is kept aside, the user is told and the log says why.
     const std::string before = TempDir::read(fileOf(serial));
     ::chmod(fileOf(serial).c_str(), 0444);
+    list->setUnsavedFolder(dir.file("unsaved"));
     auto first = makeRecord(serial, timeOf(7));
-    EXPECT_TRUE(entry->InsertRecord(first));
+    EXPECT_EQ(entry->InsertRecord(first), Filing::NotSaved);
     EXPECT_TRUE(TempDir::read(fileOf(serial)) == before);
-    ASSERT_EQ(logged().size(), 1u);
+    ASSERT_EQ(logged().size(), 2u);
     EXPECT_TRUE(logged()[0].starts_with("Couldn't save machine file: cannot write " + fileOf(serial) +
                                         ": Permission denied"))
         << logged()[0];
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text,
-              ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWritten, {entry->GetMachineNumberText()}));
+              ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWrittenHistoryKept,
+                                 {entry->GetMachineNumberText(), dir.file("unsaved/00000100")}));
 
     // Written meanwhile by another program: that version is kept beside the file, and the log says where.
     ::chmod(fileOf(serial).c_str(), 0640);
     const std::string theirs = DBMowerFile::Serialize(*makeMachine({serial, "Theirs"}));
     TempDir::write(fileOf(serial), theirs);
     auto second = makeRecord(serial, timeOf(8));
-    EXPECT_TRUE(entry->InsertRecord(second));
+    EXPECT_EQ(entry->InsertRecord(second), Filing::Saved);
     EXPECT_TRUE(TempDir::read(fileOf(serial) + ".old") == theirs);
     EXPECT_EQ(logged().back(), "Machine file " + fileOf(serial) +
                                    " was changed on disk by another program; that version kept as " +
@@ -622,7 +650,7 @@ TEST_F(TDBMowerListTest, ASaveRespectsWhatItFindsOnDisk) {
     EXPECT_EQ(std::filesystem::status(fileOf(serial)).permissions(), std::filesystem::perms(0640));
     const std::size_t lines = logged().size();
     auto third = makeRecord(serial, timeOf(9));
-    EXPECT_TRUE(entry->InsertRecord(third));
+    EXPECT_EQ(entry->InsertRecord(third), Filing::Saved);
     EXPECT_EQ(logged().size(), lines) << "its own file is not kept again";
 }
 

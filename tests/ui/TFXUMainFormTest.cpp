@@ -504,7 +504,7 @@ TEST_F(MainFormTest, AFiledRecordSurvivesAProgramThatNeverCloses) {
     TDBMower* machine = window->machineList->entries().front();
     auto record = std::make_unique<FXULog>(*machine->GetMowerLog().records().rbegin()->second);
     record->SetLogTime(FXULogTime(2030, 1, 2, 3, 4, 5));
-    ASSERT_TRUE(window->machineList->InsertRecordBySerial(record));
+    ASSERT_EQ(window->machineList->InsertRecordBySerial(record), Filing::Saved);
     EXPECT_FALSE(record) << "the list took the record";
     // The process would be killed here: no close, no shutdown. The machine file already holds the record.
     DBMowerFile onDisk;

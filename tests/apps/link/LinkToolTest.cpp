@@ -157,8 +157,7 @@ TEST_F(LinkToolTest, UpgradeKeepsTheHistoryFirstAndReportsRefusalsAndFailures) {
     BinHistoryFile::Contents contents;
     ASSERT_TRUE(reader.Load(dir.file(*history), contents));
     const FXULogTime& t = contents.time;
-    EXPECT_EQ(LinkTool::historyFileName(t.year, t.month, t.day, t.hour, t.minute, t.second), *history)
-        << "the import takes the time back from the name";
+    EXPECT_EQ(BinHistoryFile::FileNameFor(t), *history) << "the import takes the time back from the name";
 
     ASSERT_EQ(run({"upgrade", "--port", "ttyUSB0", "--yes", "--history-out", dir.file("h.bin"),
                    dir.file("fw.QVL")}),
