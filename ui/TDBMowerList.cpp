@@ -396,6 +396,11 @@ TDBMower* TDBMowerList::FindBySerial(std::uint32_t serialNumber) const {
 bool TDBMowerList::SaveAll() {
     for (TDBMower* entry : entries_) {
         while (!entry->SaveIfOpen()) {
+            // The question may wait for a dealer who has gone (a logout): the reason is on disk first.
+            try {
+                CLogger::getInstance()->flush();
+            } catch (const std::ios_base::failure&) {
+            }
             const std::string shownPath =
                 WinText::fromQt(QDir::toNativeSeparators(QFile::decodeName(entry->fileName().c_str())))
                     .value_or(entry->fileName());

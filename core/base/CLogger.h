@@ -34,6 +34,10 @@ public:
     // Stores the name and reads the file back. Raises std::ios_base::failure when it cannot be read.
     void open(const std::string& fileName);
     void log(const std::string& text);
+    // Writes the file now, keeping the instance: what was logged survives the program being killed while
+    // it waits (at a logout, the close's question to the dealer). Raises std::ios_base::failure as
+    // destroyInstance does.
+    void flush() const { writeFile(); }
 
     const std::deque<LogEntry>& entries() const { return entries_; }
     const std::string& fileName() const { return fileName_; }

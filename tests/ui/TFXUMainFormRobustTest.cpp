@@ -173,7 +173,12 @@ TEST_F(MainFormSaves, AMachineFileThatCannotBeWrittenAtCloseKeepsTheProgramOpenU
     breakFolder();
 
     // Closing: the dealer is asked, in German; the default answer keeps everything open.
+    prompts.whileShown = [&](const ScriptedPrompts::Shown&) {
+        EXPECT_NE(TempDir::read(logPath()).find("Couldn't save machine file: "), std::string::npos)
+            << "on disk before the question, which a logout may never see answered";
+    };
     EXPECT_FALSE(close(*window));
+    prompts.whileShown = {};
     EXPECT_FALSE(window->closed());
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Error);
