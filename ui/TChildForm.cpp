@@ -4,10 +4,10 @@
 #include "core/history/FXULogTime.h"
 #include "core/history/FXUMowerLog.h"
 #include "core/i18n/FXUStringTable.h"
-#include "ui/DesignFont.h"
 #include "ui/ModalRunner.h"
 #include "ui/TchangeODataForm.h"
 #include "ui/WinText.h"
+#include "ui/WindowFont.h"
 #include "ui/history/TFXULogTab.h"
 
 #include <QCloseEvent>
@@ -47,7 +47,7 @@ TChildForm::TChildForm(FXUMowerLog& machine, const std::string& path, MachineDir
     : QWidget(parent), machine_(machine), path_(path), directory_(directory), prompts_(prompts),
       catalogue_(FXUStringTable::getInstance()),
       popupRunner_([](QMenu& menu, const QPoint& globalPos) { menu.exec(globalPos); }) {
-    setFont(designFont(font()));
+    setFont(windowFont(font()));
     resize(kNormalWidth, kNormalHeight);
 
     auto* row = new QHBoxLayout(this);

@@ -12,7 +12,7 @@
 
 TComComboBox::TComComboBox(Port& port, QWidget* parent) : QComboBox(parent), port_(port) {
     setEditable(false);
-    setFixedWidth(kDesignWidth);
+    setFixedWidth(kNarrowWidth);
     view()->setTextElideMode(Qt::ElideMiddle);
     connect(this, &QComboBox::currentIndexChanged, this, [this] { setToolTip(currentText()); });
 }
@@ -74,7 +74,7 @@ void TComComboBox::fitWidth() {
         style()
             ->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(widestText, fontMetrics().height()), this)
             .width();
-    setFixedWidth(std::clamp(needed, kDesignWidth, kWidestWidth));
+    setFixedWidth(std::clamp(needed, kNarrowWidth, kWidestWidth));
     // The open list may be wider than the box, so that whole paths can be compared.
     view()->setMinimumWidth(std::min(needed, 2 * kWidestWidth));
 }

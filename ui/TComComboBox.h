@@ -7,7 +7,7 @@
 class Port;
 
 // The drop-down list of serial ports, bound to the port object whose name it shows and sets. Port names are
-// short ("ttyUSB0") and the box keeps its design width for them; a port given by its path (a
+// short ("ttyUSB0") and the box keeps its narrow width for them; a port given by its path (a
 // /dev/serial/by-id link, the simulated machine) widens it up to a limit, and what still does not fit is
 // cut in the middle, so the end of the path, which names the device, stays readable. The port the program
 // was set to stays listed while it is absent (an adapter unplugged at start), marked as not present, so that
@@ -15,7 +15,7 @@ class Port;
 class TComComboBox : public QComboBox {
     Q_OBJECT
 public:
-    static constexpr int kDesignWidth = 97;
+    static constexpr int kNarrowWidth = 97;
     static constexpr int kWidestWidth = 320;
 
     explicit TComComboBox(Port& port, QWidget* parent = nullptr);

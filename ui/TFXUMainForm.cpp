@@ -20,7 +20,6 @@
 #include "core/link/MachineLink.h"
 #include "core/link/Port.h"
 #include "ui/DatabaseImport.h"
-#include "ui/DesignFont.h"
 #include "ui/MenuMergeSource.h"
 #include "ui/ModalRunner.h"
 #include "ui/QtStandardTexts.h"
@@ -30,6 +29,7 @@
 #include "ui/TinsertForm.h"
 #include "ui/ToolIcons.h"
 #include "ui/WinText.h"
+#include "ui/WindowFont.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -210,7 +210,7 @@ void TFXUMainForm::buildWindow() {
     buildToolBar();
 
     auto* central = new QWidget(this);
-    central->setFont(designFont(central->font()));
+    central->setFont(windowFont(central->font()));
     auto* row = new QHBoxLayout(central);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
@@ -262,7 +262,7 @@ void TFXUMainForm::buildMenus() {
 void TFXUMainForm::buildToolBar() {
     ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setFont(designFont(ToolBar1->font()));
+    ToolBar1->setFont(windowFont(ToolBar1->font()));
     ToolBar1->setMovable(false);
     ToolBar1->setFloatable(false);
     ToolBar1->setFixedHeight(41);

@@ -1,7 +1,7 @@
 #include "ui/TStatusForm.h"
 
-#include "ui/DesignFont.h"
 #include "ui/WinText.h"
+#include "ui/WindowFont.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -12,8 +12,8 @@ TStatusForm::TStatusForm(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint),
       messageLabel_(new QLabel(this)), ProgressBar_(new QProgressBar(this)) {
     setFixedSize(165, 76);
-    setFont(designFont(font()));
-    // Wide enough for the longest port and section texts; the design's left edge is kept.
+    setFont(windowFont(font()));
+    // Wide enough for the longest port and section texts; its left edge stays where it was placed.
     messageLabel_->setGeometry(20, 13, 140, 16);
     ProgressBar_->setGeometry(20, 33, 121, 17);
     ProgressBar_->setRange(0, 100);

@@ -7,7 +7,7 @@
 
 namespace {
 
-// Draws on a 24 x 24 design grid at each of the sizes the icon offers.
+// Draws on a 24 x 24 grid at each of the sizes the icon offers.
 QIcon drawIcon(const std::function<void(QPainter&)>& paint, std::initializer_list<int> sizes = {24, 48}) {
     QIcon icon;
     for (const int size : sizes) {

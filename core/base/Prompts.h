@@ -20,8 +20,8 @@ public:
         return buttons == Buttons::RetryCloseCancel ? Answer::Cancel : Answer::Ok;
     }
 
-    // An open-file or save-file dialog. The filter is written as the design writes it, name and pattern
-    // alternating ("database|*.dat|All files|*.*"); filterIndex counts its entries from 1.
+    // An open-file or save-file dialog. The filter's names and patterns alternate, separated by "|"
+    // ("database|*.dat|All files|*.*"); filterIndex counts its entries from 1.
     struct FileDialog {
         enum class Mode { Open, Save };
         Mode mode = Mode::Open;

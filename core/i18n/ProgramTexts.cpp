@@ -128,17 +128,21 @@ const char* const kRows[ProgramTexts::kCount][FXUStringTable::kLanguages] = {
      "Die Einstellungsdatei %1 kann nicht gelesen werden. Das Programm startet mit den "
      "Standardeinstellungen und ändert diese Datei nicht. Das Ereignisprotokoll nennt den Grund."},
     {"%1 (not present)", "%1 (absent)", "%1 (non presente)", "%1 (niet aanwezig)", "%1 (nicht vorhanden)"},
-    {"The file of machine %1 could not be written, so the new history is not in the database yet. It has been "
+    {"The file of machine %1 could not be written, so the new history is not in the database yet. It has "
+     "been "
      "kept in the folder %2, from where File > Import history (.bin) files it again once the fault is put "
      "right. The event log says why.",
      "Le fichier de la machine %1 n'a pas pu être écrit : le nouvel historique n'est donc pas encore dans la "
-     "base de données. Il a été conservé dans le dossier %2, d'où Fichier > Importer historique (.bin) le réintègre une "
+     "base de données. Il a été conservé dans le dossier %2, d'où Fichier > Importer historique (.bin) le "
+     "réintègre une "
      "fois le problème réglé. Le journal en donne la raison.",
      "Impossibile scrivere il file della macchina %1: la nuova cronologia non è quindi ancora nel database. "
-     "È stata conservata nella cartella %2, da cui File > Inserire storico (.bin) la reinserisce una volta risolto il "
+     "È stata conservata nella cartella %2, da cui File > Inserire storico (.bin) la reinserisce una volta "
+     "risolto il "
      "problema. Il motivo è indicato nel registro eventi.",
      "Het bestand van machine %1 kon niet worden geschreven, dus de nieuwe geschiedenis staat nog niet in de "
-     "database. Ze is bewaard in de map %2, van waaruit Bestand > Historiek (.bin) invoeren haar opnieuw opslaat zodra "
+     "database. Ze is bewaard in de map %2, van waaruit Bestand > Historiek (.bin) invoeren haar opnieuw "
+     "opslaat zodra "
      "het probleem verholpen is. Het logboek vermeldt de reden.",
      "Die Datei der Maschine %1 konnte nicht geschrieben werden, daher ist die neue Historie noch nicht in "
      "der Datenbank. Sie wurde im Ordner %2 aufbewahrt, aus dem Datei > Historie Einfuhren sie wieder "

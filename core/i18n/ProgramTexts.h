@@ -19,12 +19,12 @@ public:
         RetryButton,
         CloseWithoutSavingButton,
         CancelButton,
-        DatabaseInUseBy,    // database folder, process
-        DatabaseInUse,      // database folder
-        FileNotOpened,      // a file chosen for import cannot be opened
-        ExportIntoDatabase, // the second line under "Error during export file creation"
-        SettingsUnreadable, // settings file path
-        PortNotPresent,     // port name; an entry of the port chooser
+        DatabaseInUseBy,                  // database folder, process
+        DatabaseInUse,                    // database folder
+        FileNotOpened,                    // a file chosen for import cannot be opened
+        ExportIntoDatabase,               // the second line under "Error during export file creation"
+        SettingsUnreadable,               // settings file path
+        PortNotPresent,                   // port name; an entry of the port chooser
         MachineFileNotWrittenHistoryKept, // machine number text, folder the history was kept in
         MachineFileNotWrittenHistoryLost, // machine number text
     };

@@ -9,7 +9,6 @@
 #include "support/VirtualClock.h"
 #include "tools/gen/DemoDatabase.h"
 #include "tools/gen/HistoryGenerator.h"
-#include "ui/DesignFont.h"
 #include "ui/TChildForm.h"
 #include "ui/TDBMower.h"
 #include "ui/TDBMowerList.h"
@@ -18,6 +17,7 @@
 #include "ui/TchangeODataForm.h"
 #include "ui/TcreateForm.h"
 #include "ui/TinsertForm.h"
+#include "ui/WindowFont.h"
 #include "ui/history/TFXULogTab.h"
 
 #include <QApplication>
@@ -115,7 +115,7 @@ TEST(Screenshots, Dialogs) {
 }
 
 // The four pages of a history tab, for a record of three zones with a full event ring and for one of a
-// single zone, at the machine window's design size less its left panel.
+// single zone, at the machine window's normal size less its left panel.
 TEST(Screenshots, HistoryTabPages) {
     FXUStringTable::getInstance()->SetLanguage(0);
     HistoryGenerator generator(20190621);
@@ -127,7 +127,7 @@ TEST(Screenshots, HistoryTabPages) {
     for (const auto& [name, features] : records) {
         std::unique_ptr<FXULog> record = generator.record(features);
         QTabWidget owner;
-        owner.setFont(designFont(owner.font()));
+        owner.setFont(windowFont(owner.font()));
         auto* tab = new TFXULogTab(record.get(), &owner, prompts);
         owner.resize(816 - 185, 665);
         owner.show();

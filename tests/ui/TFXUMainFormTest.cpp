@@ -282,7 +282,7 @@ TEST_F(MainFormTest, ManualModeKeepsASavedPortGivenByThePathOfADevice) {
     EXPECT_EQ(window->ComComboBox->currentText().toStdString(), byId);
     EXPECT_EQ(window->comPort().PortName(), byId);
     EXPECT_EQ(window->ComComboBox->toolTip().toStdString(), byId);
-    EXPECT_GT(window->ComComboBox->width(), TComComboBox::kDesignWidth) << "wider for a path";
+    EXPECT_GT(window->ComComboBox->width(), TComComboBox::kNarrowWidth) << "wider for a path";
     EXPECT_LE(window->ComComboBox->width(), TComComboBox::kWidestWidth);
     close(*window);
     EXPECT_EQ(ini().ReadString("COM", "PORT", ""), byId);
@@ -367,7 +367,7 @@ TEST_F(MainFormTest, PortModeSwitch) {
     EXPECT_EQ(ini().ReadString("COM", "PORT", ""), "ttyS1");
 }
 
-TEST_F(MainFormTest, TheToolBarKeepsItsDesignAndItsControlsAreWired) {
+TEST_F(MainFormTest, TheToolBarKeepsItsLayoutAndItsControlsAreWired) {
     ports = {"ttyS1", "ttyS0"};
     settings("[COM]\nAUTO=0\nPORT=ttyS0\n");
     auto window = start();

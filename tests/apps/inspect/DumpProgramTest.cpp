@@ -100,7 +100,9 @@ TEST(DumpProgram, ShowsWhatAnUpgradeWouldSendAndRefusesWhatItWouldRefuse) {
         {"V2.01[TAG] \r\n[MAIN]\r\n", "NO [TAG]"},
         {"V2.01[TAG]\r\n", "No MCU tag on first row"},
         {"V2.01[TAG]\r\n[MAIN]\r\n0a1\r\n", "Odd number of hex digits at line 3 "},
-        {std::string("V2.01[TAG]\r\n[MAIN]\r\n00\r\n\0\0" "11\r\n", 30),
+        {std::string("V2.01[TAG]\r\n[MAIN]\r\n00\r\n\0\0"
+                     "11\r\n",
+                     30),
          "Update file damaged: data after a zero byte at offset 24"},
     };
     for (const auto& refusal : refusals) {

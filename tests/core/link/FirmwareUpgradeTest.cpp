@@ -249,7 +249,10 @@ const FileFault kFileFaults[] = {
     {"Empty", "", "NO [TAG]"},
     {"DataAfterAZeroByteAtOnce", std::string("\0V2.01[TAG]\n[MAIN]\n", 19),
      "Update file damaged: data after a zero byte at offset 0"},
-    {"RowsAfterAZeroByte", std::string("V2.01[TAG]\n[MAIN]\n00\n\0" "11\n", 25),
+    {"RowsAfterAZeroByte",
+     std::string("V2.01[TAG]\n[MAIN]\n00\n\0"
+                 "11\n",
+                 25),
      "Update file damaged: data after a zero byte at offset 21"},
     {"TagOnly", "V2.01[TAG]\n", "No MCU tag on first row"},
     {"MixedCaseHeader", "V2.01[TAG]\n[Main]\n", "No MCU tag on first row"},

@@ -4,7 +4,7 @@
 #include "support/HandRecord.h"
 #include "support/QtMessages.h"
 #include "support/SharedState.h"
-#include "ui/DesignFont.h"
+#include "ui/WindowFont.h"
 #include "ui/history/TStringGrid.h"
 
 #include <QApplication>
@@ -31,7 +31,7 @@ protected:
     }
     static std::unique_ptr<TMachineInfoPage> show(const FXULog& record, QSize size) {
         auto page = std::make_unique<TMachineInfoPage>(record, nullptr);
-        page->setFont(designFont(page->font())); // as in the machine window
+        page->setFont(windowFont(page->font())); // as in the machine window
         page->resize(size);
         page->show();
         QApplication::processEvents();
