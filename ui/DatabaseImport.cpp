@@ -16,11 +16,6 @@
 
 namespace {
 
-constexpr std::uint16_t kCorruptedFile = 16;
-constexpr std::uint16_t kMachineInfoNotLoaded = 23;
-constexpr std::uint16_t kHistoryInserted = 26;
-constexpr std::uint16_t kExistingMachine = 60;
-
 bool sameIdentity(const FXUMowerLog& a, const FXUMowerLog& b) {
     return a.typeCode() == b.typeCode() && a.year() == b.year() && a.machineNumber() == b.machineNumber() &&
            a.factoryFlag() == b.factoryFlag();
@@ -37,7 +32,7 @@ bool endsWith(const std::string& text, const std::string& suffix, bool anyCase) 
                       });
 }
 
-std::string text(std::uint16_t id) {
+std::string text(TextId id) {
     return FXUStringTable::getInstance()->Text(id);
 }
 
@@ -61,7 +56,7 @@ bool DatabaseImport::ImportDatabaseFile(const std::string& path) {
         prompts_.message(Prompts::Kind::Error,
                          file.failure() == MachineImportFile::Failure::CannotOpen
                              ? ProgramTexts::Text(ProgramTexts::Id::FileNotOpened)
-                             : text(kCorruptedFile),
+                             : text(TextId::CorruptedFile),
                          Prompts::Buttons::Ok);
         return false;
     }
@@ -72,7 +67,8 @@ bool DatabaseImport::ImportDatabaseFile(const std::string& path) {
     if (bySerial && sameIdentity(bySerial->GetMowerLog(), *imported)) {
         // A merge whose file could not be written has said so, and where its records went.
         if (bySerial->Merge(*imported).saved)
-            prompts_.message(Prompts::Kind::Plain, text(kHistoryInserted), Prompts::Buttons::Ok);
+            prompts_.message(Prompts::Kind::Plain, text(TextId::NewHistoryInsertionDone),
+                             Prompts::Buttons::Ok);
         return true;
     }
     if (bySerial) {
@@ -84,7 +80,7 @@ bool DatabaseImport::ImportDatabaseFile(const std::string& path) {
         if (byIdentity)
             line += ", which is another machine of the database";
         logger->log(line);
-        prompts_.message(Prompts::Kind::Error, text(kExistingMachine), Prompts::Buttons::Ok);
+        prompts_.message(Prompts::Kind::Error, text(TextId::ExistingMachine), Prompts::Buttons::Ok);
         return false;
     }
     if (byIdentity) {
@@ -108,7 +104,8 @@ bool DatabaseImport::LoadBinFile(const std::string& path) {
         } else {
             logger->log("Request loading history from bin file");
             logger->log(reader.lastError());
-            prompts_.message(Prompts::Kind::Error, text(kMachineInfoNotLoaded), Prompts::Buttons::Ok);
+            prompts_.message(Prompts::Kind::Error, text(TextId::ErrorLoadingMachineInformation),
+                             Prompts::Buttons::Ok);
         }
         return false;
     }

@@ -57,15 +57,15 @@ void OwnerDataDialog::finishLayout(QPushButton* button) {
         move(screen->availableGeometry().center() - rect().center());
 }
 
-std::string OwnerDataDialog::catalogueBytes(std::uint16_t id) {
+std::string OwnerDataDialog::catalogueBytes(TextId id) {
     return FXUStringTable::getInstance()->Text(id);
 }
 
-QString OwnerDataDialog::catalogue(std::uint16_t id) {
+QString OwnerDataDialog::catalogue(TextId id) {
     return WinText::toQt(catalogueBytes(id));
 }
 
-std::optional<std::string> OwnerDataDialog::storedText(const QString& text, std::uint16_t captionId,
+std::optional<std::string> OwnerDataDialog::storedText(const QString& text, TextId captionId,
                                                        Prompts& prompts) {
     if (std::optional<std::string> bytes = WinText::fromQt(text))
         return bytes;
@@ -84,7 +84,7 @@ std::optional<std::string> OwnerDataDialog::storedText(const QString& text, std:
     return std::nullopt;
 }
 
-bool OwnerDataDialog::addressFits(std::size_t storedLength, std::uint16_t captionId, Prompts& prompts) {
+bool OwnerDataDialog::addressFits(std::size_t storedLength, TextId captionId, Prompts& prompts) {
     if (storedLength <= FXUMowerLog::kMaxOwnerText)
         return true;
     prompts.message(Prompts::Kind::Error,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/i18n/TextId.h"
+
 #include <QDialog>
 #include <cstddef>
 #include <cstdint>
@@ -25,11 +27,10 @@ public:
 
     // The typed text as stored bytes; nullopt, after an error box naming the field by its caption, when the
     // code page cannot hold one of its characters.
-    static std::optional<std::string> storedText(const QString& text, std::uint16_t captionId,
-                                                 Prompts& prompts);
+    static std::optional<std::string> storedText(const QString& text, TextId captionId, Prompts& prompts);
     // False, after an error box naming the field, when an address of that stored length could not be read
     // back from the machine file.
-    static bool addressFits(std::size_t storedLength, std::uint16_t captionId, Prompts& prompts);
+    static bool addressFits(std::size_t storedLength, TextId captionId, Prompts& prompts);
     // A decimal integer, or nullopt.
     static std::optional<std::int32_t> decimal(const QString& text);
 
@@ -50,6 +51,6 @@ protected:
     explicit OwnerDataDialog(QWidget* owner, Qt::WindowFlags flags = {});
     // Places the dialog's one button under the fields and centres the dialog on the screen.
     void finishLayout(QPushButton* button);
-    static std::string catalogueBytes(std::uint16_t id);
-    static QString catalogue(std::uint16_t id);
+    static std::string catalogueBytes(TextId id);
+    static QString catalogue(TextId id);
 };

@@ -118,24 +118,24 @@ void TChildForm::buildMenus() {
     connect(changeOwnerData, &QAction::triggered, this, &TChildForm::changeOwnerDataClick);
 }
 
-QString TChildForm::text(int id) const {
-    return WinText::toQt(catalogue_->Text(static_cast<std::uint16_t>(id)));
+QString TChildForm::text(TextId id) const {
+    return WinText::toQt(catalogue_->Text(id));
 }
 
 void TChildForm::setCaptions() {
-    GeneralInfoGroupBox->setTitle(text(35));
-    clientRefGroupBox->setTitle(text(36));
-    nameStaticText->setText(text(37));
-    surnameStaticText->setText(text(38));
-    adressStaticText->setText(text(39));
-    machineInfoGroupBox->setTitle(text(40));
-    MNBStaticText->setText(text(41));
-    SNBStaticText->setText(text(42));
-    softVerStaticText->setText(text(43));
-    bootVerStaticText->setText(text(44));
-    Outils1->setTitle(text(33));
-    changeOwnerData->setText(text(34));
-    deleteItem->setText(text(127));
+    GeneralInfoGroupBox->setTitle(text(TextId::GeneralInformations));
+    clientRefGroupBox->setTitle(text(TextId::CustomerReferences));
+    nameStaticText->setText(text(TextId::Firstname));
+    surnameStaticText->setText(text(TextId::Lastname));
+    adressStaticText->setText(text(TextId::Address));
+    machineInfoGroupBox->setTitle(text(TextId::MachineInformation));
+    MNBStaticText->setText(text(TextId::MachineNr));
+    SNBStaticText->setText(text(TextId::MachineSnb));
+    softVerStaticText->setText(text(TextId::Version));
+    bootVerStaticText->setText(text(TextId::Bootloader));
+    Outils1->setTitle(text(TextId::Edition));
+    changeOwnerData->setText(text(TextId::ModifyData));
+    deleteItem->setText(text(TextId::Delete));
 }
 
 void TChildForm::refreshInfo() {
@@ -199,10 +199,12 @@ void TChildForm::deleteRecordClick() {
     const FXULog* record = doomed->record();
     const FXULog* neighbour = tab(a == 0 ? 1 : a - 1)->record();
     if (record->serialNumber() != neighbour->serialNumber()) {
-        prompts_.message(Prompts::Kind::Error, catalogue_->Text(126), Prompts::Buttons::Ok);
+        prompts_.message(Prompts::Kind::Error, catalogue_->Text(TextId::CannotDeleteMowerLog),
+                         Prompts::Buttons::Ok);
         return;
     }
-    const std::string question = catalogue_->Text(125) + record->logTime().confirmationText();
+    const std::string question =
+        catalogue_->Text(TextId::GoingToDeleteMowerLog) + record->logTime().confirmationText();
     if (prompts_.message(Prompts::Kind::Confirmation, question, Prompts::Buttons::OkCancel) ==
         Prompts::Answer::Cancel)
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/i18n/TextId.h"
 #include "ui/MenuMergeSource.h"
 
 #include <QPoint>
@@ -64,7 +65,7 @@ private:
     void buildPageControl();
     void buildMenus();
     void setCaptions();
-    QString text(int id) const;
+    QString text(TextId id) const;
 
     FXUMowerLog& machine_;
     std::string path_;

@@ -33,9 +33,6 @@
 
 namespace {
 
-constexpr int kExportCaption = 79;
-constexpr int kExportFailed = 28;
-constexpr int kExportDone = 29;
 // Texts are laid out for a 96 dpi canvas, whatever the screen, so that they fit the fixed tile.
 constexpr int kDotsPerMeter = 3780;
 
@@ -81,7 +78,7 @@ QMenu* TDBMower::contextMenu() {
     connect(exportAction_, &QAction::triggered, this, [this] { Export(); });
     // Captioned again whenever it opens, so that a change of language reaches it.
     auto caption = [this] {
-        exportAction_->setText(WinText::toQt(FXUStringTable::getInstance()->Text(kExportCaption)));
+        exportAction_->setText(WinText::toQt(FXUStringTable::getInstance()->Text(TextId::ExportMenuItem)));
     };
     caption();
     connect(menu_, &QMenu::aboutToShow, this, caption);
@@ -327,7 +324,7 @@ bool TDBMower::Export() {
         logger->log("Export file " + target.string() + " refused: it would replace a file of the database " +
                     "folder " + list_.directory());
         prompts.message(Prompts::Kind::Error,
-                        catalogue->Text(kExportFailed) + "\n" +
+                        catalogue->Text(TextId::ErrorDuringExportFileCreation) + "\n" +
                             ProgramTexts::Text(ProgramTexts::Id::ExportIntoDatabase),
                         Prompts::Buttons::Ok);
         return false;
@@ -342,10 +339,11 @@ bool TDBMower::Export() {
     } catch (const std::ios_base::failure& error) {
         logger->log("Couldn't create export file");
         logger->log(error.what());
-        prompts.message(Prompts::Kind::Error, catalogue->Text(kExportFailed), Prompts::Buttons::Ok);
+        prompts.message(Prompts::Kind::Error, catalogue->Text(TextId::ErrorDuringExportFileCreation),
+                        Prompts::Buttons::Ok);
         return false;
     }
-    prompts.message(Prompts::Kind::Plain, catalogue->Text(kExportDone), Prompts::Buttons::Ok);
+    prompts.message(Prompts::Kind::Plain, catalogue->Text(TextId::ExportationDone), Prompts::Buttons::Ok);
     return true;
 }
 

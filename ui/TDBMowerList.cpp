@@ -30,8 +30,6 @@
 
 namespace {
 
-constexpr std::uint16_t kExistingMachine = 60;
-
 void makeWhite(QWidget* widget) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, Qt::white);
@@ -289,7 +287,7 @@ bool TDBMowerList::AddMachine(std::unique_ptr<FXUMowerLog> machine, const std::s
     if (owner != entries_.end()) {
         CLogger::getInstance()->log("Machine file " + path + " belongs to machine " +
                                     (*owner)->GetMachineNumberText() + "; no new machine written over it");
-        prompts_.message(Prompts::Kind::Error, FXUStringTable::getInstance()->Text(kExistingMachine),
+        prompts_.message(Prompts::Kind::Error, FXUStringTable::getInstance()->Text(TextId::ExistingMachine),
                          Prompts::Buttons::Ok);
         return false;
     }

@@ -55,8 +55,6 @@ namespace {
 constexpr int kComboLeft = 72;
 constexpr int kInsertedInto = 1; // the insert dialog filed the record
 constexpr int kCreateWanted = 3; // the insert dialog's create button
-constexpr int kImportCaption = 1;
-constexpr int kImportBinCaption = 2;
 
 // Marks a machine operation as running for as long as it lasts, however it ends.
 class OperationScope {
@@ -352,27 +350,27 @@ void TFXUMainForm::applyGeometry() {
     move(place);
 }
 
-std::string TFXUMainForm::text(int id) const {
-    return catalogue_->Text(static_cast<std::uint16_t>(id));
+std::string TFXUMainForm::text(TextId id) const {
+    return catalogue_->Text(id);
 }
 
 void TFXUMainForm::setCaptions() {
-    auto q = [this](int id) { return WinText::toQt(text(id)); };
-    FileMenuItem->setTitle(q(0));
-    ImportMenuItem->setText(q(1));
-    ImportBinMenuItem->setText(q(2));
-    ExitMenuItem->setText(q(3));
-    ToolMenuItem->setTitle(q(7));
-    LanguageMenuItem->setTitle(q(48));
-    WindowMenuItem->setTitle(q(8));
-    cascMenuItem->setText(q(9));
-    dbMLGroupBox->setTitle(q(30));
-    MachineIdRadioButt->setText(q(32));
-    NameRadioButt->setText(q(31));
-    upgradeToolButt->setText(q(10));
-    upgradeToolButt->setToolTip(q(5));
-    uploadToolButt->setText(q(11));
-    uploadToolButt->setToolTip(q(6));
+    auto q = [this](TextId id) { return WinText::toQt(text(id)); };
+    FileMenuItem->setTitle(q(TextId::File));
+    ImportMenuItem->setText(q(TextId::ImportDatabase));
+    ImportBinMenuItem->setText(q(TextId::ImportHistory));
+    ExitMenuItem->setText(q(TextId::Exit));
+    ToolMenuItem->setTitle(q(TextId::Options));
+    LanguageMenuItem->setTitle(q(TextId::Language));
+    WindowMenuItem->setTitle(q(TextId::Window));
+    cascMenuItem->setText(q(TextId::Cascade));
+    dbMLGroupBox->setTitle(q(TextId::Sort));
+    MachineIdRadioButt->setText(q(TextId::ByMachineId));
+    NameRadioButt->setText(q(TextId::ByName));
+    upgradeToolButt->setText(q(TextId::Upgrade));
+    upgradeToolButt->setToolTip(q(TextId::UpgradeHint));
+    uploadToolButt->setText(q(TextId::LoadHistory));
+    uploadToolButt->setToolTip(q(TextId::LoadHistoryHint));
     setWindowTitle(title());
     Panel1->setFixedWidth(std::max(230, dbMLGroupBox->sizeHint().width() + 2));
 }
@@ -392,7 +390,7 @@ void TFXUMainForm::choosePortAtStart() {
     if (ComComboBox->presentCount() > 0)
         return;
     logger_->log("No COM port !");
-    prompts_.message(Prompts::Kind::Warning, text(14), Prompts::Buttons::Ok);
+    prompts_.message(Prompts::Kind::Warning, text(TextId::NoComPortFound), Prompts::Buttons::Ok);
 }
 
 bool TFXUMainForm::sortByName() const {
@@ -440,12 +438,13 @@ void TFXUMainForm::autoCOMMenuItemClick() {
         }
         if (ComComboBox->presentCount() == 0) {
             autoCOM_ = true;
-            prompts_.message(Prompts::Kind::Error, text(14), Prompts::Buttons::Ok);
+            prompts_.message(Prompts::Kind::Error, text(TextId::NoComPortFound), Prompts::Buttons::Ok);
         } else {
             try {
                 ComComboBox->selectCurrentOrLast();
             } catch (const EComPort&) {
-                prompts_.message(Prompts::Kind::Warning, text(15), Prompts::Buttons::Ok);
+                prompts_.message(Prompts::Kind::Warning, text(TextId::SelectedPortNotFree),
+                                 Prompts::Buttons::Ok);
             }
         }
     }
@@ -458,7 +457,7 @@ void TFXUMainForm::ComComboBoxChange() {
     try {
         ComPort_->SetPort(ComComboBox->currentPortName());
     } catch (const EComPort&) {
-        prompts_.message(Prompts::Kind::Warning, text(15), Prompts::Buttons::Ok);
+        prompts_.message(Prompts::Kind::Warning, text(TextId::SelectedPortNotFree), Prompts::Buttons::Ok);
     }
 }
 
@@ -518,7 +517,7 @@ void TFXUMainForm::storeHistory() {
         if (*filing != Filing::NotSaved) {
             // Logged as it happens: the box may stay open until the program is ended.
             logger_->log(LinkLog::insertSuccessful(serialNumber));
-            prompts_.message(Prompts::Kind::Information, text(LinkMessage::kHistoryInserted),
+            prompts_.message(Prompts::Kind::Information, text(TextId::NewHistoryInsertionDone),
                              Prompts::Buttons::Ok);
         }
     } else {
@@ -548,7 +547,7 @@ const std::string& TFXUMainForm::lastFolder() const {
     return dialogs_->folder();
 }
 
-std::optional<std::string> TFXUMainForm::chooseImportFile(int captionId) {
+std::optional<std::string> TFXUMainForm::chooseImportFile(TextId captionId) {
     if (closed_ || operationRunning_)
         return std::nullopt;
     return prompts_.chooseFile(
@@ -556,12 +555,12 @@ std::optional<std::string> TFXUMainForm::chooseImportFile(int captionId) {
 }
 
 void TFXUMainForm::ImportMenuItemClick() {
-    if (const std::optional<std::string> path = chooseImportFile(kImportCaption))
+    if (const std::optional<std::string> path = chooseImportFile(TextId::ImportDatabase))
         ImportDatabaseFile(*path);
 }
 
 void TFXUMainForm::ImportBinMenuItemClick() {
-    if (const std::optional<std::string> path = chooseImportFile(kImportBinCaption))
+    if (const std::optional<std::string> path = chooseImportFile(TextId::ImportHistory))
         import_->ImportHistoryFile(*path);
 }
 

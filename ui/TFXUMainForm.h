@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/i18n/TextId.h"
 #include "core/link/DownloadedHistory.h"
 
 #include <QMainWindow>
@@ -150,11 +151,11 @@ private:
     bool lockDatabase(const std::string& directory);
     void removeTemporaries(const std::string& directory);
     void refuseStart();
-    std::string text(int id) const;
+    std::string text(TextId id) const;
     void buildLink();
     bool beginOperation();
     void refuseClose();
-    std::optional<std::string> chooseImportFile(int captionId);
+    std::optional<std::string> chooseImportFile(TextId captionId);
 
     std::unique_ptr<Port> ComPort_;
     Clock& clock_;

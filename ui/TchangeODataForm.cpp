@@ -36,12 +36,12 @@ TchangeODataForm::TchangeODataForm(QWidget* owner, std::uint8_t typeCode, FXUMow
     showYearFor(typeCode_, QString::number(year_));
     machineIdMaskEdit->setText(QString::number(machineNumber_));
 
-    setWindowTitle(catalogue(61));
-    oNameGroupBox->setTitle(catalogue(62));
-    oSurNameGroupBox->setTitle(catalogue(63));
-    oAddressGroupBox->setTitle(catalogue(64));
-    machineIdGroupBox->setTitle(catalogue(65));
-    chgeButt->setText(catalogue(66));
+    setWindowTitle(catalogue(TextId::ChangeCustomerReferences));
+    oNameGroupBox->setTitle(catalogue(TextId::ChangeFirstname));
+    oSurNameGroupBox->setTitle(catalogue(TextId::ChangeLastname));
+    oAddressGroupBox->setTitle(catalogue(TextId::ChangeAddress));
+    machineIdGroupBox->setTitle(catalogue(TextId::ChangeMachineNumber));
+    chgeButt->setText(catalogue(TextId::Save));
 
     // Connected after the machine's own item is selected, so that only a change of type runs the handler.
     connect(mowerTypeComboBox, &QComboBox::currentIndexChanged, this,
@@ -66,49 +66,50 @@ void TchangeODataForm::mowerTypeComboBoxChange() {
     showYearFor(typeCode_, QStringLiteral("%1").arg(machine_.year(), 2, 10, QChar(u'0')));
 }
 
-void TchangeODataForm::refuse(std::uint16_t catalogueId) {
+void TchangeODataForm::refuse(TextId catalogueId) {
     prompts_.message(Prompts::Kind::Error, FXUStringTable::getInstance()->Text(catalogueId),
                      Prompts::Buttons::Ok);
 }
 
 void TchangeODataForm::chgeButtClick() {
     if (oNameEdit->text().isEmpty())
-        return refuse(67);
+        return refuse(TextId::ChangeSpecifyFirstname);
     if (oSurNameEdit->text().isEmpty())
-        return refuse(68);
+        return refuse(TextId::ChangeSpecifyLastname);
     // A fixed-year type keeps the stored year; its shown year belongs to the type name.
     std::uint8_t year = machine_.year();
     if (!MachineTypeTable::hasFixedYear(typeCode_)) {
         const std::optional<std::int32_t> yearValue = decimal(yearIdMaskEdit->text());
         if (!yearValue)
-            return refuse(70);
+            return refuse(TextId::ChangeIncorrectMachineNumber);
         year = static_cast<std::uint8_t>(*yearValue & 0xFF);
     }
     const std::optional<std::int32_t> machineNumber = decimal(machineIdMaskEdit->text());
     if (!machineNumber || *machineNumber == 0)
-        return refuse(70);
+        return refuse(TextId::ChangeIncorrectMachineNumber);
     const auto number = static_cast<std::uint32_t>(*machineNumber);
     if ((typeCode_ == 6 && number < kVrnNumberLimit) ||
         ((typeCode_ == 2 || typeCode_ == 12) && number >= kVrnNumberLimit))
-        return refuse(70);
+        return refuse(TextId::ChangeIncorrectMachineNumber);
 
-    const std::optional<std::string> name = storedText(oNameEdit->text(), 62, prompts_);
+    const std::optional<std::string> name = storedText(oNameEdit->text(), TextId::ChangeFirstname, prompts_);
     if (!name)
         return;
-    const std::optional<std::string> firstName = storedText(oSurNameEdit->text(), 63, prompts_);
+    const std::optional<std::string> firstName =
+        storedText(oSurNameEdit->text(), TextId::ChangeLastname, prompts_);
     if (!firstName)
         return;
     // The memo's text as typed: line breaks between lines, none added after the last.
     const QString addressText = WinText::typedText(*oAddressMemo).replace(u'\n', QStringLiteral("\r\n"));
-    const std::optional<std::string> address = storedText(addressText, 64, prompts_);
-    if (!address || !addressFits(address->size(), 64, prompts_))
+    const std::optional<std::string> address = storedText(addressText, TextId::ChangeAddress, prompts_);
+    if (!address || !addressFits(address->size(), TextId::ChangeAddress, prompts_))
         return;
 
     // The machine itself always "exists"; only a changed identity can clash with another machine.
     const bool unchanged = typeCode_ == machine_.typeCode() && year == machine_.year() &&
                            *machineNumber == machine_.machineNumber();
     if (!unchanged && directory_.MachineExists(typeCode_, year, factoryFlag_, *machineNumber))
-        return refuse(60);
+        return refuse(TextId::ExistingMachine);
 
     year_ = year;
     machineNumber_ = *machineNumber;

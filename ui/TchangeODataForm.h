@@ -37,7 +37,7 @@ public slots:
 
 private:
     void showYearFor(std::uint8_t typeCode, const QString& otherwise);
-    void refuse(std::uint16_t catalogueId);
+    void refuse(TextId catalogueId);
 
     FXUMowerLog& machine_;
     MachineDirectory& directory_;

@@ -51,12 +51,12 @@ TcreateForm::TcreateForm(QWidget* owner, std::uint8_t typeCode, std::unique_ptr<
             QStringLiteral("%1").arg(QDate::currentDate().year() % 100, 2, 10, QChar(u'0')));
     }
 
-    setWindowTitle(catalogue(50));
-    oNameGroupBox->setTitle(catalogue(51));
-    oSurNameGroupBox->setTitle(catalogue(52));
-    oAddressGroupBox->setTitle(catalogue(53));
-    machineIdGroupBox->setTitle(catalogue(54));
-    createButt->setText(catalogue(55));
+    setWindowTitle(catalogue(TextId::CreateTitle));
+    oNameGroupBox->setTitle(catalogue(TextId::CreateFirstname));
+    oSurNameGroupBox->setTitle(catalogue(TextId::CreateLastname));
+    oAddressGroupBox->setTitle(catalogue(TextId::CreateAddress));
+    machineIdGroupBox->setTitle(catalogue(TextId::CreateMachineNumber));
+    createButt->setText(catalogue(TextId::CreateButton));
 
     connect(createButt, &QPushButton::clicked, this, &TcreateForm::createButtClick);
     finishLayout(createButt);
@@ -68,9 +68,9 @@ void TcreateForm::refuse(const std::string& text) {
 
 void TcreateForm::createButtClick() {
     if (oNameEdit->text().isEmpty())
-        return refuse(catalogueBytes(56));
+        return refuse(catalogueBytes(TextId::SpecifyFirstname));
     if (oSurNameEdit->text().isEmpty())
-        return refuse(catalogueBytes(57));
+        return refuse(catalogueBytes(TextId::SpecifyLastname));
     const QStringList lines = memoLines(WinText::typedText(*oAddressMemo));
     if (lines.isEmpty())
         return refuse("Vous devez sp\xe9"
@@ -78,29 +78,30 @@ void TcreateForm::createButtClick() {
     const std::optional<std::int32_t> yearValue = decimal(yearIdMaskEdit->text());
     const std::optional<std::int32_t> machineNumber = decimal(machineIdMaskEdit->text());
     if (!yearValue || !machineNumber)
-        return refuse(catalogueBytes(59));
+        return refuse(catalogueBytes(TextId::IncorrectMachineNumber));
     // The year is stored in one byte; only its low 8 bits are kept, and checked.
     const auto year = static_cast<std::uint8_t>(*yearValue & 0xFF);
     if (year < 4)
-        return refuse(catalogueBytes(59));
+        return refuse(catalogueBytes(TextId::IncorrectMachineNumber));
     if (*machineNumber == 0)
-        return refuse(catalogueBytes(59));
+        return refuse(catalogueBytes(TextId::IncorrectMachineNumber));
 
     QString addressText;
     for (const QString& line : lines)
         addressText += line + u'\n';
-    const std::optional<std::string> name = storedText(oNameEdit->text(), 51, prompts_);
+    const std::optional<std::string> name = storedText(oNameEdit->text(), TextId::CreateFirstname, prompts_);
     if (!name)
         return;
-    const std::optional<std::string> firstName = storedText(oSurNameEdit->text(), 52, prompts_);
+    const std::optional<std::string> firstName =
+        storedText(oSurNameEdit->text(), TextId::CreateLastname, prompts_);
     if (!firstName)
         return;
-    const std::optional<std::string> address = storedText(addressText, 53, prompts_);
-    if (!address || !addressFits(address->size(), 53, prompts_))
+    const std::optional<std::string> address = storedText(addressText, TextId::CreateAddress, prompts_);
+    if (!address || !addressFits(address->size(), TextId::CreateAddress, prompts_))
         return;
 
     if (directory_.MachineExists(typeCode_, year, 0, *machineNumber))
-        return refuse(catalogueBytes(60));
+        return refuse(catalogueBytes(TextId::ExistingMachine));
 
     auto machine = std::make_unique<FXUMowerLog>();
     machine->SetFactoryFlag(0);

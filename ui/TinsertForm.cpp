@@ -13,7 +13,7 @@
 
 namespace {
 
-QString catalogue(std::uint16_t id) {
+QString catalogue(TextId id) {
     return WinText::toQt(FXUStringTable::getInstance()->Text(id));
 }
 
@@ -36,10 +36,10 @@ TinsertForm::TinsertForm(QWidget* owner, std::unique_ptr<FXULog>& record, Machin
         machineIdListBox->addItem(WinText::toQt(text));
     insertButt->setEnabled(!machineNumbers_.empty());
 
-    setWindowTitle(catalogue(72));
-    machineListGroupBox->setTitle(catalogue(73));
-    insertButt->setText(catalogue(74));
-    createButt->setText(catalogue(75));
+    setWindowTitle(catalogue(TextId::InsertTitle));
+    machineListGroupBox->setTitle(catalogue(TextId::MachineListing));
+    insertButt->setText(catalogue(TextId::InsertButton));
+    createButt->setText(catalogue(TextId::InsertCreateButton));
 
     connect(insertButt, &QPushButton::clicked, this, &TinsertForm::insertButtClick);
     connect(createButt, &QPushButton::clicked, this, &TinsertForm::createButtClick);
@@ -51,12 +51,14 @@ TinsertForm::TinsertForm(QWidget* owner, std::unique_ptr<FXULog>& record, Machin
 void TinsertForm::insertButtClick() {
     const int row = machineIdListBox->currentRow();
     if (row < 0 || !machineIdListBox->item(row)->isSelected()) {
-        prompts_.message(Prompts::Kind::Warning, FXUStringTable::getInstance()->Text(76),
+        prompts_.message(Prompts::Kind::Warning, FXUStringTable::getInstance()->Text(TextId::ChooseAMachine),
                          Prompts::Buttons::Ok);
         return;
     }
     if (!directory_.InsertRecordByMachineNumber(machineNumbers_[static_cast<std::size_t>(row)], record_)) {
-        prompts_.message(Prompts::Kind::Error, FXUStringTable::getInstance()->Text(77), Prompts::Buttons::Ok);
+        prompts_.message(Prompts::Kind::Error,
+                         FXUStringTable::getInstance()->Text(TextId::RecordAtThisDateExists),
+                         Prompts::Buttons::Ok);
         return;
     }
     done(1);

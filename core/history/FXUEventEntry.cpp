@@ -36,7 +36,7 @@ std::uint8_t FXUEventEntry::alarmNumber(std::uint8_t typeByte) const {
 
 std::string FXUEventEntry::text(std::uint8_t typeByte) const {
     const FXUStringTable* catalogue = FXUStringTable::getInstance();
-    if (code == kAlarmCode)
+    if (code == static_cast<std::uint8_t>(FXUEventCode::Alarm))
         return catalogue->AlarmText(alarmNumber(typeByte));
     return catalogue->EventText(code);
 }

@@ -4,9 +4,25 @@
 #include <cstdint>
 #include <string>
 
+// What an event of the ring reports, by its code; the catalogue names them in this order.
+enum class FXUEventCode : std::uint8_t {
+    StartCharging = 0,
+    EndCharging = 1,
+    OpenBonnet = 2,
+    StationCapture = 3,
+    StationSeeking = 4,
+    Alarm = 5,
+    SwitchOn = 6,
+    SwitchOff = 7,
+    StartWorking = 8,
+    Rest = 9,
+    AbortCapture = 10,
+    SoftwareUpdate = 11,
+    UnloadBalls = 12,
+};
+
 // One 8-byte entry of a record's event ring.
 struct FXUEventEntry {
-    static constexpr std::uint8_t kAlarmCode = 5;
 
     std::array<std::uint8_t, 4> stamp{}; // BCD, shown as hex digits, never converted
     std::uint8_t code = 0;

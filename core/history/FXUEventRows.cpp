@@ -6,14 +6,14 @@ const std::array<const char*, FXUEventRow::kColumns> FXUEventRows::kHeaders = {"
                                                                                "ExtraB", "FU1",  "FU2"};
 
 FXUEventStyle FXUEventRows::StyleOf(std::uint8_t code) {
-    switch (code) {
-    case FXUEventEntry::kAlarmCode:
+    switch (static_cast<FXUEventCode>(code)) {
+    case FXUEventCode::Alarm:
         return FXUEventStyle::Alarm;
-    case 2: // open bonnet
-    case 6: // switch on
-    case 7: // switch off
+    case FXUEventCode::OpenBonnet:
+    case FXUEventCode::SwitchOn:
+    case FXUEventCode::SwitchOff:
         return FXUEventStyle::Machine;
-    case 11: // software update
+    case FXUEventCode::SoftwareUpdate:
         return FXUEventStyle::Update;
     default:
         return FXUEventStyle::Plain;

@@ -3,20 +3,9 @@
 #include "core/history/FXULog.h"
 
 #include <array>
+#include <optional>
 
 namespace {
-
-// Catalogue texts naming the options.
-constexpr int kFastCharge = 87;
-constexpr int kMultipleRobots = 88;
-constexpr int kSilentCharge = 89;
-constexpr int kMultipleCollector = 90;
-constexpr int kPhaseInversion = 91;
-constexpr int kCounterClockWise = 92;
-constexpr int kInversionHeads = 93;
-constexpr int kChargeOn2Sides = 94;
-constexpr int kStationCapture = 95;
-constexpr int kUShapeReturn = 96;
 
 bool bit(unsigned byte, int n) {
     return ((byte >> n) & 1) != 0;
@@ -27,20 +16,20 @@ struct Context {
     std::array<FXUOptionSlot, FXULog::kOptionSlots>& slots;
     int zones;
 
-    void global(int slot, int nameId, bool value, const char* fixedName = "") {
+    void global(int slot, std::optional<TextId> nameId, bool value, const char* fixedName = "") {
         FXUOptionSlot& s = slots[slot];
         s.present = true;
         s.perZone = false;
-        s.nameId = static_cast<std::int16_t>(nameId);
+        s.nameId = nameId;
         s.fixedName = fixedName;
         s.values = {value, false, false};
     }
-    void zoned(int slot, int nameId, const std::array<bool, 3>& values, bool perZone,
+    void zoned(int slot, std::optional<TextId> nameId, const std::array<bool, 3>& values, bool perZone,
                const char* fixedName = "") {
         FXUOptionSlot& s = slots[slot];
         s.present = true;
         s.perZone = perZone;
-        s.nameId = static_cast<std::int16_t>(nameId);
+        s.nameId = nameId;
         s.fixedName = fixedName;
         s.values = values;
         if (!perZone)
@@ -73,26 +62,26 @@ void FXUOptionDecoder::decodeLayout1(FXULog& r) {
     const bool collector = type == 9 || type == 10;
     const unsigned o = r.optionsByte_;
 
-    c.global(0, v > 0x06052300 ? kMultipleRobots : kFastCharge, bit(o, 4));
-    c.global(4, kSilentCharge, bit(o, 6));
+    c.global(0, v > 0x06052300 ? TextId::MultipleRobots : TextId::FastCharge, bit(o, 4));
+    c.global(4, TextId::SilentCharge, bit(o, 6));
     if (collector)
-        c.global(6, kMultipleCollector, bit(o, v > 0x08040900 ? 3 : 5));
-    c.global(8, kPhaseInversion, bit(o, 0));
-    c.global(9, kCounterClockWise, bit(o, 7));
+        c.global(6, TextId::MultipleCollector, bit(o, v > 0x08040900 ? 3 : 5));
+    c.global(8, TextId::PhaseInversion, bit(o, 0));
+    c.global(9, TextId::CounterClockwiseStationSeek, bit(o, 7));
     const bool o10 = !collector && (v < 0x11090301 || v > 0x12112100);
     if (o10) {
-        c.global(10, kInversionHeads, bit(o, 3));
+        c.global(10, TextId::InversionHeadsDirection, bit(o, 3));
         // Later firmware moved the two options to each other's bits.
         if (v > 0x08071600) {
-            c.global(9, kInversionHeads, bit(o, 3));
-            c.global(10, kCounterClockWise, bit(o, 7));
+            c.global(9, TextId::InversionHeadsDirection, bit(o, 3));
+            c.global(10, TextId::CounterClockwiseStationSeek, bit(o, 7));
         }
     }
-    c.global(11, kChargeOn2Sides, bit(o, 1));
+    c.global(11, TextId::ChargeOnTwoSides, bit(o, 1));
     if (v < 0x11090301)
-        c.global(12, kStationCapture, bit(o, 2));
+        c.global(12, TextId::StationCapture, bit(o, 2));
     if (v >= 0x08040902)
-        c.global(13, kUShapeReturn, bit(o, 5));
+        c.global(13, TextId::UShapeReturn, bit(o, 5));
 }
 
 void FXUOptionDecoder::decodeLayouts2And3(FXULog& r) {
@@ -108,15 +97,15 @@ void FXUOptionDecoder::decodeLayouts2And3(FXULog& r) {
     // 0 to 2; other hardware has no defined place, so they show as clear.
     auto b = [&](int k) -> unsigned { return h == 4 ? o : h == 3 ? image[k] : 0; };
     const bool hw4 = h == 4;
-    c.global(0, kMultipleRobots, bit(b(0), 4));
-    c.global(4, kSilentCharge, bit(b(1), hw4 ? 6 : 4));
+    c.global(0, TextId::MultipleRobots, bit(b(0), 4));
+    c.global(4, TextId::SilentCharge, bit(b(1), hw4 ? 6 : 4));
     if (collector)
-        c.global(6, kMultipleCollector, bit(b(1), hw4 ? 3 : 0));
-    c.global(8, kPhaseInversion, bit(b(0), 0));
+        c.global(6, TextId::MultipleCollector, bit(b(1), hw4 ? 3 : 0));
+    c.global(8, TextId::PhaseInversion, bit(b(0), 0));
     if (collector)
-        c.global(9, -1, bit(b(1), hw4 ? 3 : 0), "Go back and offload");
+        c.global(9, std::nullopt, bit(b(1), hw4 ? 3 : 0), "Go back and offload");
     else
-        c.global(9, kInversionHeads, bit(b(1), hw4 ? 3 : 0));
+        c.global(9, TextId::InversionHeadsDirection, bit(b(1), hw4 ? 3 : 0));
 
     auto zoneBits = [&](int n) {
         std::array<bool, 3> values{};
@@ -124,14 +113,14 @@ void FXUOptionDecoder::decodeLayouts2And3(FXULog& r) {
             values[z] = bit(r.zoneOptionBytes_[z], n);
         return values;
     };
-    c.zoned(10, kCounterClockWise, zoneBits(7), layout3);
-    c.zoned(11, kChargeOn2Sides, zoneBits(1), layout3);
-    c.zoned(13, kUShapeReturn, zoneBits(5), layout3);
-    c.zoned(15, -1, zoneBits(3), layout3, "TimerOff");
+    c.zoned(10, TextId::CounterClockwiseStationSeek, zoneBits(7), layout3);
+    c.zoned(11, TextId::ChargeOnTwoSides, zoneBits(1), layout3);
+    c.zoned(13, TextId::UShapeReturn, zoneBits(5), layout3);
+    c.zoned(15, std::nullopt, zoneBits(3), layout3, "TimerOff");
     if (layout3) {
-        c.global(16, -1, bit(b(2), hw4 ? 5 : 0), "Multizones");
-        c.zoned(17, -1, zoneBits(6), true, "Enable Zone");
+        c.global(16, std::nullopt, bit(b(2), hw4 ? 5 : 0), "Multizones");
+        c.zoned(17, std::nullopt, zoneBits(6), true, "Enable Zone");
     }
     if (h >= 4)
-        c.global(18, -1, bit(o, 7), "Keyboard Lock");
+        c.global(18, std::nullopt, bit(o, 7), "Keyboard Lock");
 }

@@ -9,7 +9,7 @@ std::string FXUOptionSlot::label(int slot) const {
         return {};
     char prefix[16];
     std::snprintf(prefix, sizeof prefix, "O%3.3d: ", slot);
-    if (nameId >= 0)
-        return prefix + FXUStringTable::getInstance()->Text(static_cast<std::uint16_t>(nameId));
+    if (nameId)
+        return prefix + FXUStringTable::getInstance()->Text(*nameId);
     return prefix + std::string(fixedName);
 }

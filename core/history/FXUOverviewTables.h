@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/history/FXUTextGrid.h"
+#include "core/i18n/TextId.h"
 
 #include <string>
 #include <utility>
@@ -13,7 +14,7 @@ class FXUOverviewTables {
 public:
     struct Statistic {
         int slot;
-        int labelId; // catalogue
+        TextId label;
         const char* unit;
     };
     static const std::vector<Statistic> kShownStatistics; // slots 5 and 6 are not shown

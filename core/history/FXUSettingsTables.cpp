@@ -8,11 +8,8 @@
 
 namespace {
 
-constexpr int kSetText = 123;   // "V"
-constexpr int kClearText = 124; // "-"
-
 std::string valueText(bool set) {
-    return FXUStringTable::getInstance()->Text(set ? kSetText : kClearText);
+    return FXUStringTable::getInstance()->Text(set ? TextId::OptionSet : TextId::OptionUnset);
 }
 
 std::vector<int> slots(const FXULog& record, bool perZone, int count) {

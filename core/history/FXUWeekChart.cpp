@@ -10,7 +10,6 @@ namespace {
 
 constexpr int kMaxWidth = 600;
 constexpr int kMaxHeight = 500;
-constexpr int kFirstDayName = 99; // catalogue: "Monday" .. "Sunday"
 
 } // namespace
 
@@ -110,7 +109,7 @@ void FXUWeekChart::addDayNames() {
         const int bottom = day < 6 ? subRowTop(day + 1, 0) - 3 : bottom_;
         items_.push_back(FXUChartText{20, top + (bottom - top) / 2 - 5,
                                       FXURect::FromCorners(1, top, 79, bottom),
-                                      catalogue->Text(static_cast<std::uint16_t>(kFirstDayName + day))});
+                                      catalogue->Text(TextIdAfter(TextId::Monday, day))});
     }
 }
 

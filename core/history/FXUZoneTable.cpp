@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr int kFirstDayName = 99;    // "Monday" .. "Sunday"
-constexpr int kFirstRangeName = 106; // "Range 1" .. "Range 4"
 constexpr int kNamedRanges = 4;
 
 } // namespace
@@ -19,9 +17,9 @@ FXUTextGrid FXUZoneTable::Cells(const FXULog& record, int zone) {
     if (record.layout() == 3)
         cells.set(0, 0, FXUZone::Of(zone).name);
     for (int day = 1; day < kRows; ++day)
-        cells.set(0, day, catalogue->Text(static_cast<std::uint16_t>(kFirstDayName + day - 1)));
+        cells.set(0, day, catalogue->Text(TextIdAfter(TextId::Monday, day - 1)));
     for (int range = 1; range <= kNamedRanges && range <= ranges; ++range)
-        cells.set(range, 0, catalogue->Text(static_cast<std::uint16_t>(kFirstRangeName + range - 1)));
+        cells.set(range, 0, catalogue->Text(TextIdAfter(TextId::Range1, range - 1)));
     if (record.layout() != 1)
         cells.set(kNamedRanges + 1, 0, "xxxx"); // the catalogue names only four ranges
     if (zone < 0 || zone >= record.zoneCount())

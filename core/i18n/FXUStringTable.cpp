@@ -66,10 +66,11 @@ void FXUStringTable::buildAlarmTexts() {
         alarms_[n] = sources[n - 31];
 }
 
-std::string FXUStringTable::Text(std::uint16_t id) const {
-    if (id >= kUiTexts)
+std::string FXUStringTable::Text(TextId id) const {
+    const auto row = static_cast<std::size_t>(id);
+    if (row >= kUiTexts)
         return "0";
-    return ui_[block_][id];
+    return ui_[block_][row];
 }
 
 std::string FXUStringTable::EventText(std::uint8_t code) const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/i18n/TextId.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -21,7 +23,7 @@ public:
     std::uint8_t Language() const { return language_; }
     int TextLanguage() const { return block_; } // 0 to 4: the language whose texts are in force
 
-    std::string Text(std::uint16_t id) const;         // "0" for an id of 130 or more
+    std::string Text(TextId id) const;
     std::string EventText(std::uint8_t code) const;   // "UNKNOW EVENT" for 13 and above
     std::string AlarmText(std::uint8_t number) const; // "UNKNOW ALARM" for 67 and above
 

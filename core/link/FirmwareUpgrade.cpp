@@ -64,7 +64,7 @@ FirmwareUpgrade::Outcome FirmwareUpgrade::run(const std::string& portName) {
     }
 
     if (!waitForSynchro()) {
-        link_.prompts().message(Prompts::Kind::Error, MachineLink::text(LinkMessage::kNoCommunication),
+        link_.prompts().message(Prompts::Kind::Error, MachineLink::text(TextId::NoCommunication),
                                 Prompts::Buttons::Ok);
         log.log(LinkLog::kSynchroFailed);
         link_.closePort();
@@ -76,14 +76,14 @@ FirmwareUpgrade::Outcome FirmwareUpgrade::run(const std::string& portName) {
 }
 
 void FirmwareUpgrade::refuseFile(const std::string& logLine) {
-    link_.prompts().message(Prompts::Kind::Warning, MachineLink::text(LinkMessage::kCorruptedFile),
+    link_.prompts().message(Prompts::Kind::Warning, MachineLink::text(TextId::CorruptedFile),
                             Prompts::Buttons::Ok);
     link_.log().log(logLine);
     link_.closePort();
 }
 
 bool FirmwareUpgrade::confirm(const UpgradeFile& file) {
-    const std::string text = MachineLink::text(LinkMessage::kConfirmVersion) + file.versionText();
+    const std::string text = MachineLink::text(TextId::GoingToUpdateWithVersion) + file.versionText();
     return link_.prompts().message(Prompts::Kind::Confirmation, text, Prompts::Buttons::OkCancel) ==
            Prompts::Answer::Ok;
 }
@@ -137,7 +137,7 @@ bool FirmwareUpgrade::waitForSynchro() {
 bool FirmwareUpgrade::programRows(const UpgradeFile& file) {
     Progress& progress = link_.prompts().progress();
     const std::size_t count = file.rowCount();
-    progress.setCaption(MachineLink::text(LinkMessage::kUpgradeInProgress));
+    progress.setCaption(MachineLink::text(TextId::UpgradeInProgress));
     progress.setMax(static_cast<int>(count));
     progress.show();
     std::uint8_t command = 0; // row 1 is a header: set before the first data row
@@ -163,7 +163,7 @@ bool FirmwareUpgrade::programRows(const UpgradeFile& file) {
         return false;
     }
     progress.hide();
-    link_.prompts().message(Prompts::Kind::Plain, MachineLink::text(LinkMessage::kUpgradeDone),
+    link_.prompts().message(Prompts::Kind::Plain, MachineLink::text(TextId::UpgradeDone),
                             Prompts::Buttons::Ok);
     return true;
 }
@@ -213,7 +213,7 @@ bool FirmwareUpgrade::waitAnswer() {
 
 bool FirmwareUpgrade::programmingFailed(Prompts::Kind kind, const std::string& logLine) {
     link_.prompts().progress().hide();
-    link_.prompts().message(kind, MachineLink::text(LinkMessage::kUpgradeError), Prompts::Buttons::Ok);
+    link_.prompts().message(kind, MachineLink::text(TextId::ErrorDuringUpgrade), Prompts::Buttons::Ok);
     link_.log().log(logLine);
     return false;
 }

@@ -24,8 +24,8 @@ constexpr int kExtraAnswerOverhead = kPlainAnswer + 3;
 
 HistoryDownload::HistoryDownload(MachineLink& link, DownloadedHistory& data) : link_(link), data_(data) {}
 
-bool HistoryDownload::fail(int id) {
-    link_.prompts().message(Prompts::Kind::Error, MachineLink::text(id), Prompts::Buttons::Ok);
+bool HistoryDownload::fail(TextId message) {
+    link_.prompts().message(Prompts::Kind::Error, MachineLink::text(message), Prompts::Buttons::Ok);
     link_.closePort();
     return false;
 }
@@ -35,13 +35,13 @@ bool HistoryDownload::downloadHistory(const std::string& portName) {
     if (!link_.openLink(portName))
         return false;
     if (!link_.enterTestMode())
-        return fail(LinkMessage::kNoCommunication);
+        return fail(TextId::NoCommunication);
     if (!link_.readInfoFrame())
-        return fail(LinkMessage::kMachineInfoError);
+        return fail(TextId::ErrorLoadingMachineInformation);
 
     Progress& progress = link_.prompts().progress();
-    progress.setCaption(MachineLink::text(LinkMessage::kHistoryStatus));
-    progress.setMessage(MachineLink::text(LinkMessage::kLoadingHistory));
+    progress.setCaption(MachineLink::text(TextId::HistoryStatus));
+    progress.setMessage(MachineLink::text(TextId::LoadingHistory));
     progress.setPosition(0);
     progress.show();
 
@@ -50,7 +50,8 @@ bool HistoryDownload::downloadHistory(const std::string& portName) {
     int attempts = 0;
     if (!receive(command, progress, attempts)) {
         progress.hide();
-        link_.prompts().message(Prompts::Kind::Error, MachineLink::text(LinkMessage::kMachineInfoError),
+        link_.prompts().message(Prompts::Kind::Error,
+                                MachineLink::text(TextId::ErrorLoadingMachineInformation),
                                 Prompts::Buttons::Ok);
         link_.log().log(LinkLog::couldntLoadHistory(data_.received, attempts));
         link_.closePort();

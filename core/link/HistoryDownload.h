@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/i18n/TextId.h"
+
 #include <cstdint>
 #include <string>
 
@@ -33,7 +35,7 @@ private:
     bool collect(Progress& progress);
     bool complete() const;
     void keepExtraBlock();
-    bool fail(int id);
+    bool fail(TextId message);
 
     MachineLink& link_;
     DownloadedHistory& data_;

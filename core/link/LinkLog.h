@@ -63,22 +63,3 @@ std::string serialText(std::uint32_t serialNumber);
 std::string reasonOf(const EComPort& error);
 
 } // namespace LinkLog
-
-// Catalogue texts the machine link shows.
-namespace LinkMessage {
-inline constexpr std::uint16_t kStatus = 12;
-inline constexpr std::uint16_t kTestingPort = 13;
-inline constexpr std::uint16_t kNoComPort = 14;
-inline constexpr std::uint16_t kPortNotFree = 15;
-inline constexpr std::uint16_t kCorruptedFile = 16;
-inline constexpr std::uint16_t kConfirmVersion = 17;
-inline constexpr std::uint16_t kNoMachine = 18;
-inline constexpr std::uint16_t kUpgradeInProgress = 19;
-inline constexpr std::uint16_t kUpgradeError = 20;
-inline constexpr std::uint16_t kUpgradeDone = 21;
-inline constexpr std::uint16_t kNoCommunication = 22;
-inline constexpr std::uint16_t kMachineInfoError = 23;
-inline constexpr std::uint16_t kHistoryStatus = 24;
-inline constexpr std::uint16_t kLoadingHistory = 25;
-inline constexpr std::uint16_t kHistoryInserted = 26;
-} // namespace LinkMessage

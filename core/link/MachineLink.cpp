@@ -46,8 +46,8 @@ CLogger& MachineLink::log() const {
     return *CLogger::getInstance();
 }
 
-std::string MachineLink::text(int id) {
-    return FXUStringTable::getInstance()->Text(static_cast<std::uint16_t>(id));
+std::string MachineLink::text(TextId id) {
+    return FXUStringTable::getInstance()->Text(id);
 }
 
 void MachineLink::send(std::uint8_t byte) {
@@ -104,7 +104,7 @@ bool MachineLink::openChosenPort(const std::string& portName) {
         return true;
     } catch (const EComPort& error) {
         log().log(LinkLog::portRefused(portName, error));
-        std::string message = text(LinkMessage::kPortNotFree);
+        std::string message = text(TextId::SelectedPortNotFree);
         if (const auto reason = whyNotUsable(error, portName))
             message += "\n" + *reason;
         prompts_.message(Prompts::Kind::Warning, message, Prompts::Buttons::Ok);
@@ -131,11 +131,11 @@ bool MachineLink::scanPorts() {
     const std::vector<std::string> names = listPorts();
     if (names.empty()) {
         log().log(LinkLog::kNoComPort);
-        prompts_.message(Prompts::Kind::Warning, text(LinkMessage::kNoComPort), Prompts::Buttons::Ok);
+        prompts_.message(Prompts::Kind::Warning, text(TextId::NoComPortFound), Prompts::Buttons::Ok);
         return false;
     }
     Progress& progress = prompts_.progress();
-    progress.setCaption(text(LinkMessage::kStatus));
+    progress.setCaption(text(TextId::Status));
     progress.setMax(static_cast<int>(names.size()));
     progress.show();
     deniedPort_.clear();
@@ -159,7 +159,7 @@ bool MachineLink::openScannedPort(const std::string& name, int index) {
     try {
         port_.SetPort(name);
         Progress& progress = prompts_.progress();
-        progress.setMessage(text(LinkMessage::kTestingPort) + " " + name);
+        progress.setMessage(text(TextId::TestingPort) + " " + name);
         progress.setPosition(index);
         log().log(LinkLog::tryingPort(name));
         port_.Open();
@@ -173,7 +173,7 @@ bool MachineLink::openScannedPort(const std::string& name, int index) {
 }
 
 void MachineLink::scanFailed() {
-    std::string message = text(LinkMessage::kNoMachine);
+    std::string message = text(TextId::NoMachineConnected);
     // Without this a user outside the serial ports' group would look for a cable fault.
     if (!deniedPort_.empty())
         message += "\n" + ProgramTexts::Text(ProgramTexts::Id::PortAccessDenied, {deniedPort_});

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/i18n/TextId.h"
 #include "core/link/InfoFrame.h"
 
 #include <functional>
@@ -63,7 +64,7 @@ public:
     CLogger& log() const;
     const InfoFrame& frame() const { return frame_; }
     // The catalogue text in the current language.
-    static std::string text(int id);
+    static std::string text(TextId id);
 
 private:
     bool openChosenPort(const std::string& portName);

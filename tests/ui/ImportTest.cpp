@@ -288,7 +288,7 @@ TEST_F(ImportTest, ASerialNumberOfAMachineOfAnotherIdentityIsRefused) {
         EXPECT_FALSE(importDat(path));
         ASSERT_EQ(prompts.shown.size(), 1u);
         EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Error);
-        EXPECT_EQ(prompts.shown[0].text, FXUStringTable::getInstance()->Text(60));
+        EXPECT_EQ(prompts.shown[0].text, FXUStringTable::getInstance()->Text(TextId::ExistingMachine));
         const std::string line = eventLogTexts().back();
         EXPECT_EQ(line.rfind("Import file: " + path + " refused: its serial number belongs to machine " +
                                  first->GetMachineNumberText(),
@@ -437,7 +437,8 @@ TEST_F(ImportTest, AHistoryFileThatIsCutOrMissingFilesNothing) {
     const std::string cut = elsewhere.file("2024-03-07_14-05-09_serialdata.txt");
     TempDir::write(cut, whole.substr(0, whole.size() - 1));
     importBin(cut);
-    EXPECT_EQ(shownTexts(), Strings{FXUStringTable::getInstance()->Text(23)});
+    EXPECT_EQ(shownTexts(),
+              Strings{FXUStringTable::getInstance()->Text(TextId::ErrorLoadingMachineInformation)});
     Strings log = eventLogTexts();
     EXPECT_EQ(Strings(log.end() - 2, log.end()),
               (Strings{"Request loading history from bin file",

@@ -227,7 +227,8 @@ TEST_F(MachineCommandsTest, TheWindowCannotBeClosedWhileAnOperationRuns) {
     EXPECT_FALSE(window->closeRefusedBox->isModal());
     EXPECT_EQ(window->closeRefusedBox->text().toStdString(),
               cp1252::toUtf8(ProgramTexts::Text(ProgramTexts::Id::OperationRunning, 1)));
-    EXPECT_EQ(prompts.shown.back().text, FXUStringTable::getInstance()->Text(26)) << "the download went on";
+    EXPECT_EQ(prompts.shown.back().text, FXUStringTable::getInstance()->Text(TextId::NewHistoryInsertionDone))
+        << "the download went on";
 
     testing::internal::CaptureStdout();
     window->close();
@@ -275,6 +276,6 @@ TEST_F(MachineCommandsTest, AutomaticModeScansAndShowsThePortsInTheChooser) {
     window->uploadToolButt->click();
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text,
-              FXUStringTable::getInstance()->Text(15) + "\n" +
+              FXUStringTable::getInstance()->Text(TextId::SelectedPortNotFree) + "\n" +
                   ProgramTexts::Text(ProgramTexts::Id::PortAccessDenied, 4, {port->PortName()}));
 }

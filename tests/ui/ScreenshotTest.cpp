@@ -77,8 +77,8 @@ TEST(Screenshots, MainWindowInEnglishAndFrenchAndTheProgressWindow) {
     FXUStringTable* catalogue = FXUStringTable::getInstance();
     catalogue->SetLanguage(1);
     TStatusForm form;
-    form.setCaption(catalogue->Text(12));
-    form.setMessage(catalogue->Text(13) + " ttyUSB0");
+    form.setCaption(catalogue->Text(TextId::Status));
+    form.setMessage(catalogue->Text(TextId::TestingPort) + " ttyUSB0");
     form.setMax(3);
     form.setPosition(2);
     form.show();

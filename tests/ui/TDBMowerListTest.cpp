@@ -569,8 +569,9 @@ TEST_F(TDBMowerListTest, AnExportIntoTheDatabaseFolderIsRefused) {
         EXPECT_FALSE(entry->Export());
         ASSERT_EQ(prompts.shown.size(), 1u);
         EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Error);
-        EXPECT_EQ(prompts.shown[0].text, FXUStringTable::getInstance()->Text(28) + "\n" +
-                                             ProgramTexts::Text(ProgramTexts::Id::ExportIntoDatabase, 2));
+        EXPECT_EQ(prompts.shown[0].text,
+                  FXUStringTable::getInstance()->Text(TextId::ErrorDuringExportFileCreation) + "\n" +
+                      ProgramTexts::Text(ProgramTexts::Id::ExportIntoDatabase, 2));
         EXPECT_EQ(logged().back().rfind("Export file ", 0), 0u) << logged().back();
         EXPECT_NE(logged().back().find("refused"), std::string::npos);
     }

@@ -15,22 +15,9 @@ constexpr int kEventPointer = 28;
 constexpr int kStatisticsOffset = 80;
 constexpr std::uint32_t kNewestLayoutVersion = 0x13020101; // gives layout 3
 
-// Event codes, by their meaning on the machine.
-enum : std::uint8_t {
-    kStartCharging = 0,
-    kEndCharging = 1,
-    kOpenBonnet = 2,
-    kStationCapture = 3,
-    kStationSeeking = 4,
-    kAlarm = 5,
-    kSwitchOn = 6,
-    kSwitchOff = 7,
-    kStartWorking = 8,
-    kRest = 9,
-    kAbortCapture = 10,
-    kSoftwareUpdate = 11,
-    kUnloadBalls = 12,
-};
+constexpr std::uint8_t event(FXUEventCode code) {
+    return static_cast<std::uint8_t>(code);
+}
 
 // Plausible bytes per parameter index (the first 11 have names; the rest are small settings).
 constexpr std::uint8_t kParameterRange[16][2] = {{20, 80}, {5, 60}, {1, 30}, {0, 20},  {0, 20},   {40, 100},
@@ -364,38 +351,39 @@ void HistoryGenerator::fillEvents(FXULog::Image& image, int ringStart, bool wrap
     EventClock clock{uniform(1, 28), uniform(1, 12), uniform(7, 10), uniform(0, 59)};
     std::vector<std::uint8_t> pending;
     if (!wrapped) // a ring that never wrapped starts at the first switch-on
-        pending.push_back(kSwitchOn);
+        pending.push_back(event(FXUEventCode::SwitchOn));
     for (int i = 0; i < count; ++i) {
         if (pending.empty()) {
             // One working cycle, oldest first, so it is popped from the back.
-            std::vector<std::uint8_t> cycle{kStartWorking};
+            std::vector<std::uint8_t> cycle{event(FXUEventCode::StartWorking)};
             if (chance(8))
-                cycle.push_back(kAlarm);
+                cycle.push_back(event(FXUEventCode::Alarm));
             if (chance(3))
-                cycle.push_back(kOpenBonnet);
-            cycle.push_back(kStationSeeking);
+                cycle.push_back(event(FXUEventCode::OpenBonnet));
+            cycle.push_back(event(FXUEventCode::StationSeeking));
             if (chance(5)) {
-                cycle.push_back(kAbortCapture);
-                cycle.push_back(kStationSeeking);
+                cycle.push_back(event(FXUEventCode::AbortCapture));
+                cycle.push_back(event(FXUEventCode::StationSeeking));
             }
-            cycle.push_back(kStationCapture);
+            cycle.push_back(event(FXUEventCode::StationCapture));
             if (collector && chance(60))
-                cycle.push_back(kUnloadBalls);
-            cycle.push_back(kStartCharging);
-            cycle.push_back(kEndCharging);
+                cycle.push_back(event(FXUEventCode::UnloadBalls));
+            cycle.push_back(event(FXUEventCode::StartCharging));
+            cycle.push_back(event(FXUEventCode::EndCharging));
             if (chance(30))
-                cycle.push_back(kRest);
+                cycle.push_back(event(FXUEventCode::Rest));
             if (chance(3)) {
-                cycle.push_back(kSwitchOff);
-                cycle.push_back(kSwitchOn);
+                cycle.push_back(event(FXUEventCode::SwitchOff));
+                cycle.push_back(event(FXUEventCode::SwitchOn));
             }
             if (chance(1))
-                cycle.push_back(kSoftwareUpdate);
+                cycle.push_back(event(FXUEventCode::SoftwareUpdate));
             pending.assign(cycle.rbegin(), cycle.rend());
         }
         const std::uint8_t code = pending.back();
         pending.pop_back();
-        clock.advance(uniform(2, code == kEndCharging || code == kRest ? 600 : 90));
+        clock.advance(uniform(
+            2, code == event(FXUEventCode::EndCharging) || code == event(FXUEventCode::Rest) ? 600 : 90));
 
         std::uint8_t* e = &image[ringStart + 8 * ((oldestSlot + i) % capacity)];
         e[0] = toBcd(clock.day);
@@ -403,7 +391,7 @@ void HistoryGenerator::fillEvents(FXULog::Image& image, int ringStart, bool wrap
         e[2] = toBcd(clock.hour);
         e[3] = toBcd(clock.minute);
         e[4] = code;
-        if (code == kAlarm)
+        if (code == event(FXUEventCode::Alarm))
             e[5] = static_cast<std::uint8_t>(chance(60) ? uniform(1, 31 >> headShift) << headShift
                                                         : uniform(32, 66));
         e[6] = static_cast<std::uint8_t>(uniform(0, 30));

@@ -110,9 +110,10 @@ void TFXULogTab::build() {
     innerPages_ = new QTabWidget(this);
     fill->addWidget(innerPages_);
 
-    auto caption = [this](int id) { return WinText::toQt(catalogue_->Text(static_cast<std::uint16_t>(id))); };
-    const QString captions[kPages] = {caption(80), QString::fromLatin1(kRestingTimeCaption), caption(81),
-                                      caption(82)};
+    auto caption = [this](TextId id) { return WinText::toQt(catalogue_->Text(id)); };
+    const QString captions[kPages] = {caption(TextId::MachineInformationPage),
+                                      QString::fromLatin1(kRestingTimeCaption), caption(TextId::HistoryPage),
+                                      caption(TextId::SystemParametersPage)};
     for (const QString& text : captions) {
         auto* page = new QWidget(innerPages_);
         auto* border = new QVBoxLayout(page);
@@ -254,7 +255,7 @@ void TFXULogTab::commentChanged() {
 
     if (unstorable != 0)
         prompts_.message(Prompts::Kind::Error,
-                         catalogue_->Text(97) + kUnstorableBefore + codePointName(unstorable) +
+                         catalogue_->Text(TextId::Comments) + kUnstorableBefore + codePointName(unstorable) +
                              kUnstorableAfter,
                          Prompts::Buttons::Ok);
 }

@@ -35,8 +35,8 @@ constexpr int kOptionLabelWidth = 178;
 constexpr int kOptionValueWidth = 20;
 constexpr int kOptionMargin = 22;
 
-QString catalogueText(int id) {
-    return WinText::toQt(FXUStringTable::getInstance()->Text(static_cast<std::uint16_t>(id)));
+QString catalogueText(TextId id) {
+    return WinText::toQt(FXUStringTable::getInstance()->Text(id));
 }
 
 } // namespace
@@ -45,10 +45,10 @@ TMachineInfoPage::TMachineInfoPage(const FXULog& record, QWidget* parent)
     : QWidget(parent), record_(record), zones_(record.zoneCount()) {
     buildPanels();
     buildCommentBox();
-    statistics_ = addGrid(6, catalogueText(83));
+    statistics_ = addGrid(6, catalogueText(TextId::Statistics));
     statistics_->setShape(2, static_cast<int>(FXUOverviewTables::kShownStatistics.size()), 0, 0);
     statistics_->setTexts(FXUOverviewTables::Statistics(record_));
-    identification_ = addGrid(5, catalogueText(80));
+    identification_ = addGrid(5, catalogueText(TextId::MachineInformationPage));
     identification_->setDrawing(TStringGrid::Drawing::Wrapping);
     identification_->setShape(2, 3, 0, 0);
     identification_->setTexts(FXUOverviewTables::Identification(record_));
@@ -96,7 +96,7 @@ TStringGrid* TMachineInfoPage::addGrid(int panel, const QString& caption) {
 }
 
 void TMachineInfoPage::buildCommentBox() {
-    commentGroupBox_ = addBox(2, catalogueText(97));
+    commentGroupBox_ = addBox(2, catalogueText(TextId::Comments));
     commentEditor_ = new QPlainTextEdit(commentGroupBox_);
     commentGroupBox_->layout()->addWidget(commentEditor_);
 }

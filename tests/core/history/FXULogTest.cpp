@@ -225,7 +225,7 @@ TEST_F(FXULogTest, EventAndAlarmTexts) {
     EXPECT_EQ(e.text(0x04), "Unload balls");
     e.code = 13;
     EXPECT_EQ(e.text(0x04), "UNKNOW EVENT");
-    e.code = FXUEventEntry::kAlarmCode;
+    e.code = static_cast<std::uint8_t>(FXUEventCode::Alarm);
     e.extraB = 0x03;
     EXPECT_EQ(e.text(0x04), "Cutting head 1 2");
     EXPECT_EQ(e.text(0x05), "Cutting head 1") << "QP";

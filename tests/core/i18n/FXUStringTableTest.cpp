@@ -18,34 +18,34 @@ TEST_F(FXUStringTableTest, TextsFollowTheSelectedLanguage) {
     EXPECT_EQ(FXUStringTable::getInstance(), &t);
     EXPECT_EQ(t.Language(), 1);
     t.SetLanguage(0);
-    EXPECT_EQ(t.Text(87), "Fast Charge");
+    EXPECT_EQ(t.Text(TextId::FastCharge), "Fast Charge");
     t.SetLanguage(1);
-    EXPECT_EQ(t.Text(87), "Charge rapide");
+    EXPECT_EQ(t.Text(TextId::FastCharge), "Charge rapide");
     t.SetLanguage(3);
-    EXPECT_EQ(t.Text(87), "Snel opladen");
+    EXPECT_EQ(t.Text(TextId::FastCharge), "Snel opladen");
     t.SetLanguage(2);
-    EXPECT_EQ(t.Text(87), "Carica rapida");
+    EXPECT_EQ(t.Text(TextId::FastCharge), "Carica rapida");
     t.SetLanguage(4);
-    EXPECT_EQ(t.Text(87), "Schnell ladung");
+    EXPECT_EQ(t.Text(TextId::FastCharge), "Schnell ladung");
 
     // Stored as Windows-1252 bytes, built here by hand.
     t.SetLanguage(1);
-    EXPECT_EQ(t.Text(1), "Importer donn\xe9"
-                         "es (.dat)");
-    EXPECT_EQ(t.Text(41), "N\xb0 machine");
-    EXPECT_EQ(t.Text(19), "Mise \xe0 jour en cours\x85");
+    EXPECT_EQ(t.Text(TextId::ImportDatabase), "Importer donn\xe9"
+                                              "es (.dat)");
+    EXPECT_EQ(t.Text(TextId::MachineNr), "N\xb0 machine");
+    EXPECT_EQ(t.Text(TextId::UpgradeInProgress), "Mise \xe0 jour en cours\x85");
     t.SetLanguage(0);
-    EXPECT_EQ(t.Text(19), "Upgrade in progress\x85");
+    EXPECT_EQ(t.Text(TextId::UpgradeInProgress), "Upgrade in progress\x85");
     t.SetLanguage(2);
-    EXPECT_EQ(t.Text(99), "Luned\xec");
-    EXPECT_EQ(t.Text(19), "Aggiornamento in corso \x85..");
+    EXPECT_EQ(t.Text(TextId::Monday), "Luned\xec");
+    EXPECT_EQ(t.Text(TextId::UpgradeInProgress), "Aggiornamento in corso \x85..");
     t.SetLanguage(3);
-    EXPECT_EQ(t.Text(128), "Gegevens kopi\xebren");
-    EXPECT_EQ(t.Text(46), "Communicatie ") << "the trailing blank is part of the text";
+    EXPECT_EQ(t.Text(TextId::CopyData), "Gegevens kopi\xebren");
+    EXPECT_EQ(t.Text(TextId::Communication), "Communicatie ") << "the trailing blank is part of the text";
     t.SetLanguage(4);
-    EXPECT_EQ(t.Text(84), "Statistik  ");
-    EXPECT_EQ(t.Text(110), "M\xe4hzeit");
-    EXPECT_EQ(t.Text(3), "Bestaetigen");
+    EXPECT_EQ(t.Text(TextId::Statistic), "Statistik  ");
+    EXPECT_EQ(t.Text(TextId::MowingTime), "M\xe4hzeit");
+    EXPECT_EQ(t.Text(TextId::Exit), "Bestaetigen");
 }
 
 TEST_F(FXUStringTableTest, FixedIdsAndOutOfRangeIdsInEveryLanguage) {
@@ -56,19 +56,19 @@ TEST_F(FXUStringTableTest, FixedIdsAndOutOfRangeIdsInEveryLanguage) {
                                          "Italiano", "Nederlands", "Deutsch"};
     for (std::uint8_t lang = 0; lang < 5; ++lang) {
         t.SetLanguage(lang);
-        EXPECT_EQ(t.Text(129), "");
-        EXPECT_EQ(t.Text(130), "0");
-        EXPECT_EQ(t.Text(65535), "0");
-        EXPECT_EQ(t.Text(123), "V");
-        EXPECT_EQ(t.Text(124), "-");
-        EXPECT_EQ(t.Text(44), "Bootloader");
-        EXPECT_EQ(t.Text(122), languageNames[lang]);
+        EXPECT_EQ(t.Text(TextId::Empty), "");
+        EXPECT_EQ(t.Text(static_cast<TextId>(130)), "0");
+        EXPECT_EQ(t.Text(static_cast<TextId>(65535)), "0");
+        EXPECT_EQ(t.Text(TextId::OptionSet), "V");
+        EXPECT_EQ(t.Text(TextId::OptionUnset), "-");
+        EXPECT_EQ(t.Text(TextId::Bootloader), "Bootloader");
+        EXPECT_EQ(t.Text(TextId::English), languageNames[lang]);
         EXPECT_EQ(t.EventText(13), "UNKNOW EVENT");
         EXPECT_EQ(t.EventText(255), "UNKNOW EVENT");
         EXPECT_EQ(t.AlarmText(67), "UNKNOW ALARM");
         EXPECT_EQ(t.AlarmText(255), "UNKNOW ALARM");
         for (std::uint16_t id = 0; id < 129; ++id)
-            EXPECT_FALSE(t.Text(id).empty()) << "language " << int(lang) << " id " << id;
+            EXPECT_FALSE(t.Text(static_cast<TextId>(id)).empty()) << "language " << int(lang) << " id " << id;
     }
 }
 
@@ -77,14 +77,14 @@ TEST_F(FXUStringTableTest, AnInvalidLanguageKeepsTheTextsInForce) {
     t.SetLanguage(4);
     t.SetLanguage(7);
     EXPECT_EQ(t.Language(), 7);
-    EXPECT_EQ(t.Text(0), "Datei");
+    EXPECT_EQ(t.Text(TextId::File), "Datei");
     EXPECT_EQ(t.AlarmText(34), "Rechtes Rad blockiert");
 
     // Before any valid choice the catalogue falls back to French, its initial language.
     FXUStringTable::destroyInstance();
     FXUStringTable& first = table();
     first.SetLanguage(200);
-    EXPECT_EQ(first.Text(0), "Fichier");
+    EXPECT_EQ(first.Text(TextId::File), "Fichier");
     EXPECT_EQ(first.EventText(0), "D\xe9"
                                   "but de charge");
     EXPECT_EQ(first.AlarmText(0), "T\xeates de coupe");

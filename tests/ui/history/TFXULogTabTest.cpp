@@ -267,7 +267,7 @@ TEST_F(TFXULogTabTest, ATabBuiltAfterALanguageChangeSpeaksTheLanguageItWasMadeIn
     EXPECT_EQ(tab->restingTime()->zoneTable(0)->cell(0, 1), "Monday");
     EXPECT_EQ(tab->machineInformation()->statisticsGrid()->cell(0, 0), "Mowing time");
     EXPECT_EQ(catalogue->Language(), 4) << "and the catalogue is left as it was";
-    EXPECT_EQ(catalogue->Text(99), "Montag ");
+    EXPECT_EQ(catalogue->Text(TextId::Monday), "Montag ");
 
     catalogue->SetLanguage(9); // a number beyond the languages keeps German in force
     tab->historyGrid();
