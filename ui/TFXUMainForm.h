@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/history/DownloadedHistory.h"
 #include "core/i18n/TextId.h"
-#include "core/link/DownloadedHistory.h"
 
 #include <QMainWindow>
 #include <QStringList>

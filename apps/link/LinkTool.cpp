@@ -4,7 +4,7 @@
 #include "core/base/AtomicFile.h"
 #include "core/base/CLogger.h"
 #include "core/database/BinHistoryFile.h"
-#include "core/link/DownloadedHistory.h"
+#include "core/history/DownloadedHistory.h"
 #include "core/link/FirmwareUpgrade.h"
 #include "core/link/HistoryDownload.h"
 #include "core/link/LinkLog.h"

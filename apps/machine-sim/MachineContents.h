@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/history/FXULog.h"
-#include "core/link/InfoFrame.h"
+#include "core/history/InfoFrame.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "core/database/BinHistoryFile.h"
 
 #include "core/base/InputFile.h"
-#include "core/link/DownloadedHistory.h"
+#include "core/history/DownloadedHistory.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/link/InfoFrame.h"
+#include "core/history/InfoFrame.h"
 #include "core/link/UpgradeFile.h"
 
 #include <cstdint>

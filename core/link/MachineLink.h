@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/history/InfoFrame.h"
 #include "core/i18n/TextId.h"
-#include "core/link/InfoFrame.h"
 
 #include <functional>
 #include <string>

@@ -3,7 +3,7 @@
 #include "core/base/Assert.h"
 #include "core/base/Prompts.h"
 #include "core/history/FXULog.h"
-#include "core/history/FXUOverviewTables.h"
+#include "core/historyview/FXUOverviewTables.h"
 #include "core/i18n/FXUStringTable.h"
 #include "ui/WinText.h"
 #include "ui/history/THistGrid.h"

@@ -1,7 +1,7 @@
 #include "ui/history/THistGrid.h"
 
-#include "core/history/FXUEventRows.h"
 #include "core/history/FXULog.h"
+#include "core/historyview/FXUEventRows.h"
 #include "ui/WinText.h"
 
 const QColor THistGrid::kAlarmColour(255, 0, 0);

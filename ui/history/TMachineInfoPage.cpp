@@ -1,9 +1,9 @@
 #include "ui/history/TMachineInfoPage.h"
 
 #include "core/history/FXULog.h"
-#include "core/history/FXUOverviewTables.h"
-#include "core/history/FXUPanelLayout.h"
-#include "core/history/FXUSettingsTables.h"
+#include "core/historyview/FXUOverviewTables.h"
+#include "core/historyview/FXUPanelLayout.h"
+#include "core/historyview/FXUSettingsTables.h"
 #include "core/i18n/FXUStringTable.h"
 #include "ui/WinText.h"
 #include "ui/history/TStringGrid.h"

@@ -1,8 +1,8 @@
 #include "ui/history/TRestingTimePage.h"
 
 #include "core/history/FXULog.h"
-#include "core/history/FXUSleepBars.h"
-#include "core/history/FXUZoneTable.h"
+#include "core/historyview/FXUSleepBars.h"
+#include "core/historyview/FXUZoneTable.h"
 #include "ui/history/TStringGrid.h"
 #include "ui/history/TWeekChart.h"
 

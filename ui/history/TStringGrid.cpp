@@ -1,6 +1,6 @@
 #include "ui/history/TStringGrid.h"
 
-#include "core/history/FXUTextGrid.h"
+#include "core/historyview/FXUTextGrid.h"
 #include "ui/WinText.h"
 #include "ui/history/TGridCellDelegate.h"
 #include "ui/history/TGridHeader.h"

@@ -1,6 +1,6 @@
 #include "ui/history/TWeekChart.h"
 
-#include "core/history/FXUWeekChart.h"
+#include "core/historyview/FXUWeekChart.h"
 #include "ui/WinText.h"
 
 #include <QLabel>

@@ -1,7 +1,7 @@
 // orvane-link against orvane-machine-sim: two programs on a pseudo-terminal, a healthy machine and each
 // fault the simulated machine can play, judged by the exit code and the last line on standard error.
 
-#include "core/link/InfoFrame.h"
+#include "core/history/InfoFrame.h"
 #include "core/link/LinkLog.h"
 #include "support/MachineSimulator.h"
 #include "support/ProgramRun.h"

@@ -1,7 +1,7 @@
 #include "core/database/BinHistoryFile.h"
 
 #include "core/base/CLogger.h"
-#include "core/link/DownloadedHistory.h"
+#include "core/history/DownloadedHistory.h"
 #include "support/SharedState.h"
 #include "support/TempDir.h"
 #include "tools/gen/HistoryGenerator.h"

@@ -1,6 +1,6 @@
 #include "core/link/FirmwareUpgrade.h"
 
-#include "core/link/DownloadedHistory.h"
+#include "core/history/DownloadedHistory.h"
 #include "core/link/HistoryDownload.h"
 #include "core/link/MachineLink.h"
 #include "support/ScriptedMachine.h"

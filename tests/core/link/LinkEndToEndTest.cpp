@@ -1,5 +1,5 @@
 // The machine link on the real clock, through real pseudo-terminals, against the simulated machine.
-#include "core/link/DownloadedHistory.h"
+#include "core/history/DownloadedHistory.h"
 #include "core/link/FirmwareUpgrade.h"
 #include "core/link/HistoryDownload.h"
 #include "core/link/MachineLink.h"

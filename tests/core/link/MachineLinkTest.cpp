@@ -1,7 +1,7 @@
 #include "core/link/MachineLink.h"
 
+#include "core/history/DownloadedHistory.h"
 #include "core/i18n/ProgramTexts.h"
-#include "core/link/DownloadedHistory.h"
 #include "support/ScriptedMachine.h"
 #include "support/ScriptedPort.h"
 #include "support/ScriptedPrompts.h"

@@ -1,7 +1,7 @@
 #include "ui/history/TRestingTimePage.h"
 
 #include "core/history/FXULog.h"
-#include "core/history/FXUSleepBars.h"
+#include "core/historyview/FXUSleepBars.h"
 #include "support/HandRecord.h"
 #include "support/QtMessages.h"
 #include "support/SharedState.h"

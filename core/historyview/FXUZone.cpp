@@ -1,4 +1,4 @@
-#include "core/history/FXUZone.h"
+#include "core/historyview/FXUZone.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/history/FXUGeometry.h"
+#include "core/historyview/FXUGeometry.h"
 
 // How every view of the sleep hours and settings names and colours a zone.
 struct FXUZone {

@@ -1,4 +1,4 @@
-#include "core/history/FXUEventRows.h"
+#include "core/historyview/FXUEventRows.h"
 
 #include "core/history/FXULog.h"
 

@@ -1,4 +1,4 @@
-#include "core/history/FXUPanelLayout.h"
+#include "core/historyview/FXUPanelLayout.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "core/history/FXUSleepBars.h"
+#include "core/historyview/FXUSleepBars.h"
 
 #include "core/history/FXULog.h"
 

@@ -1,6 +1,6 @@
-#include "core/history/FXUWeekChart.h"
+#include "core/historyview/FXUWeekChart.h"
 
-#include "core/history/FXUZone.h"
+#include "core/historyview/FXUZone.h"
 #include "core/i18n/FXUStringTable.h"
 
 #include <algorithm>

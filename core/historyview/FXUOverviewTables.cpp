@@ -1,4 +1,4 @@
-#include "core/history/FXUOverviewTables.h"
+#include "core/historyview/FXUOverviewTables.h"
 
 #include "core/history/FXULog.h"
 #include "core/i18n/FXUStringTable.h"

@@ -1,4 +1,4 @@
-#include "core/history/FXUZoneTable.h"
+#include "core/historyview/FXUZoneTable.h"
 
 #include "core/history/FXULog.h"
 #include "support/HandRecord.h"

@@ -1,4 +1,4 @@
-#include "core/link/InfoFrame.h"
+#include "core/history/InfoFrame.h"
 
 #include "core/base/ByteOrder.h"
 

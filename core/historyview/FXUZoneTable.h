@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/history/FXUTextGrid.h"
+#include "core/historyview/FXUTextGrid.h"
 
 class FXULog;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/history/FXUGeometry.h"
+#include "core/historyview/FXUGeometry.h"
 
 #include <array>
 

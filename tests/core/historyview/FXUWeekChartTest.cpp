@@ -1,4 +1,4 @@
-#include "core/history/FXUWeekChart.h"
+#include "core/historyview/FXUWeekChart.h"
 
 #include "core/i18n/FXUStringTable.h"
 #include "support/SharedState.h"

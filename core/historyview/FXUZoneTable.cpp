@@ -1,7 +1,7 @@
-#include "core/history/FXUZoneTable.h"
+#include "core/historyview/FXUZoneTable.h"
 
 #include "core/history/FXULog.h"
-#include "core/history/FXUZone.h"
+#include "core/historyview/FXUZone.h"
 #include "core/i18n/FXUStringTable.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "core/history/FXUSettingsTables.h"
+#include "core/historyview/FXUSettingsTables.h"
 
 #include "core/history/FXULog.h"
 #include "support/HandRecord.h"

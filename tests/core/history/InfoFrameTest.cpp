@@ -1,4 +1,4 @@
-#include "core/link/InfoFrame.h"
+#include "core/history/InfoFrame.h"
 
 #include <gtest/gtest.h>
 

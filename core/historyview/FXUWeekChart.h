@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/history/FXUGeometry.h"
-#include "core/history/FXUSleepBars.h"
+#include "core/historyview/FXUGeometry.h"
+#include "core/historyview/FXUSleepBars.h"
 
 #include <string>
 #include <variant>

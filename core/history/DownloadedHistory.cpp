@@ -1,4 +1,4 @@
-#include "core/link/DownloadedHistory.h"
+#include "core/history/DownloadedHistory.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 
 #include "core/history/FXULog.h"
 #include "core/history/FXULogTime.h"
-#include "core/link/InfoFrame.h"
+#include "core/history/InfoFrame.h"
 
 #include <array>
 #include <cstddef>
