@@ -58,6 +58,11 @@ MachineSimulator::MachineSimulator(const std::vector<std::string>& arguments) {
     posix_spawn_file_actions_t actions;
     ::posix_spawn_file_actions_init(&actions);
     ::posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    // Not the test's own stderr: a simulator outliving a crashed test would hold the test runner's pipe
+    // open, and the runner would wait on it for good.
+    const std::string errors = folder_ + "/stderr.txt";
+    ::posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                       0644);
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(arg.data());
