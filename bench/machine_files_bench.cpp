@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <malloc.h>
+#include <stdexcept>
 #include <unistd.h>
 #include <vector>
 
@@ -60,7 +61,8 @@ std::size_t loadAll(const std::vector<std::string>& files, std::vector<std::uniq
     for (const std::string& file : files) {
         auto entry = std::make_unique<DBMowerFile>();
         entry->SetFileName(file);
-        entry->LoadMachineFile();
+        if (!entry->LoadMachineFile())
+            throw std::runtime_error(entry->lastError());
         records += entry->mowerLog().Count();
         if (keep)
             keep->push_back(std::move(entry));

@@ -6,12 +6,12 @@
 // Runs offscreen. OSK_BENCH_ROUNDS (default 15) sets how many windows of each kind are opened; the medians
 // are compared. For scale it also times the same many-record window with every page of every tab built.
 
-#include "core/database/MachineDirectory.h"
 #include "core/history/FXUMowerLog.h"
 #include "core/i18n/FXUStringTable.h"
 #include "support/ScriptedPrompts.h"
 #include "support/UnusedDirectory.h"
 #include "tools/gen/HistoryGenerator.h"
+#include "ui/MachineDirectory.h"
 #include "ui/TChildForm.h"
 #include "ui/history/TFXULogTab.h"
 

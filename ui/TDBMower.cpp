@@ -3,8 +3,6 @@
 #include "core/base/AtomicFile.h"
 #include "core/base/CLogger.h"
 #include "core/base/Prompts.h"
-#include "core/database/FXUCheckDir.h"
-#include "core/database/UnsavedHistory.h"
 #include "core/i18n/FXUStringTable.h"
 #include "core/i18n/ProgramTexts.h"
 #include "ui/TChildForm.h"
@@ -64,9 +62,11 @@ QFont tileFont() {
 
 } // namespace
 
-TDBMower::TDBMower(TDBMowerList& list, QWidget* parent) : QWidget(parent), list_(list) {
+TDBMower::TDBMower(MachineEntry& entry, TDBMowerList& list, QWidget* parent)
+    : QWidget(parent), entry_(entry), list_(list) {
     setFixedSize(TDBMowerList::kTileWidth, TDBMowerList::kTileHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    BuildTile();
 }
 
 // Made on first use: a large database has thousands of tiles and few right clicks.
@@ -85,23 +85,6 @@ QMenu* TDBMower::contextMenu() {
     return menu_;
 }
 
-TDBMower* TDBMower::CreateFromFile(const std::string& path, TDBMowerList& list, QWidget* parent) {
-    // Owned here until the file has loaded; a refused file leaves no tile behind.
-    std::unique_ptr<TDBMower> entry(new TDBMower(list, parent));
-    entry->SetFileName(path);
-    entry->LoadMachineFile();
-    entry->BuildTile();
-    return entry.release();
-}
-
-TDBMower* TDBMower::CreateFromLog(std::unique_ptr<FXUMowerLog> machine, TDBMowerList& list, QWidget* parent) {
-    std::unique_ptr<TDBMower> entry(new TDBMower(list, parent));
-    if (machine)
-        entry->GetMowerLog() = std::move(*machine);
-    entry->BuildTile();
-    return entry.release();
-}
-
 TDBMower::~TDBMower() {
     // The window works on this entry's machine and must not outlive it. Blocking the area's signals keeps
     // a main window that is itself being destroyed from reacting to the change of active window.
@@ -115,14 +98,6 @@ TDBMower::~TDBMower() {
 
 TChildForm* TDBMower::window() const {
     return window_.data();
-}
-
-std::uint32_t TDBMower::GetSerialNumber() const {
-    return GetMowerLog().serialNumber();
-}
-
-std::string TDBMower::serialText() const {
-    return hex8(GetSerialNumber());
 }
 
 void TDBMower::BuildTile() {
@@ -210,15 +185,10 @@ void TDBMower::OpenWindow() {
 }
 
 bool TDBMower::writeMachineFile() {
-    const bool saved = file_.SaveMachineFile();
-    if (!file_.keptAside().empty())
-        CLogger::getInstance()->log("Machine file " + file_.fileName() +
-                                    " was changed on disk by another program; that version kept as " +
-                                    file_.keptAside());
-    if (saved)
-        return true;
-    CLogger::getInstance()->log("Couldn't save machine file: " + file_.lastError());
-    return false;
+    std::vector<std::string> log;
+    const bool saved = list_.database().Save(entry_, log);
+    TDBMowerList::Log(log);
+    return saved;
 }
 
 bool TDBMower::SaveMachineFile() {
@@ -233,46 +203,32 @@ bool TDBMower::SaveMachineFile() {
 
 Filing TDBMower::InsertRecord(std::unique_ptr<FXULog>& record) {
     const FXULogTime time = record->logTime();
-    if (!GetMowerLog().Insert(time, record))
+    const MachineDatabase::FilingReport report = list_.database().File(entry_, record);
+    if (report.filing == Filing::Duplicate)
         return Filing::Duplicate;
     BuildTile();
+    TDBMowerList::Log(report.save.log);
     // A failed write keeps the record elsewhere too; the window opened below has it saved at close.
-    const bool saved = SaveFiled({time});
+    if (!report.save.saved)
+        TellNotSaved(report.save);
     if (window_)
         window_->ShowRecord(time);
     else
         OpenWindow();
     update();
-    return saved ? Filing::Saved : Filing::NotSaved;
+    return report.filing;
 }
 
-bool TDBMower::SaveFiled(const std::vector<FXULogTime>& times) {
-    if (writeMachineFile())
-        return true;
-    CLogger* logger = CLogger::getInstance();
-    UnsavedHistory unsaved(list_.unsavedFolder());
-    bool kept = !unsaved.folder().empty();
-    for (const FXULogTime& time : times) {
-        const FXULog& record = GetMowerLog().Find(time);
-        const std::string which = "History of machine " + serialText() + " of " + time.isoText();
-        if (kept && unsaved.Keep(record)) {
-            logger->log(which + " kept as " + unsaved.path() + ": its machine file could not be written");
-        } else {
-            kept = false;
-            logger->log(which + " could not be kept elsewhere either: " +
-                        (unsaved.folder().empty() ? std::string("no folder for it") : unsaved.lastError()));
-        }
-    }
-    const std::string folder = FXUCheckDir::Join(unsaved.folder(), serialText());
+void TDBMower::TellNotSaved(const MachineDatabase::SaveReport& save) {
+    const std::string& folder = save.keptInFolder;
     const std::string shown =
         WinText::fromQt(QDir::toNativeSeparators(QFile::decodeName(folder.c_str()))).value_or(folder);
     list_.prompts().message(Prompts::Kind::Error,
-                            kept ? ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWrittenHistoryKept,
-                                                      {GetMachineNumberText(), shown})
-                                 : ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWrittenHistoryLost,
-                                                      {GetMachineNumberText()}),
+                            save.kept ? ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWrittenHistoryKept,
+                                                           {GetMachineNumberText(), shown})
+                                      : ProgramTexts::Text(ProgramTexts::Id::MachineFileNotWrittenHistoryLost,
+                                                           {GetMachineNumberText()}),
                             Prompts::Buttons::Ok);
-    return false;
 }
 
 bool TDBMower::SaveIfOpen() {
@@ -283,18 +239,16 @@ bool TDBMower::SaveIfOpen() {
 }
 
 TDBMower::Merged TDBMower::Merge(FXUMowerLog& other) {
-    std::vector<FXULogTime> added;
-    for (const FXULogTime& time : other.logTimeVect())
-        if (!GetMowerLog().records().contains(time))
-            added.push_back(time);
-    GetMowerLog().Merge(other);
-    Merged merged{added.size(), true};
-    if (!added.empty()) {
+    const MachineDatabase::MergeReport report = list_.database().Merge(entry_, other);
+    Merged merged{report.added.size(), report.save.saved};
+    if (!report.added.empty()) {
         BuildTile();
+        TDBMowerList::Log(report.save.log);
         // A failed write is reported; the window opened below has the machine saved at close.
-        merged.saved = SaveFiled(added);
+        if (!report.save.saved)
+            TellNotSaved(report.save);
         if (window_)
-            for (const FXULogTime& time : added)
+            for (const FXULogTime& time : report.added)
                 window_->ShowRecord(time);
     }
     OpenWindow();

@@ -1,8 +1,6 @@
 #include "ui/TDBMowerList.h"
 
 #include "core/base/CLogger.h"
-#include "core/base/FXUCrc_error.h"
-#include "core/base/FXUDBFC_error.h"
 #include "core/base/Prompts.h"
 #include "core/i18n/FXUStringTable.h"
 #include "core/i18n/ProgramTexts.h"
@@ -20,9 +18,7 @@
 #include <QScrollBar>
 #include <QUrl>
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <ios>
 #include <new>
 #include <optional>
@@ -79,91 +75,44 @@ void TDBMowerList::clear() {
     for (TDBMower* entry : entries_)
         delete entry;
     entries_.clear();
-    checker_.reset();
+    tiles_.clear();
     canvas_->resize(0, 0);
 }
 
-bool TDBMowerList::LoadDatabase(const std::string& directory) {
-    directory_ = directory;
-    clear();
-    // Kept even when the check file is refused, so that machines added later are still entered in it.
-    checker_ = std::make_unique<FXUCheckDir>();
-    checker_->SetDataDir(directory);
-    checker_->SetCheckDir(directory);
-    checker_->SetCheckFileName(FXUCheckDir::kCheckFileName);
-    std::vector<std::string> files;
-    std::optional<FXUDBFC_error> refused;
-    try {
-        files = checker_->GetFileList();
-    } catch (const FXUDBFC_error& error) {
-        refused = error;
-    }
-
+void TDBMowerList::Log(const std::vector<std::string>& lines) {
     CLogger* logger = CLogger::getInstance();
-    if (checker_->droppedEntries() > 0)
-        logger->log(
-            "Check file: " + std::to_string(checker_->droppedEntries()) +
-            " entries dropped (wrong sum, repeated machine or no machine file); " +
-            (checker_->droppedKeptAs().empty()
-                 ? "the previous file could not be kept, so it is not rewritten: " + checker_->lastError()
-                 : "the previous file is kept as " + checker_->droppedKeptAs()));
-    // Loading only reads files (the check file was rewritten, atomically, before), so ending the program on
-    // running out of memory cannot leave a half-written one.
+    for (const std::string& line : lines)
+        logger->log(line);
+}
+
+TDBMower* TDBMowerList::addTile(MachineEntry& entry) {
+    auto* tile = new TDBMower(entry, *this, canvas_);
+    entries_.push_back(tile);
+    tiles_[&entry] = tile;
+    return tile;
+}
+
+TDBMower* TDBMowerList::tileOf(const MachineEntry* entry) const {
+    const auto found = tiles_.find(entry);
+    return found == tiles_.end() ? nullptr : found->second;
+}
+
+MachineDatabase::LoadReport TDBMowerList::LoadDatabase(const std::string& directory) {
+    clear();
+    MachineDatabase::LoadReport report = database_.Load(directory);
+    Log(report.log);
+    if (report.outOfMemory)
+        outOfMemory();
     try {
-        entries_.reserve(files.size());
-        for (const std::string& path : files) {
-            try {
-                entries_.push_back(TDBMower::CreateFromFile(path, *this, canvas_));
-            } catch (const FXUCrc_error&) {
-                logger->log(path + " corrupted (CRC)");
-            } catch (const std::ios_base::failure&) {
-                logger->log("error on opening file: " + path);
-            }
-        }
-        addUnlistedMachines();
+        entries_.reserve(database_.entries().size());
+        tiles_.reserve(database_.entries().size());
+        for (MachineEntry* entry : database_.entries())
+            addTile(*entry);
     } catch (const std::bad_alloc&) {
         outOfMemory();
     }
     Arrange();
-    // The machines found beside a refused check file are loaded; the refusal is still the caller's to report.
-    if (refused)
-        throw *refused;
-    return true;
-}
-
-void TDBMowerList::addUnlistedMachines() {
-    // Damage to the check file must not hide a machine for good: a valid file of the folder that is named
-    // after the machine it holds is entered again.
-    CLogger* logger = CLogger::getInstance();
-    std::vector<std::string> misnamed;
-    std::vector<std::string> found;
-    for (const std::string& path : checker_->UnlistedMachineFiles(&misnamed)) {
-        std::unique_ptr<TDBMower> entry;
-        try {
-            entry.reset(TDBMower::CreateFromFile(path, *this, canvas_));
-        } catch (const FXUCrc_error&) {
-            logger->log(path + " corrupted (CRC), not in the check file: not loaded");
-            continue;
-        } catch (const std::ios_base::failure&) {
-            logger->log("error on opening file: " + path + ", not in the check file: not loaded");
-            continue;
-        }
-        if (entry->fileName() != PathFor(entry->GetSerialNumber())) {
-            logger->log("Machine file " + path + " holds machine " + entry->serialText() +
-                        ", not in the check file: not loaded");
-            continue;
-        }
-        logger->log("Machine file " + path + " was missing from the check file: added back and loaded");
-        entries_.push_back(entry.release());
-        found.push_back(path);
-    }
-    for (const std::string& path : misnamed)
-        logger->log("File " + path +
-                    " not loaded: machine files are named by their serial number in upper case");
-    if (!checker_->AddFound(found))
-        logger->log("Couldn't write the check file: " + checker_->lastError());
-    if (!checker_->keptAside().empty())
-        logger->log("Damaged check file kept as " + checker_->keptAside());
+    return report;
 }
 
 void TDBMowerList::outOfMemory() {
@@ -202,6 +151,13 @@ void TDBMowerList::Arrange() {
             });
         else // std::string compares its bytes as unsigned values, which is the ordinal order wanted
             sortBy(entries_, [](const TDBMower& entry) { return entry.GetMowerLog().MachineNumberText(); });
+        // The database finds in display order: the first of two machines of one serial number is the one
+        // shown first.
+        std::vector<MachineEntry*> order;
+        order.reserve(entries_.size());
+        for (TDBMower* entry : entries_)
+            order.push_back(&entry->entry());
+        database_.Reorder(std::move(order));
     }
     placeTiles(true);
 }
@@ -279,78 +235,37 @@ bool TDBMowerList::viewportEvent(QEvent* event) {
     return QScrollArea::viewportEvent(event);
 }
 
-bool TDBMowerList::AddMachine(std::unique_ptr<FXUMowerLog> machine, const std::string& path) {
-    // The file is named after the serial number, so a machine whose serial number changed (a new board)
-    // still lives in the file of its old one; a new machine of that old serial number would overwrite it.
-    const auto owner = std::find_if(entries_.begin(), entries_.end(),
-                                    [&](const TDBMower* entry) { return entry->fileName() == path; });
-    if (owner != entries_.end()) {
-        CLogger::getInstance()->log("Machine file " + path + " belongs to machine " +
-                                    (*owner)->GetMachineNumberText() + "; no new machine written over it");
+bool TDBMowerList::CreateMachine(std::unique_ptr<FXUMowerLog> machine) {
+    const MachineDatabase::CreateReport report = database_.Create(std::move(machine));
+    Log(report.log);
+    if (!report.entry) {
         prompts_.message(Prompts::Kind::Error, FXUStringTable::getInstance()->Text(TextId::ExistingMachine),
                          Prompts::Buttons::Ok);
         return false;
     }
-    // A file there that no entry loaded (damaged, or not in the check file) is kept for support.
-    keepAside(path);
-
-    TDBMower* entry = TDBMower::CreateFromLog(std::move(machine), *this, canvas_);
-    entry->SetFileName(path);
-    entries_.push_back(entry);
+    TDBMower* entry = addTile(*report.entry);
     Arrange();
     // A failed write keeps the records elsewhere too; the window opened below has the machine saved at close.
-    entry->SaveFiled(entry->GetMowerLog().logTimeVect());
-    if (!checker_) {
-        checker_ = std::make_unique<FXUCheckDir>();
-        checker_->SetDataDir(directory_);
-        checker_->SetCheckDir(directory_);
-        checker_->SetCheckFileName(FXUCheckDir::kCheckFileName);
-    }
-    // Without its entry the machine is found again at the next start, but the failure is worth a line.
-    if (!checker_->AddEntry(entry->serialText()))
-        CLogger::getInstance()->log("Couldn't add machine " + entry->serialText() +
-                                    " to the check file: " + checker_->lastError());
+    if (!report.save.saved)
+        entry->TellNotSaved(report.save);
     entry->OpenWindow();
     return true;
 }
 
-void TDBMowerList::keepAside(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(path, error)))
-        return;
-    const std::string aside = DBMowerFile::FreeAsideName(path);
-    std::filesystem::rename(path, aside, error);
-    CLogger::getInstance()->log(error ? "Couldn't keep the previous file " + path + ": " + error.message()
-                                      : "Previous file " + path + " kept as " + aside);
-}
-
-std::string TDBMowerList::PathFor(std::uint32_t serialNumber) const {
-    return FXUCheckDir::Join(directory_, FXUCheckDir::MachineFileName(serialNumber));
-}
-
-bool TDBMowerList::CreateMachine(std::unique_ptr<FXUMowerLog> machine) {
-    const std::string path = PathFor(machine->serialNumber());
-    return AddMachine(std::move(machine), path);
-}
-
 std::optional<Filing> TDBMowerList::InsertRecordBySerial(std::unique_ptr<FXULog>& record) {
-    const auto found = std::find_if(entries_.begin(), entries_.end(), [&](const TDBMower* entry) {
-        return entry->GetSerialNumber() == record->serialNumber();
-    });
-    if (found == entries_.end())
+    TDBMower* found = tileOf(database_.FirstBySerial(record->serialNumber()));
+    if (!found)
         return std::nullopt;
     // A record refused for its time still brings its machine's window up.
-    const Filing filing = (*found)->InsertRecord(record);
-    (*found)->OpenWindow();
+    const Filing filing = found->InsertRecord(record);
+    found->OpenWindow();
     return filing;
 }
 
 bool TDBMowerList::InsertRecordByMachineNumber(const std::string& machineNumberText,
                                                std::unique_ptr<FXULog>& record) {
-    for (TDBMower* entry : entries_)
-        if (entry->GetMowerLog().MachineNumberText() == machineNumberText)
-            return entry->InsertRecord(record) != Filing::Duplicate;
-    return false;
+    TDBMower* found = tileOf(database_.FirstByMachineNumber(machineNumberText));
+    return found && found->InsertRecord(record) != Filing::Duplicate;
 }
 
 bool TDBMowerList::SaveMachine(FXUMowerLog& machine) {
@@ -361,34 +276,21 @@ bool TDBMowerList::SaveMachine(FXUMowerLog& machine) {
 }
 
 std::vector<std::string> TDBMowerList::MachineNumberList() const {
-    std::vector<std::string> texts;
-    texts.reserve(entries_.size());
-    for (const TDBMower* entry : entries_)
-        texts.push_back(entry->GetMowerLog().MachineNumberText());
-    return texts;
+    return database_.MachineNumberList();
 }
 
 TDBMower* TDBMowerList::FindByIdentity(std::uint8_t typeCode, std::uint8_t year, std::uint8_t factoryFlag,
                                        std::int32_t machineNumber) const {
-    for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
-        const FXUMowerLog& machine = (*it)->GetMowerLog();
-        if (machine.typeCode() == typeCode && machine.year() == year &&
-            machine.factoryFlag() == factoryFlag && machine.machineNumber() == machineNumber)
-            return *it;
-    }
-    return nullptr;
+    return tileOf(database_.FindByIdentity(typeCode, year, factoryFlag, machineNumber));
 }
 
 bool TDBMowerList::MachineExists(std::uint8_t typeCode, std::uint8_t year, std::uint8_t factoryFlag,
                                  std::int32_t machineNumber) const {
-    return FindByIdentity(typeCode, year, factoryFlag, machineNumber) != nullptr;
+    return database_.FindByIdentity(typeCode, year, factoryFlag, machineNumber) != nullptr;
 }
 
 TDBMower* TDBMowerList::FindBySerial(std::uint32_t serialNumber) const {
-    for (auto it = entries_.rbegin(); it != entries_.rend(); ++it)
-        if ((*it)->GetSerialNumber() == serialNumber)
-            return *it;
-    return nullptr;
+    return tileOf(database_.FindBySerial(serialNumber));
 }
 
 bool TDBMowerList::SaveAll() {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/database/FXUCheckDir.h"
 #include "core/database/Filing.h"
-#include "core/database/MachineDirectory.h"
+#include "core/database/MachineDatabase.h"
+#include "ui/MachineDirectory.h"
 
 #include <QScrollArea>
 #include <QStringList>
@@ -10,15 +10,16 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class Prompts;
 class QMdiArea;
 class TDBMower;
 
-// The machine list: the left panel's scrolling area of tiles, one per machine of the database. Loads the
-// database, sorts and places the tiles, finds machines, files records into them, creates machines and
-// saves the opened ones at the end.
+// The machine list: the left panel's scrolling area of tiles, one per machine of the database it shows.
+// Sorts and places the tiles, opens the machines' windows, writes the database's log lines and tells the
+// dealer what its operations could not do; saves the opened machines at the end.
 class TDBMowerList : public QScrollArea, public MachineDirectory {
     Q_OBJECT
 public:
@@ -31,11 +32,9 @@ public:
     TDBMowerList(QMdiArea* mdiArea, Prompts& prompts, QWidget* parent = nullptr);
     ~TDBMowerList() override;
 
-    // Loads every machine the directory's check file names, then every valid machine file of the folder
-    // that it does not name (entering those in it again). FXUDBFC_error, once that is done, when the check
-    // file is missing or damaged (the list then holds only the machines found, and can still take new
-    // ones). An empty directory text means the current directory.
-    bool LoadDatabase(const std::string& directory);
+    // Loads the database of that folder (an empty text: the current one) and makes a tile per machine;
+    // the report's lines are in the event log. Ends the program, after a message, when memory runs out.
+    MachineDatabase::LoadReport LoadDatabase(const std::string& directory);
 
     bool sortByName() const { return sortByName_; }
     void setSortByName(bool byName) { sortByName_ = byName; }
@@ -45,9 +44,8 @@ public:
     // change of that width places the tiles again in the same order.
     void Arrange() override;
 
-    // False, after an error box, when another machine's entry uses that file: its serial number changed
-    // since the file was named. A file there that no entry loaded is renamed to path + ".old" first.
-    bool AddMachine(std::unique_ptr<FXUMowerLog> machine, const std::string& path);
+    // False, after an error box, when another machine's entry uses the machine's file: its serial number
+    // changed since the file was named. A file there that no entry loaded is renamed to path + ".old" first.
     bool CreateMachine(std::unique_ptr<FXUMowerLog> machine) override;
     // Files the record into the first machine (display order) with its serial number and opens that
     // machine's window; takes the record only when it was filed. False when no machine has the serial.
@@ -67,11 +65,13 @@ public:
     bool SaveAll();
 
     const std::vector<TDBMower*>& entries() const { return entries_; } // display order
-    const std::string& directory() const { return directory_; }
+    MachineDatabase& database() { return database_; }
+    const std::string& directory() const { return database_.directory(); }
     // Where records whose machine file cannot be written are kept as history files; none when empty.
-    void setUnsavedFolder(std::string folder) { unsavedFolder_ = std::move(folder); }
-    const std::string& unsavedFolder() const { return unsavedFolder_; }
-    std::string PathFor(std::uint32_t serialNumber) const; // directory + "/" + "0001A2F3.dat"
+    void setUnsavedFolder(std::string folder) { database_.setUnsavedFolder(std::move(folder)); }
+    const std::string& unsavedFolder() const { return database_.unsavedFolder(); }
+    std::string PathFor(std::uint32_t serialNumber) const { return database_.PathFor(serialNumber); }
+    static void Log(const std::vector<std::string>& lines); // into the event log, in order
     QMdiArea* mdiArea() const { return mdiArea_; }
     Prompts& prompts() const { return prompts_; }
 
@@ -88,18 +88,17 @@ protected:
 private:
     bool viewportEvent(QEvent* event) override;
     void clear();
-    void addUnlistedMachines();
+    TDBMower* addTile(MachineEntry& entry);
+    TDBMower* tileOf(const MachineEntry* entry) const;
     void placeTiles(bool repaint);
-    static void keepAside(const std::string& path);
     [[noreturn]] void outOfMemory();
 
     QMdiArea* mdiArea_;
     Prompts& prompts_;
-    QWidget* canvas_;                // holds the tiles at their computed places
-    std::vector<TDBMower*> entries_; // children of canvas_
-    std::unique_ptr<FXUCheckDir> checker_;
-    std::string directory_;
-    std::string unsavedFolder_;
+    QWidget* canvas_; // holds the tiles at their computed places
+    MachineDatabase database_;
+    std::vector<TDBMower*> entries_; // children of canvas_, in the database's order
+    std::unordered_map<const MachineEntry*, TDBMower*> tiles_;
     // Layout cursor. Wider than 16 bits: a long single column would otherwise wrap onto its first tiles.
     int x_ = 0;
     int y_ = 0;

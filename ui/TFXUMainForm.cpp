@@ -4,7 +4,6 @@
 #include "core/base/AtomicFile.h"
 #include "core/base/CLogger.h"
 #include "core/base/Clock.h"
-#include "core/base/FXUDBFC_error.h"
 #include "core/base/LastFolderPrompts.h"
 #include "core/base/ProgramFile.h"
 #include "core/base/Prompts.h"
@@ -128,12 +127,7 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
         return;
     }
     removeTemporaries(databaseDirectory);
-    try {
-        machineList->LoadDatabase(databaseDirectory);
-    } catch (const FXUDBFC_error& error) {
-        // The program runs on with an empty list; the first machine added starts a new check file.
-        logger_->log(error.what());
-    }
+    machineList->LoadDatabase(databaseDirectory);
 
     setCaptions();
 

@@ -1,9 +1,9 @@
 #include "ui/TcreateForm.h"
 
 #include "core/base/Prompts.h"
-#include "core/database/MachineDirectory.h"
 #include "core/history/FXUMowerLog.h"
 #include "core/i18n/FXUStringTable.h"
+#include "ui/MachineDirectory.h"
 #include "ui/MachineTypeTable.h"
 #include "ui/WinText.h"
 

@@ -1,8 +1,8 @@
 #include "ui/TinsertForm.h"
 
 #include "core/base/Prompts.h"
-#include "core/database/MachineDirectory.h"
 #include "core/i18n/FXUStringTable.h"
+#include "ui/MachineDirectory.h"
 #include "ui/WinText.h"
 
 #include <QGroupBox>

@@ -31,11 +31,8 @@ int dat(const std::string& path) {
     DBMowerFile file;
     file.SetFileName(path);
     try {
-        file.LoadMachineFile();
-    } catch (const FXUCrc_error&) {
-        return refuse(path + ": corrupted file (CRC does not match)");
-    } catch (const std::ios_base::failure& error) {
-        return refuse(error.what()); // names the file already
+        if (!file.LoadMachineFile())
+            return refuse(file.lastError());
     } catch (const std::exception& error) {
         return refuse(path + ": " + error.what());
     }

@@ -64,10 +64,8 @@ std::optional<MachineContents> MachineContents::FromDat(const std::string& path,
                                                         std::string& error) {
     DBMowerFile file;
     file.SetFileName(path);
-    try {
-        file.LoadMachineFile();
-    } catch (const std::exception& e) {
-        error = "cannot read " + path + ": " + e.what();
+    if (!file.LoadMachineFile()) {
+        error = "cannot read " + file.lastError();
         return std::nullopt;
     }
     const FXUMowerLog& machine = file.mowerLog();

@@ -113,10 +113,50 @@ bool crcInPieces(InputFile& file, std::uint32_t& bodyCrc, std::string& tail) {
     return file.ReadAt(body, DBMowerFile::kCrcSize, tail) && tail.size() == DBMowerFile::kCrcSize;
 }
 
+// Why a load refused a file, thrown only inside this file: LoadMachineFile catches it.
+struct Refused {
+    DBMowerFile::Failure kind;
+    std::string reason;
+};
+
 [[noreturn]] void refuseUnread(const InputFile& file) {
-    if (file.failure() == InputFile::Failure::TooLarge)
-        throw FXUCrc_error();
-    throw StreamFailure(file.lastError());
+    switch (file.failure()) {
+    case InputFile::Failure::TooLarge:
+        throw Refused{DBMowerFile::Failure::TooLarge, {}};
+    case InputFile::Failure::CannotOpen:
+        throw Refused{DBMowerFile::Failure::CannotOpen, file.lastError()};
+    case InputFile::Failure::NotRegularFile:
+        throw Refused{DBMowerFile::Failure::NotRegularFile, file.lastError()};
+    default:
+        throw Refused{DBMowerFile::Failure::CannotRead, file.lastError()};
+    }
+}
+
+// The machine block and records of a CRC-checked body; a body whose records end early is a truncated file,
+// anything else that does not fit the layout a format fault. The readers try several ways over the same
+// bytes, so the stream's state at the end says nothing: their message does, the one every way ending early
+// gives.
+void readMachine(std::istream& in, FXUMowerLog& mowerLog) {
+    in.exceptions(std::ios_base::failbit | std::ios_base::badbit);
+    FXUMowerLog loaded;
+    try {
+        loaded.ReadFromStream(in, /*toEnd=*/true);
+    } catch (const std::ios_base::failure& failure) {
+        const std::string reason = failure.what();
+        throw Refused{reason.ends_with("ends early") ? DBMowerFile::Failure::Truncated
+                                                     : DBMowerFile::Failure::Format,
+                      reason};
+    }
+    mowerLog = std::move(loaded);
+}
+
+bool crcMatches(std::string_view content) {
+    // Too short to hold a CRC is as corrupt as a wrong one, and nothing outside the bytes is read.
+    if (content.size() < DBMowerFile::kCrcSize)
+        return false;
+    const std::string_view body = content.substr(0, content.size() - DBMowerFile::kCrcSize);
+    return Crc32::Compute(body) ==
+           byteorder::getLE32(reinterpret_cast<const std::uint8_t*>(content.data() + body.size()));
 }
 
 // Reads a whole machine file into mowerLog, which changes only when the file is valid, and tells what
@@ -134,36 +174,37 @@ DBMowerFile::Signature loadFile(const std::string& path, FXUMowerLog& mowerLog, 
         refuseUnread(file);
     const std::optional<std::uint16_t> count = FXUMowerLog::RecordCountIn(bytes);
     if (count && file.stamp().size > DBMowerFile::MaxFileSize(*count))
-        throw FXUCrc_error();
+        throw Refused{DBMowerFile::Failure::TooLarge, {}};
 
     if (file.stamp().size <= DBMowerFile::kWholeReadLimit) {
         if (!file.ReadAll(bytes))
             refuseUnread(file);
-        DBMowerFile::Parse(bytes, mowerLog);
+        if (!crcMatches(bytes))
+            throw Refused{DBMowerFile::Failure::Crc, {}};
+        MemoryBuffer buffer(std::string_view(bytes).substr(0, bytes.size() - DBMowerFile::kCrcSize));
+        std::istream in(&buffer);
+        readMachine(in, mowerLog);
         return signatureOf(bytes);
     }
     std::uint32_t bodyCrc = 0;
     std::string tail;
     if (!crcInPieces(file, bodyCrc, tail)) {
         if (file.failure() == InputFile::Failure::CannotRead)
-            throw StreamFailure(file.lastError());
-        throw FXUCrc_error();
+            refuseUnread(file);
+        throw Refused{DBMowerFile::Failure::Crc, {}};
     }
     if (bodyCrc != byteorder::getLE32(reinterpret_cast<const std::uint8_t*>(tail.data())))
-        throw FXUCrc_error();
+        throw Refused{DBMowerFile::Failure::Crc, {}};
     // The stream ends where the CRC begins, so no record can read into it.
     InputFileBuffer buffer(file, file.stamp().size - DBMowerFile::kCrcSize);
     std::istream in(&buffer);
-    in.exceptions(std::ios_base::failbit | std::ios_base::badbit);
-    FXUMowerLog loaded;
     try {
-        loaded.ReadFromStream(in, /*toEnd=*/true);
-    } catch (const std::ios_base::failure&) {
+        readMachine(in, mowerLog);
+    } catch (const Refused&) {
         if (file.failure() == InputFile::Failure::CannotRead)
-            throw StreamFailure(file.lastError());
+            refuseUnread(file);
         throw;
     }
-    mowerLog = std::move(loaded);
     return signatureOf(bodyCrc, tail);
 }
 
@@ -234,14 +275,18 @@ bool DBMowerFile::LoadMachineFile() {
     Signature signature = 0;
     try {
         signature = loadFile(fileName_, *mowerHandle_, stamp);
-    } catch (const FXUCrc_error&) {
-        throw;
-    } catch (const std::ios_base::failure& error) {
-        const std::string what = error.what();
-        // A reason from the file layer names the file already.
-        throw StreamFailure(what.starts_with(fileName_) ? what : fileName_ + ": " + what);
+    } catch (const Refused& refused) {
+        failure_ = refused.kind;
+        if (refused.kind == Failure::Crc || refused.kind == Failure::TooLarge)
+            lastError_ = fileName_ + ": corrupted file (CRC does not match)";
+        else // a reason from the file layer names the file already
+            lastError_ =
+                refused.reason.starts_with(fileName_) ? refused.reason : fileName_ + ": " + refused.reason;
+        return false;
     }
     onDisk_ = OnDisk{stamp, signature};
+    failure_ = Failure::None;
+    lastError_.clear();
     return true;
 }
 
@@ -356,18 +401,13 @@ std::string DBMowerFile::Serialize(FXUMowerLog& mowerLog) {
 }
 
 void DBMowerFile::Parse(std::string_view content, FXUMowerLog& mowerLog) {
-    // Too short to hold a CRC is as corrupt as a wrong one, and nothing outside the bytes is read.
-    if (content.size() < kCrcSize)
+    if (!crcMatches(content))
         throw FXUCrc_error();
-    const std::string_view body = content.substr(0, content.size() - kCrcSize);
-    const auto stored = reinterpret_cast<const std::uint8_t*>(content.data() + body.size());
-    if (Crc32::Compute(body) != byteorder::getLE32(stored))
-        throw FXUCrc_error();
-
-    MemoryBuffer buffer(body);
+    MemoryBuffer buffer(content.substr(0, content.size() - kCrcSize));
     std::istream in(&buffer);
-    in.exceptions(std::ios_base::failbit | std::ios_base::badbit);
-    FXUMowerLog loaded;
-    loaded.ReadFromStream(in, /*toEnd=*/true);
-    mowerLog = std::move(loaded);
+    try {
+        readMachine(in, mowerLog);
+    } catch (const Refused& refused) {
+        throw StreamFailure(refused.reason);
+    }
 }

@@ -48,11 +48,13 @@ public:
     FXUMowerLog& mowerLog() { return *mowerHandle_; }
     const FXUMowerLog& mowerLog() const { return *mowerHandle_; }
 
-    // The machine changes only when the whole file is valid. FXUCrc_error when the stored CRC does not
-    // match, the file cannot even hold one, or it is longer than its record count allows (such a file is
-    // not read); std::ios_base::failure, naming the file, when it cannot be read (also when it is no regular
-    // file) or its content does not fit the layout.
+    enum class Failure { None, Crc, TooLarge, Truncated, Format, CannotOpen, NotRegularFile, CannotRead };
+    // The machine changes only when the whole file is valid. False otherwise, with failure() and lastError()
+    // (naming the file) saying why: Crc when the stored CRC does not match or the file cannot even hold one,
+    // TooLarge when it is longer than its record count allows (it is then not read), Truncated when its
+    // records end early, Format when they do not fit the layout, and the file layer's reasons.
     bool LoadMachineFile();
+    Failure failure() const { return failure_; }
     // Replaces the file atomically. False, with lastError() saying why, when the machine cannot be stored or
     // the file cannot be written; the old file is then untouched. A file that changed on disk since this
     // entry last read or wrote it (or that it never did) is not lost: a copy of it is kept beside it first,
@@ -73,8 +75,8 @@ public:
     // The whole file for that machine, CRC included. Raises std::ios_base::failure when it cannot be stored,
     // also when the file would read back as other records than these.
     static std::string Serialize(FXUMowerLog& mowerLog);
-    // Checks and reads a whole file's bytes into mowerLog, which changes only when they are all valid. Raises
-    // as LoadMachineFile, without the file name.
+    // Checks and reads a whole file's bytes into mowerLog, which changes only when they are all valid.
+    // FXUCrc_error when the CRC does not match, std::ios_base::failure when the content does not fit.
     static void Parse(std::string_view content, FXUMowerLog& mowerLog);
 
 private:
@@ -88,6 +90,7 @@ private:
     std::string fileName_;
     std::unique_ptr<FXUMowerLog> mowerHandle_;
     std::optional<OnDisk> onDisk_;
+    Failure failure_ = Failure::None;
     std::string lastError_;
     std::string keptAside_;
 };

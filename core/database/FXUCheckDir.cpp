@@ -3,8 +3,8 @@
 #include "core/base/AtomicFile.h"
 #include "core/base/ByteOrder.h"
 #include "core/base/FXUDBFC_error.h"
-#include "core/base/FileBytes.h"
 #include "core/base/FileCalls.h"
+#include "core/base/InputFile.h"
 #include "core/database/DBMowerFile.h"
 
 #include <algorithm>
@@ -85,8 +85,11 @@ std::vector<std::string> FXUCheckDir::GetFileList() {
 
 bool FXUCheckDir::ReadCheckFile() {
     fileList_.clear();
+    entriesRead_.clear();
     refused_ = true;
-    const std::optional<std::string> read = FileBytes::read(checkPath(), kMaxCheckFileSize);
+    std::error_code error;
+    present_ = std::filesystem::exists(std::filesystem::symlink_status(checkPath(), error));
+    const std::optional<std::string> read = InputFile::Read(checkPath(), kMaxCheckFileSize);
     if (!read || read->size() % kEntrySize != 0)
         return false;
     refused_ = false;
@@ -95,6 +98,7 @@ bool FXUCheckDir::ReadCheckFile() {
     std::set<std::uint32_t> listed;
     for (std::size_t at = 0; at < content.size(); at += kEntrySize) {
         const std::uint32_t serial = byteorder::getLE32(bytes + at);
+        entriesRead_.push_back(serial);
         if (byteorder::getLE16(bytes + at + 4) != EntrySum(serial))
             continue;
         // A second entry for the same machine would give two tiles that overwrite each other's file.
@@ -106,6 +110,8 @@ bool FXUCheckDir::ReadCheckFile() {
     }
     droppedEntries_ = content.size() / kEntrySize - fileList_.size();
     droppedKeptAs_.clear();
+    if (readOnly_)
+        return true;
     // The rewrite forgets what it drops; a check file full of unknown entries may still be worth a look.
     if (droppedEntries_ > 0) {
         const std::string aside = DBMowerFile::FreeAsideName(checkPath());
@@ -121,7 +127,13 @@ bool FXUCheckDir::ReadCheckFile() {
     return true;
 }
 
+std::string FXUCheckDir::contentToWrite() const {
+    return contentOf(fileList_);
+}
+
 bool FXUCheckDir::WriteCheckFile() {
+    if (readOnly_)
+        return true;
     try {
         AtomicFile::write(checkPath(), contentOf(fileList_));
     } catch (const std::ios_base::failure& failure) {
@@ -222,6 +234,10 @@ bool FXUCheckDir::AddFound(const std::vector<std::string>& paths) {
     keptAside_.clear();
     if (paths.empty())
         return true;
+    if (readOnly_) {
+        fileList_.insert(fileList_.end(), paths.begin(), paths.end());
+        return true;
+    }
     const std::string path = checkPath();
     std::error_code error;
     if (refused_ && std::filesystem::exists(std::filesystem::symlink_status(path, error))) {

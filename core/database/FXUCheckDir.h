@@ -18,6 +18,8 @@ public:
     void SetDataDir(const std::string& directory) { dataDir_ = directory; }
     void SetCheckDir(const std::string& directory) { checkDir_ = directory; }
     void SetCheckFileName(const std::string& name) { checkFileName_ = name; }
+    // Read only: nothing is written, kept aside or rewritten; contentToWrite() tells what would be.
+    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
 
     // The machine files to load, in check-file order. FXUDBFC_error when the check file is missing or its
     // length is not a whole number of entries (also when it is no regular file or too long to be one).
@@ -58,6 +60,13 @@ public:
     static std::string MachineFileName(std::uint32_t serialNumber);
 
     const std::vector<std::string>& fileList() const { return fileList_; }
+    // The check file the file list makes: what a start writes.
+    std::string contentToWrite() const;
+    // As the last read found the file: whether anything was there, whether it was taken, and the serial
+    // number of every entry it holds, in file order (also those it dropped).
+    bool present() const { return present_; }
+    bool valid() const { return !refused_; }
+    const std::vector<std::uint32_t>& entriesRead() const { return entriesRead_; }
 
 private:
     std::string checkPath() const { return Join(checkDir_, checkFileName_); }
@@ -67,6 +76,9 @@ private:
     std::string checkFileName_ = kCheckFileName;
     std::vector<std::string> fileList_;
     bool refused_ = false; // the last read refused the check file
+    bool present_ = false;
+    bool readOnly_ = false;
+    std::vector<std::uint32_t> entriesRead_;
     std::string lastError_;
     std::string keptAside_;
     std::size_t droppedEntries_ = 0;

@@ -48,11 +48,12 @@ bool MachineImportFile::Load(const std::string& path, FXUMowerLog& result) {
     DBMowerFile file;
     file.SetFileName(path);
     try {
-        file.LoadMachineFile();
-    } catch (const FXUCrc_error&) {
-        return fail(Failure::BadCrc, "Import file: " + path + " has a bad CRC");
-    } catch (const std::ios_base::failure& failure) {
-        return fail(Failure::Unreadable, refused + reasonOf(failure.what(), path));
+        if (!file.LoadMachineFile()) {
+            if (file.failure() == DBMowerFile::Failure::Crc ||
+                file.failure() == DBMowerFile::Failure::TooLarge)
+                return fail(Failure::BadCrc, "Import file: " + path + " has a bad CRC");
+            return fail(Failure::Unreadable, refused + reasonOf(file.lastError(), path));
+        }
     } catch (const std::bad_alloc&) {
         return fail(Failure::Unreadable, refused + "too large to be read");
     }

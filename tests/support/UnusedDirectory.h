@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/database/MachineDirectory.h"
 #include "core/history/FXULog.h"
 #include "core/history/FXUMowerLog.h"
+#include "ui/MachineDirectory.h"
 
 #include <memory>
 #include <string>

@@ -1,6 +1,6 @@
-#include "core/database/MachineDirectory.h"
 #include "support/ScriptedPrompts.h"
 #include "support/SharedState.h"
+#include "ui/MachineDirectory.h"
 #include "ui/MachineTypeTable.h"
 #include "ui/TchangeODataForm.h"
 #include "ui/TcreateForm.h"

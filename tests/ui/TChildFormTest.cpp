@@ -1,12 +1,12 @@
 #include "ui/TChildForm.h"
 
-#include "core/database/MachineDirectory.h"
 #include "core/history/FXUMowerLog.h"
 #include "core/i18n/FXUStringTable.h"
 #include "support/ScriptedPrompts.h"
 #include "support/SharedState.h"
 #include "support/UnusedDirectory.h"
 #include "tools/gen/HistoryGenerator.h"
+#include "ui/MachineDirectory.h"
 #include "ui/ModalRunner.h"
 #include "ui/TchangeODataForm.h"
 #include "ui/history/TFXULogTab.h"

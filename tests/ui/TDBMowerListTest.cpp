@@ -1,8 +1,6 @@
 #include "ui/TDBMowerList.h"
 
 #include "core/base/CLogger.h"
-#include "core/base/FXUDBFC_error.h"
-#include "core/base/FileCalls.h"
 #include "core/database/BinHistoryFile.h"
 #include "core/database/UnsavedHistory.h"
 #include "core/i18n/FXUStringTable.h"
@@ -10,6 +8,7 @@
 #include "support/ScriptedPrompts.h"
 #include "support/SharedState.h"
 #include "support/TempDir.h"
+#include "support/TestMachines.h"
 #include "tools/gen/HistoryGenerator.h"
 #include "ui/TChildForm.h"
 #include "ui/TDBMower.h"
@@ -31,63 +30,11 @@
 #include <map>
 #include <set>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
-#include <zlib.h>
+
+using namespace testmachines;
 
 namespace {
-
-struct TestMachine {
-    std::uint32_t serial = 0;
-    std::string name = "Name";
-    std::string firstName = "First";
-    std::uint8_t typeCode = 4;
-    std::int32_t number = 1;
-};
-
-FXULogTime timeOf(int index) {
-    return FXULogTime(2023, 5, static_cast<std::uint8_t>(1 + index), 10, 0, 0);
-}
-
-std::unique_ptr<FXULog> makeRecord(std::uint32_t serial, const FXULogTime& time) {
-    HistoryGenerator generator(serial ^ time.day);
-    HistoryFeatures features;
-    features.layout = 3;
-    auto record = generator.record(features);
-    record->SetSerialNumber(serial);
-    record->SetLogTime(time);
-    return record;
-}
-
-std::unique_ptr<FXUMowerLog> makeMachine(const TestMachine& wanted) {
-    auto machine = std::make_unique<FXUMowerLog>();
-    machine->SetName(wanted.name);
-    machine->SetFirstName(wanted.firstName);
-    machine->SetTypeCode(wanted.typeCode);
-    machine->SetMachineNumber(wanted.number);
-    machine->SetYear(21);
-    machine->SetFactoryFlag(1);
-    for (int i = 0; i < 2; ++i) {
-        auto record = makeRecord(wanted.serial, timeOf(i));
-        machine->Insert(timeOf(i), record);
-    }
-    return machine;
-}
-
-// Little-endian serial number, then the 16-bit sum of its four bytes.
-std::string checkEntry(std::uint32_t serial, int sum = -1) {
-    const int b[4] = {int(serial & 0xFF), int(serial >> 8 & 0xFF), int(serial >> 16 & 0xFF),
-                      int(serial >> 24)};
-    if (sum < 0)
-        sum = b[0] + b[1] + b[2] + b[3];
-    return {char(b[0]), char(b[1]), char(b[2]), char(b[3]), char(sum & 0xFF), char(sum >> 8)};
-}
-
-std::unique_ptr<FXUMowerLog> readBack(const std::string& path) {
-    auto machine = std::make_unique<FXUMowerLog>();
-    DBMowerFile::Parse(TempDir::read(path), *machine);
-    return machine;
-}
 
 void press(QWidget* widget, Qt::MouseButton button) {
     QMouseEvent event(QEvent::MouseButtonPress, QPointF(10, 10), widget->mapToGlobal(QPointF(10, 10)), button,
@@ -117,8 +64,8 @@ protected:
         EXPECT_EQ(list->viewport()->width(), width);
         return *list;
     }
-    TDBMowerList& loaded(const std::vector<TestMachine>& machines, int width = 300, int height = 2000) {
-        std::string entries;
+    TDBMowerList& loaded(const std::vector<TestMachine>& machines, int width = 300, int height = 2000,
+                         std::string entries = {}) {
         for (const TestMachine& wanted : machines) {
             store(wanted);
             entries += checkEntry(wanted.serial);
@@ -153,95 +100,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(TDBMowerListTest, LoadsWhatTheCheckFileNamesAndLogsTheFilesItCannotUse) {
-    const TestMachine good{0x0001A2F3, "Good"}, other{0x00000010, "Other"}, corrupt{0x00000020, "Corrupt"},
-        tooShort{0x00000030}, truncated{0x00000040}, badSum{0x00000050, "BadSum"};
-    for (const TestMachine& wanted : {good, other, corrupt, truncated, badSum})
-        store(wanted);
-    std::string bytes = TempDir::read(fileOf(corrupt.serial));
-    bytes[10] = static_cast<char>(bytes[10] ^ 0x40);
-    TempDir::write(fileOf(corrupt.serial), bytes);
-    TempDir::write(fileOf(tooShort.serial), "\x01\x02");
-    // A valid CRC over a layout that ends early: the file opens but cannot be read.
-    std::string body = TempDir::read(fileOf(truncated.serial));
-    body.resize((body.size() - 4) / 2);
-    const auto crc = ::crc32(0L, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()));
-    for (int i = 0; i < 4; ++i)
-        body.push_back(static_cast<char>((crc >> (8 * i)) & 0xFF));
-    TempDir::write(fileOf(truncated.serial), body);
-    checkFile(checkEntry(good.serial) + checkEntry(corrupt.serial) + checkEntry(0x00000099) /* no file */ +
-              checkEntry(tooShort.serial) + checkEntry(badSum.serial, 0x51) + checkEntry(truncated.serial) +
-              checkEntry(other.serial) + checkEntry(good.serial) /* the same machine again */);
-
-    EXPECT_TRUE(makeList().LoadDatabase(dir.path().string()));
-    // The entry with a wrong sum is dropped, and its machine found again in the folder.
-    EXPECT_EQ(names(), (std::vector<std::string>{"BadSum First", "Good First", "Other First"}))
-        << "loaded once each";
-    EXPECT_EQ(logged(),
-              (std::vector<std::string>{"Check file: 3 entries dropped (wrong sum, repeated machine or no "
-                                        "machine file); the previous file is kept as " +
-                                            dir.file("dbtisl.chk.old"),
-                                        fileOf(corrupt.serial) + " corrupted (CRC)",
-                                        fileOf(tooShort.serial) + " corrupted (CRC)",
-                                        "error on opening file: " + fileOf(truncated.serial),
-                                        "Machine file " + fileOf(badSum.serial) +
-                                            " was missing from the check file: added back and loaded"}));
-    EXPECT_TRUE(prompts.shown.empty());
-    EXPECT_EQ(list->entries()[0]->window(), nullptr) << "no window before it is asked for";
-
-    // A refused check file is reported, kept for support and replaced by one naming the machines found
-    // in the folder; the list takes new machines into it.
-    checkFile(checkEntry(good.serial) + "\x01");
-    EXPECT_THROW(list->LoadDatabase(dir.path().string()), FXUDBFC_error);
-    EXPECT_EQ(names(), (std::vector<std::string>{"BadSum First", "Good First", "Other First"}));
-    EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk.old2")), checkEntry(good.serial) + "\x01");
-    EXPECT_TRUE(list->CreateMachine(makeMachine({0x00000077, "New"})));
-    EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")), checkEntry(other.serial) + checkEntry(badSum.serial) +
-                                                         checkEntry(good.serial) + checkEntry(0x77));
-}
-
-TEST_F(TDBMowerListTest, DamageToTheCheckFileHidesNoMachineForGood) {
-    const TestMachine a{0x0001A2F3, "A"}, b{0x00000010, "B"}, c{0x00000020, "C"};
-    for (const TestMachine& wanted : {a, b, c})
-        store(wanted);
-    // One flipped bit in the sum of the first entry, aligned garbage after it.
-    std::string damaged = checkEntry(a.serial);
-    damaged[4] = static_cast<char>(damaged[4] ^ 0x08);
-    checkFile(damaged + std::string("\xDE\xAD\xBE\xEF\x00\x01", 6) + checkEntry(b.serial));
-    // Not to be entered: a file holding another machine, a damaged one, one named in lower case.
-    TempDir::write(fileOf(0x30), TempDir::read(fileOf(c.serial)));
-    TempDir::write(fileOf(0x40), "damaged");
-    TempDir::write(dir.file("0000abcd.dat"), TempDir::read(fileOf(a.serial)));
-
-    EXPECT_TRUE(makeList().LoadDatabase(dir.path().string()));
-    EXPECT_EQ(names(), (std::vector<std::string>{"A First", "B First", "C First"}));
-    const std::string added = " was missing from the check file: added back and loaded";
-    EXPECT_EQ(logged(), (std::vector<std::string>{
-                            "Check file: 2 entries dropped (wrong sum, repeated machine or no machine file); "
-                            "the previous file is kept as " +
-                                dir.file("dbtisl.chk.old"),
-                            "Machine file " + fileOf(c.serial) + added,
-                            "Machine file " + fileOf(0x30) +
-                                " holds machine 00000020, not in the check file: "
-                                "not loaded",
-                            fileOf(0x40) + " corrupted (CRC), not in the check file: not loaded",
-                            "Machine file " + fileOf(a.serial) + added,
-                            "File " + dir.file("0000abcd.dat") +
-                                " not loaded: machine files are named by their serial number in upper case"}))
-        << "one line per file, in the order of their names";
-    EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")),
-              checkEntry(b.serial) + checkEntry(c.serial) + checkEntry(a.serial));
-
-    // The next start finds everything in the check file: no line at all.
-    releaseEventLog();
-    std::remove(fileOf(0x30).c_str());
-    std::remove(fileOf(0x40).c_str());
-    std::remove(dir.file("0000abcd.dat").c_str());
-    EXPECT_TRUE(makeList().LoadDatabase(dir.path().string()));
-    EXPECT_EQ(list->entries().size(), 3u);
-    EXPECT_TRUE(logged().empty()) << logged().front();
-}
 
 TEST_F(TDBMowerListTest, PlacesTilesRowByRowAcrossTheVisibleWidth) {
     std::vector<TestMachine> machines;
@@ -299,8 +157,9 @@ TEST_F(TDBMowerListTest, SortsNamesIgnoringCaseAndMachineNumbersByTheirBytes) {
 
 TEST_F(TDBMowerListTest, FindsTheLastMatchAndFilesIntoTheFirst) {
     const std::uint32_t serial = 0x00ABCDEF;
-    loaded({{serial, "Beta", "", 4, 7}, {0x00000022, "Gamma", "", 5, 7}});
-    ASSERT_TRUE(list->AddMachine(makeMachine({serial, "Alpha", "", 4, 7}), dir.file("second.dat")));
+    // Alpha lives in the file of its old serial number.
+    TempDir::write(fileOf(0x00000033), DBMowerFile::Serialize(*makeMachine({serial, "Alpha", "", 4, 7})));
+    loaded({{serial, "Beta", "", 4, 7}, {0x00000022, "Gamma", "", 5, 7}}, 300, 2000, checkEntry(0x00000033));
     ASSERT_EQ(names(), (std::vector<std::string>{"Alpha ", "Beta ", "Gamma "}));
     TDBMower* alpha = list->entries()[0];
     TDBMower* beta = list->entries()[1];
@@ -363,7 +222,7 @@ TEST_F(TDBMowerListTest, FiledRecordIsOnDiskAtOnceAndADuplicateTimeChangesNothin
 
     // A file that cannot be written: the record is kept as a history file the import reads, and the dealer
     // is told where, not that it was filed.
-    entry->SetFileName(dir.file("missing/00000100.dat"));
+    entry->entry().file().SetFileName(dir.file("missing/00000100.dat"));
     list->setUnsavedFolder(dir.file("unsaved"));
     auto unsaved = makeRecord(0x00000200, timeOf(6));
     const std::vector<std::uint8_t> image(unsaved->image().begin(), unsaved->image().end());
@@ -587,34 +446,6 @@ TEST_F(TDBMowerListTest, AnExportIntoTheDatabaseFolderIsRefused) {
     }
 }
 
-TEST_F(TDBMowerListTest, ANewMachineNeverTakesTheFileOfAnother) {
-    // Machine 0x100 got a new board: its records now carry 0x200, its file keeps the old name.
-    FXUStringTable::getInstance()->SetLanguage(0);
-    loaded({{0x00000100, "Old board"}});
-    auto newBoard = makeRecord(0x00000200, timeOf(5));
-    ASSERT_EQ(list->entries()[0]->InsertRecord(newBoard), Filing::Saved);
-    const std::string itsFile = TempDir::read(fileOf(0x100));
-
-    // The old board turns up in another machine, which the user creates: refused, nothing overwritten.
-    EXPECT_FALSE(list->CreateMachine(makeMachine({0x00000100, "Other"})));
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Error);
-    EXPECT_EQ(prompts.shown[0].text, "Existing machine.");
-    EXPECT_EQ(TempDir::read(fileOf(0x100)), itsFile);
-    EXPECT_EQ(list->entries().size(), 1u);
-    EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")), checkEntry(0x100)) << "no second entry";
-    EXPECT_NE(logged().back().find("belongs to machine QA-21-0001"), std::string::npos) << logged().back();
-
-    // A file that no machine loaded (here a damaged one) is kept beside the new machine's.
-    TempDir::write(fileOf(0x300), "damaged");
-    TempDir::write(fileOf(0x300) + ".old", "older still");
-    EXPECT_TRUE(list->CreateMachine(makeMachine({0x00000300, "New"})));
-    EXPECT_EQ(readBack(fileOf(0x300))->name(), "New");
-    EXPECT_EQ(TempDir::read(fileOf(0x300) + ".old2"), "damaged");
-    EXPECT_EQ(TempDir::read(fileOf(0x300) + ".old"), "older still");
-    EXPECT_EQ(logged().back(), "Previous file " + fileOf(0x300) + " kept as " + fileOf(0x300) + ".old2");
-}
-
 TEST_F(TDBMowerListTest, ASaveRespectsWhatItFindsOnDisk) {
     FXUStringTable::getInstance()->SetLanguage(0);
     const std::uint32_t serial = 0x00000100;
@@ -653,46 +484,4 @@ TEST_F(TDBMowerListTest, ASaveRespectsWhatItFindsOnDisk) {
     auto third = makeRecord(serial, timeOf(9));
     EXPECT_EQ(entry->InsertRecord(third), Filing::Saved);
     EXPECT_EQ(logged().size(), lines) << "its own file is not kept again";
-}
-
-TEST_F(TDBMowerListTest, AFailedAppendToTheCheckFileIsLoggedAndMendedAtTheNextStart) {
-    loaded({{0x00000010, "First"}});
-    const std::string before = TempDir::read(dir.file("dbtisl.chk"));
-    // The disk is full just when the 6 bytes of the entry go out; the machine file was written before.
-    FileCalls::current().write = [](int fd, const void* data, size_t size) -> ssize_t {
-        if (size != 6)
-            return ::write(fd, data, size);
-        errno = ENOSPC;
-        return -1;
-    };
-    const bool created = list->CreateMachine(makeMachine({0x00000077, "New"}));
-    FileCalls::current() = FileCalls::system();
-    ASSERT_TRUE(created);
-    EXPECT_TRUE(logged().back().starts_with("Couldn't add machine 00000077 to the check file: "))
-        << logged().back();
-    EXPECT_NE(logged().back().find("No space left on device"), std::string::npos) << logged().back();
-    EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")), before) << "taken back whole";
-    EXPECT_TRUE(std::filesystem::exists(fileOf(0x77)));
-
-    makeList().LoadDatabase(dir.path().string());
-    EXPECT_EQ(list->entries().size(), 2u);
-    EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")), before + checkEntry(0x77));
-}
-
-TEST_F(TDBMowerListTest, AFifoOrAHugeFileInTheDatabaseIsSkippedAtOnce) {
-    const TestMachine good{0x00000010, "Good"};
-    store(good);
-    ASSERT_EQ(::mkfifo(fileOf(0x20).c_str(), 0666), 0);
-    TempDir::write(fileOf(0x30), "");
-    ASSERT_EQ(::truncate(fileOf(0x30).c_str(), off_t{3} << 30), 0);
-    // A link to a zero device of the test's own (never to the system's, which a faulty save would replace).
-    ASSERT_TRUE(::mknod(dir.file("zero").c_str(), S_IFCHR | 0666, makedev(1, 5)) == 0 ||
-                ::mkfifo(dir.file("zero").c_str(), 0666) == 0);
-    ASSERT_EQ(::symlink(dir.file("zero").c_str(), fileOf(0x40).c_str()), 0);
-    checkFile(checkEntry(0x20) + checkEntry(0x30) + checkEntry(0x40) + checkEntry(good.serial));
-    EXPECT_TRUE(makeList().LoadDatabase(dir.path().string()));
-    EXPECT_EQ(names(), std::vector<std::string>{"Good First"});
-    EXPECT_EQ(logged(), (std::vector<std::string>{"error on opening file: " + fileOf(0x20),
-                                                  fileOf(0x30) + " corrupted (CRC)",
-                                                  "error on opening file: " + fileOf(0x40)}));
 }

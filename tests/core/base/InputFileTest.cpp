@@ -74,15 +74,9 @@ const Reader kReaders[] = {
      [](const std::string&, const std::string& path) {
          DBMowerFile file;
          file.SetFileName(path);
-         try {
-             file.LoadMachineFile();
+         if (file.LoadMachineFile())
              return 1;
-         } catch (const std::ios_base::failure& error) {
-             return std::string(error.what()).find(path + ": not a regular file") == std::string::npos ? 2
-                                                                                                       : 0;
-         } catch (...) {
-             return 2;
-         }
+         return file.lastError().find(path + ": not a regular file") == std::string::npos ? 2 : 0;
      }},
     {"CheckFile",
      [](const std::string& dir, const std::string& path) {

@@ -12,11 +12,13 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using testing::AllOf;
 using testing::HasSubstr;
 using testing::Not;
+using testing::StartsWith;
 using testing::StrEq;
 using testing::ThrowsMessage;
 
@@ -160,7 +162,9 @@ TEST(DBMowerFileLoad, RefusesCorruptFilesAndKeepsTheMachine) {
     flipped[good.size() / 2] = static_cast<char>(~flipped[good.size() / 2]);
     for (const std::string& bytes : {flipped, std::string("\x01\x02\x03"), std::string()}) {
         TempDir::write(path, bytes);
-        EXPECT_THAT([&] { entry.LoadMachineFile(); }, ThrowsMessage<FXUCrc_error>(StrEq("corruped file")));
+        EXPECT_FALSE(entry.LoadMachineFile());
+        EXPECT_EQ(entry.failure(), DBMowerFile::Failure::Crc);
+        EXPECT_EQ(entry.lastError(), path + ": corrupted file (CRC does not match)");
     }
 
     const FXUMowerLog& log = entry.mowerLog(); // 20 fixed bytes around the three owner strings
@@ -170,20 +174,24 @@ TEST(DBMowerFileLoad, RefusesCorruptFilesAndKeepsTheMachine) {
     std::string longName = content;
     longName.replace(5, 2 + 5, std::string("\x01\x01", 2) + std::string(257, 'x'));
     entry.mowerLog().SetName("in memory"); // told apart from what the files hold
-    const std::pair<std::string, const char*> cases[] = {
-        {withCrc(content.substr(0, 500)), "record 1 of 2: history record ends early"},
-        {withCrc(content.substr(0, content.size() - 1)), "record 2 of 2"}, // would reach into the CRC
-        {withCrc(content + "x"), "bytes after the last record: 1"},
-        {withCrc(noRecord), "record count is 0"},
-        {withCrc(longName), "owner's name"}};
-    for (const auto& [bytes, message] : cases) {
+    using F = DBMowerFile::Failure;
+    const std::tuple<std::string, const char*, F> cases[] = {
+        {withCrc(content.substr(0, 500)), "record 1 of 2: history record ends early", F::Truncated},
+        {withCrc(content.substr(0, content.size() - 1)), "record 2 of 2",
+         F::Truncated}, // would reach the CRC
+        {withCrc(content + "x"), "bytes after the last record: 1", F::Format},
+        {withCrc(noRecord), "record count is 0", F::Format},
+        {withCrc(longName), "owner's name", F::Format}};
+    for (const auto& [bytes, message, kind] : cases) {
         TempDir::write(path, bytes);
-        EXPECT_THAT([&] { entry.LoadMachineFile(); },
-                    ThrowsMessage<std::ios_base::failure>(
-                        AllOf(HasSubstr(message), HasSubstr(path), Not(HasSubstr("iostream error")))));
+        EXPECT_FALSE(entry.LoadMachineFile());
+        EXPECT_EQ(entry.failure(), kind) << message;
+        EXPECT_THAT(entry.lastError(),
+                    AllOf(StartsWith(path + ": "), HasSubstr(message), Not(HasSubstr("iostream error"))));
     }
     entry.SetFileName(dir.file("missing.dat"));
-    EXPECT_THROW(entry.LoadMachineFile(), std::ios_base::failure);
+    EXPECT_FALSE(entry.LoadMachineFile());
+    EXPECT_EQ(entry.failure(), F::CannotOpen);
     EXPECT_EQ(entry.mowerLog().name(), "in memory");
     EXPECT_EQ(entry.mowerLog().Count(), 2u);
 }
