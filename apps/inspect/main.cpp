@@ -4,6 +4,7 @@
 //   orvane-inspect bin FILE   the record a history file would give when imported
 //   orvane-inspect upgrade FILE   what an upgrade would send from an upgrade file
 
+#include "apps/inspect/DatabaseJson.h"
 #include "apps/inspect/RecordJson.h"
 #include "apps/inspect/UpgradeJson.h"
 #include "core/base/FXUCrc_error.h"
@@ -14,9 +15,11 @@
 #include "core/link/UpgradeFile.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -61,17 +64,33 @@ int upgrade(const std::string& path) {
     return 0;
 }
 
+// What a start would load from the folder, read only: no lock is taken and nothing is written.
+int db(const std::string& directory) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(directory, error) || ::access(directory.c_str(), R_OK | X_OK) != 0)
+        return refuse(directory + ": not a database folder that can be read");
+    MachineDatabase database;
+    const MachineDatabase::LoadReport load = database.Load(directory, MachineDatabase::Access::ReadOnly);
+    if (load.outOfMemory)
+        return refuse(directory + ": not enough memory to load every machine");
+    std::cout << DatabaseJson::report(database, load).dump(2) << '\n';
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const std::string kind = argc == 3 ? argv[1] : "";
-    if (kind != "dat" && kind != "bin" && kind != "upgrade") {
+    if (kind != "dat" && kind != "bin" && kind != "upgrade" && kind != "db") {
         std::cerr
-            << "usage: orvane-inspect dat FILE | orvane-inspect bin FILE | orvane-inspect upgrade FILE\n";
+            << "usage: orvane-inspect dat FILE | orvane-inspect bin FILE | orvane-inspect upgrade FILE | "
+               "orvane-inspect db FOLDER\n";
         return kRefused;
     }
     FXUStringTable::getInstance()->SetLanguage(0);
     if (kind == "upgrade")
         return upgrade(argv[2]);
+    if (kind == "db")
+        return db(argv[2]);
     return kind == "dat" ? dat(argv[2]) : bin(argv[2]);
 }

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <sys/stat.h>
@@ -144,4 +145,53 @@ TEST(DumpProgram, RefusesFifosDevicesAndHugeFilesAtOnce) {
     const ProgramRun run = inspect("dat", huge, dir);
     EXPECT_EQ(run.exitCode, 2) << run.err;
     EXPECT_NE(run.err.find("CRC"), std::string::npos) << run.err;
+}
+
+TEST(DumpProgram, DbTellsWhatAStartWouldLoadAndWritesNothing) {
+    TempDir dir;
+    const std::string db = dir.file("db");
+    std::filesystem::create_directory(db);
+    HistoryGenerator generator(5);
+    const auto good = generator.machine(2);
+    const auto lost = generator.machine(1);
+    const auto unlisted = generator.machine(1);
+    auto nameOf = [&](const FXUMowerLog& machine) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%08X", machine.serialNumber());
+        return std::string(name);
+    };
+    TempDir::write(db + "/" + nameOf(*good) + ".dat", DBMowerFile::Serialize(*good));
+    TempDir::write(db + "/" + nameOf(*lost) + ".dat", "damaged");
+    TempDir::write(db + "/" + nameOf(*unlisted) + ".dat", DBMowerFile::Serialize(*unlisted));
+    auto entry = [&](const FXUMowerLog& machine) {
+        const std::uint32_t s = machine.serialNumber();
+        const int sum = int(s & 0xFF) + int(s >> 8 & 0xFF) + int(s >> 16 & 0xFF) + int(s >> 24);
+        return std::string{char(s), char(s >> 8), char(s >> 16), char(s >> 24), char(sum), char(sum >> 8)};
+    };
+    const std::string check = entry(*good) + entry(*lost) + std::string("\x09\0\0\0\x09\0", 6);
+    TempDir::write(db + "/dbtisl.chk", check);
+
+    const ProgramRun run = inspect("db", db, dir);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto json = nlohmann::json::parse(run.out);
+    EXPECT_EQ(json["checkFile"]["entries"], (nlohmann::json{nameOf(*good), nameOf(*lost), "00000009"}));
+    ASSERT_EQ(json["machines"].size(), 2u);
+    EXPECT_EQ(json["machines"][1]["file"], db + "/" + nameOf(*unlisted) + ".dat");
+    EXPECT_EQ(json["recovered"], nlohmann::json{db + "/" + nameOf(*unlisted) + ".dat"});
+    ASSERT_EQ(json["refused"].size(), 2u);
+    EXPECT_EQ(json["refused"][0]["reason"], "missing");
+    EXPECT_EQ(json["refused"][1]["reason"], "crc");
+    // A start drops the entry without a file, keeps the damaged file's (it is still there) and enters the
+    // machine it recovered.
+    std::string expected;
+    for (const char c : entry(*good) + entry(*lost) + entry(*unlisted)) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned char>(c));
+        expected += pair;
+    }
+    EXPECT_EQ(json["checkFileAfter"], expected);
+    EXPECT_EQ(TempDir::read(db + "/dbtisl.chk"), check) << "read only";
+    EXPECT_FALSE(std::filesystem::exists(db + "/dbtisl.chk.old"));
+
+    EXPECT_EQ(inspect("db", dir.file("none"), dir).exitCode, 2);
 }
