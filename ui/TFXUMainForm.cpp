@@ -504,6 +504,8 @@ void TFXUMainForm::loadHistMenuItemClick() {
 
 void TFXUMainForm::storeHistory() {
     std::unique_ptr<FXULog> record = history_.makeRecord();
+    if (!record->droppedExtraBlock().empty())
+        logger_->log(record->droppedExtraBlock());
     const std::uint32_t serialNumber = record->serialNumber();
     logger_->log(LinkLog::loadingSuccessful(serialNumber));
     if (const std::optional<Filing> filing = machineList->InsertRecordBySerial(record)) {

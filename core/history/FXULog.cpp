@@ -1,7 +1,6 @@
 #include "core/history/FXULog.h"
 
 #include "core/base/ByteOrder.h"
-#include "core/base/CLogger.h"
 #include "core/base/StreamFailure.h"
 #include "core/history/FXUOptionDecoder.h"
 
@@ -119,7 +118,7 @@ void FXULog::dropExtraBlock(const char* reason) {
     char text[128];
     std::snprintf(text, sizeof text, "Extra block of %zu bytes cannot be stored (%s); record kept without it",
                   extraBlock_.size(), reason);
-    CLogger::getInstance()->log(text);
+    droppedExtraBlock_ = text;
     hasExtraBlock_ = false;
     extraBlock_.clear();
 }

@@ -63,10 +63,10 @@ public:
     void SetExtBytes(const ExtBytes& bytes);
     void SetSerialNumber(std::uint32_t value) { serialNumber_ = value; }
     void SetBootloaderVersion(std::uint8_t value) { bootloaderVersion_ = value; }
-    // Decodes again. A version whose records carry no extra block drops one set before, saying so in the log.
+    // Decodes again. A version whose records carry no extra block drops one set before (droppedExtraBlock()).
     void SetFirmwareVersion(std::uint32_t value);
     void SetTypeByte(std::uint8_t value); // decodes again
-    // A block that is not kept: false, and the event log says so. That is an empty one (it carries
+    // A block that is not kept: false, and droppedExtraBlock() says why. That is an empty one (it carries
     // nothing), one longer than 128 bytes, or one for a firmware version whose records carry none. A block
     // shorter than 69 bytes or starting with 0 or 1 is kept: the reader's second reading finds it.
     bool SetExtraBlock(const std::uint8_t* data, std::size_t length);
@@ -96,6 +96,10 @@ public:
     // Header.
     bool hasExtBytes() const { return hasExtBytes_; }
     bool hasExtraBlock() const { return hasExtraBlock_; }
+    // The event-log line of the last extra block this record could not keep (a setter refused it, or a
+    // new firmware version carries none); empty when it kept every block. The caller that files the
+    // record writes it.
+    const std::string& droppedExtraBlock() const { return droppedExtraBlock_; }
     const IdentBytes& identBytes() const { return identBytes_; }
     const ExtBytes& extBytes() const { return extBytes_; }
     std::uint8_t hardwareCode() const { return identBytes_[2]; }
@@ -142,7 +146,7 @@ private:
     void readEventRing();
     // Reads the rest of a block whose first kHeaderTestBytes bytes are in header (room for two more).
     bool readBlock(std::istream& in, std::uint8_t* header, bool extended, ExtraReading reading);
-    void dropExtraBlock(const char* reason);
+    void dropExtraBlock(const char* reason); // notes why in droppedExtraBlock()
     void decodeOptions();
 
     bool hasExtBytes_ = false;
@@ -156,6 +160,7 @@ private:
     std::uint8_t typeByte_ = 0;
     Image image_{};
     std::vector<std::uint8_t> extraBlock_;
+    std::string droppedExtraBlock_;
     std::string comment_;
 
     int layout_ = 0;

@@ -284,7 +284,7 @@ std::string FXUMowerLog::MachineNumberText() const {
     return text;
 }
 
-bool FXUMowerLog::ReadFromStream(std::istream& in, bool toEnd) {
+void FXUMowerLog::ReadFromStream(std::istream& in, bool toEnd) {
     // Everything goes into a fresh collection first, so that a refused file changes nothing here.
     FXUMowerLog loaded;
     // A file may carry four bytes before its format byte; neither their values nor its own are used.
@@ -320,7 +320,6 @@ bool FXUMowerLog::ReadFromStream(std::istream& in, bool toEnd) {
         loaded.Insert(time, record); // a second record of the same time is dropped with record
     }
     *this = std::move(loaded);
-    return true;
 }
 
 std::optional<std::uint16_t> FXUMowerLog::RecordCountIn(std::string_view bytes) {
@@ -346,7 +345,7 @@ std::optional<std::uint16_t> FXUMowerLog::RecordCountIn(std::string_view bytes) 
     return byteorder::getLE16(count);
 }
 
-bool FXUMowerLog::WriteToStream(std::ostream& out) {
+void FXUMowerLog::WriteToStream(std::ostream& out) {
     // The bootloader version changes only when records are filed or removed.
     refreshFromNewest(false);
     // Refuse what a reader would refuse, before a single byte goes out.
@@ -376,5 +375,4 @@ bool FXUMowerLog::WriteToStream(std::ostream& out) {
         record->WriteRecord(out);
     if (!out)
         throw StreamFailure("cannot write the machine");
-    return true;
 }

@@ -54,11 +54,11 @@ public:
     // read leaves the collection as it was, a refused write writes nothing. With toEnd, the records must end
     // exactly where the stream does, which also settles a record whose header could be read in either form;
     // the stream must then be seekable.
-    bool ReadFromStream(std::istream& in, bool toEnd = false);
+    void ReadFromStream(std::istream& in, bool toEnd = false);
     // The record count that a file's first bytes (kMaxMachineBlock of them, or the whole of a shorter file)
     // announce; nothing when they hold no machine block that a reader accepts.
     static std::optional<std::uint16_t> RecordCountIn(std::string_view firstBytes);
-    bool WriteToStream(std::ostream& out);
+    void WriteToStream(std::ostream& out);
 
     const Records& records() const { return records_; } // ascending time
     const std::vector<FXULogTime>& logTimeVect() const { return LogTimeVect; }

@@ -317,9 +317,9 @@ TEST_F(HistoryGeneratorTest, MachinesHaveOwnersAndRecordsOfOneSerialNumber) {
 
         // A demo database is written and read back: the machine must survive its own file.
         std::stringstream file;
-        ASSERT_TRUE(machine->WriteToStream(file));
+        ASSERT_NO_THROW(machine->WriteToStream(file));
         FXUMowerLog back;
-        ASSERT_TRUE(back.ReadFromStream(file));
+        ASSERT_NO_THROW(back.ReadFromStream(file));
         EXPECT_EQ(back.Count(), machine->Count());
         EXPECT_EQ(back.address(), machine->address());
         EXPECT_EQ(back.serialNumber(), machine->serialNumber());
