@@ -111,6 +111,7 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
 
     const std::string databaseDirectory = settings_->DbPath();
     machineList = new TDBMowerList(mdiArea, prompts_, Panel1);
+    machineList->setObjectName(QStringLiteral("machineList"));
     machineList->setUnsavedFolder(
         (std::filesystem::path(settings_->FileName()).parent_path() / kUnsavedFolder).string());
     static_cast<QVBoxLayout*>(Panel1->layout())->insertWidget(0, machineList, 1);
@@ -214,6 +215,38 @@ void TFXUMainForm::buildWindow() {
     row->addWidget(mdiArea, 1);
     setCentralWidget(central);
     connect(mdiArea, &QMdiArea::subWindowActivated, this, [this] { rebuildMenuBar(); });
+    nameParts();
+}
+
+void TFXUMainForm::nameParts() {
+    const std::pair<QObject*, const char*> parts[] = {
+        {ToolBar1, "ToolBar1"},
+        {upgradeToolButt, "upgradeToolButt"},
+        {uploadToolButt, "uploadToolButt"},
+        {ComComboBox, "ComComboBox"},
+        {ComComboBoxAction, "ComComboBoxAction"},
+        {Panel1, "Panel1"},
+        {dbMLGroupBox, "dbMLGroupBox"},
+        {MachineIdRadioButt, "MachineIdRadioButt"},
+        {NameRadioButt, "NameRadioButt"},
+        {mdiArea, "mdiArea"},
+        {FileMenuItem, "FileMenuItem"},
+        {ImportMenuItem, "ImportMenuItem"},
+        {ImportBinMenuItem, "ImportBinMenuItem"},
+        {ExitMenuItem, "ExitMenuItem"},
+        {ToolMenuItem, "ToolMenuItem"},
+        {autoCOMMenuItem, "autoCOMMenuItem"},
+        {LanguageMenuItem, "LanguageMenuItem"},
+        {EnglishMenuItem, "EnglishMenuItem"},
+        {FrenchMenuItem, "FrenchMenuItem"},
+        {DutchMenuItem, "DutchMenuItem"},
+        {ItalianoMenuItem, "ItalianoMenuItem"},
+        {GermanMenuItem, "GermanMenuItem"},
+        {WindowMenuItem, "WindowMenuItem"},
+        {cascMenuItem, "cascMenuItem"},
+    };
+    for (const auto& [part, name] : parts)
+        part->setObjectName(QLatin1String(name));
 }
 
 void TFXUMainForm::buildMenus() {
@@ -583,6 +616,7 @@ void TFXUMainForm::refuseClose() {
         closeRefusedBox =
             new QMessageBox(QMessageBox::Warning, windowTitle(), QString(), QMessageBox::Ok, this);
         closeRefusedBox->setModal(false);
+        closeRefusedBox->setObjectName(QStringLiteral("closeRefusedBox"));
     }
     closeRefusedBox->setText(WinText::toQt(ProgramTexts::Text(ProgramTexts::Id::OperationRunning)));
     closeRefusedBox->show();

@@ -85,32 +85,6 @@ public:
     static constexpr const char* kUnsavedFolder = "unsaved";
 
     // Components, named as the rest of the program refers to them.
-    QToolBar* ToolBar1 = nullptr;
-    QToolButton* upgradeToolButt = nullptr;
-    QToolButton* uploadToolButt = nullptr;
-    TComComboBox* ComComboBox = nullptr;
-    QAction* ComComboBoxAction = nullptr; // a tool bar widget is shown and hidden through its action
-    QFrame* Panel1 = nullptr;
-    QGroupBox* dbMLGroupBox = nullptr;
-    QRadioButton* MachineIdRadioButt = nullptr;
-    QRadioButton* NameRadioButt = nullptr;
-    QMdiArea* mdiArea = nullptr;
-    TDBMowerList* machineList = nullptr;
-    QMenu* FileMenuItem = nullptr;
-    QAction* ImportMenuItem = nullptr;
-    QAction* ImportBinMenuItem = nullptr;
-    QAction* ExitMenuItem = nullptr;
-    QMenu* ToolMenuItem = nullptr;
-    QAction* autoCOMMenuItem = nullptr;
-    QMenu* LanguageMenuItem = nullptr;
-    QAction* EnglishMenuItem = nullptr;
-    QAction* FrenchMenuItem = nullptr;
-    QAction* DutchMenuItem = nullptr;
-    QAction* ItalianoMenuItem = nullptr;
-    QAction* GermanMenuItem = nullptr;
-    QMenu* WindowMenuItem = nullptr;
-    QAction* cascMenuItem = nullptr;
-    QMessageBox* closeRefusedBox = nullptr; // shown, without waiting, when a close comes during an operation
 
 public slots:
     void updateMenuItemClick();
@@ -136,6 +110,7 @@ protected:
 
 private:
     void buildWindow();
+    void nameParts();
     void buildMenus();
     void buildToolBar();
     void buildPanel();
@@ -180,4 +155,32 @@ private:
     std::unique_ptr<DatabaseImport> import_;
     std::unique_ptr<QtStandardTexts> qtTexts_;
     std::vector<std::pair<int, QMenu*>> ownMenus_;
+
+    // The window's parts, each named after its member (tests find them by that name).
+    QToolBar* ToolBar1 = nullptr;
+    QToolButton* upgradeToolButt = nullptr;
+    QToolButton* uploadToolButt = nullptr;
+    TComComboBox* ComComboBox = nullptr;
+    QAction* ComComboBoxAction = nullptr; // a tool bar widget is shown and hidden through its action
+    QFrame* Panel1 = nullptr;
+    QGroupBox* dbMLGroupBox = nullptr;
+    QRadioButton* MachineIdRadioButt = nullptr;
+    QRadioButton* NameRadioButt = nullptr;
+    QMdiArea* mdiArea = nullptr;
+    TDBMowerList* machineList = nullptr;
+    QMenu* FileMenuItem = nullptr;
+    QAction* ImportMenuItem = nullptr;
+    QAction* ImportBinMenuItem = nullptr;
+    QAction* ExitMenuItem = nullptr;
+    QMenu* ToolMenuItem = nullptr;
+    QAction* autoCOMMenuItem = nullptr;
+    QMenu* LanguageMenuItem = nullptr;
+    QAction* EnglishMenuItem = nullptr;
+    QAction* FrenchMenuItem = nullptr;
+    QAction* DutchMenuItem = nullptr;
+    QAction* ItalianoMenuItem = nullptr;
+    QAction* GermanMenuItem = nullptr;
+    QMenu* WindowMenuItem = nullptr;
+    QAction* cascMenuItem = nullptr;
+    QMessageBox* closeRefusedBox = nullptr; // shown, without waiting, when a close comes during an operation
 };

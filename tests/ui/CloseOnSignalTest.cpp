@@ -248,7 +248,7 @@ TEST_F(CloseOnSignalTest, TheMainWindowSavesAsOnExit) {
                         std::make_unique<TComPort>([] { return std::vector<std::string>{}; }), clock,
                         prompts);
     window.show();
-    TDBMower* opened = window.machineList->entries()[0];
+    TDBMower* opened = window.findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries()[0];
     opened->OpenWindow();
     opened->GetMowerLog().SetName("Zed");
     const std::string openedPath = opened->fileName();
@@ -288,7 +288,7 @@ TEST_F(CloseOnSignalTest, ASignalDuringAHistoryDownloadClosesOnceTheRecordIsFile
     port.ports = {"ttyUSB0"};
     TFXUMainForm window(dir.file("orvane-service-kit"), std::move(scripted), clock, prompts);
     window.show();
-    TDBMower* owner = window.machineList->entries().at(0);
+    TDBMower* owner = window.findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().at(0);
     const std::size_t before = owner->GetMowerLog().Count();
     const std::vector<std::uint8_t> block(70, 0x5A);
     ScriptedMachine::answerAsMachine(port, ScriptedMachine::frame(0x13031400, owner->GetSerialNumber()),
@@ -306,9 +306,10 @@ TEST_F(CloseOnSignalTest, ASignalDuringAHistoryDownloadClosesOnceTheRecordIsFile
         ASSERT_TRUE(pumpUntil([&] { return announced.size() == 1; }));
         pumpFor(50);
         EXPECT_FALSE(window.closed()) << "not under the running download";
-        EXPECT_EQ(window.closeRefusedBox, nullptr) << "no refusal shown: the close just waits";
+        EXPECT_EQ(window.findChild<QMessageBox*>(QStringLiteral("closeRefusedBox")), nullptr)
+            << "no refusal shown: the close just waits";
     };
-    window.uploadToolButt->click();
+    window.findChild<QToolButton*>(QStringLiteral("uploadToolButt"))->click();
     ASSERT_TRUE(signalled);
     EXPECT_EQ(owner->GetMowerLog().Count(), before + 1) << "the download was finished and filed";
 
@@ -343,7 +344,8 @@ TEST_F(CloseOnSignalTest, ADownloadWaitingInTheInsertDialogWhenASignalComesIsKep
         },
         [&window] { return window.operationRunning(); }, 5);
     QTimer::singleShot(50, [] { ::raise(SIGTERM); });
-    window.uploadToolButt->click(); // returns once the signal has closed the dialog
+    window.findChild<QToolButton*>(QStringLiteral("uploadToolButt"))
+        ->click(); // returns once the signal has closed the dialog
 
     const std::string kept =
         dir.file("unsaved/0ABCDEF0/" + BinHistoryFile::FileNameFor(window.downloadedHistory().time));

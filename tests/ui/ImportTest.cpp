@@ -88,7 +88,7 @@ protected:
     void start() {
         window = std::make_unique<TFXUMainForm>(dir.file("orvane-service-kit"),
                                                 std::make_unique<ScriptedPort>(clock), clock, prompts);
-        list = window->machineList;
+        list = window->findChild<TDBMowerList*>(QStringLiteral("machineList"));
         prompts.shown.clear();
     }
     void close() {
@@ -112,12 +112,12 @@ protected:
     bool importDat(const std::string& path) {
         prompts.fileAnswers.push_back(path);
         const std::size_t machines = list->entries().size();
-        window->ImportMenuItem->trigger();
+        window->findChild<QAction*>(QStringLiteral("ImportMenuItem"))->trigger();
         return list->entries().size() != machines;
     }
     void importBin(const std::string& path) {
         prompts.fileAnswers.push_back(path);
-        window->ImportBinMenuItem->trigger();
+        window->findChild<QAction*>(QStringLiteral("ImportBinMenuItem"))->trigger();
     }
     Strings shownTexts() const {
         Strings texts;
@@ -125,7 +125,10 @@ protected:
             texts.push_back(shown.text);
         return texts;
     }
-    int openWindows() const { return static_cast<int>(window->mdiArea->subWindowList().size()); }
+    int openWindows() const {
+        return static_cast<int>(
+            window->findChild<QMdiArea*>(QStringLiteral("mdiArea"))->subWindowList().size());
+    }
     // A machine as another installation would have exported it: the file of one of ours, changed.
     std::unique_ptr<FXUMowerLog> copyOf(const TDBMower& machine) const {
         return readFile(machine.fileName());
@@ -150,14 +153,17 @@ using ImportTest = ImportFixture;
 } // namespace
 
 TEST_F(ImportTest, BothMenuItemsOpenTheImportDialogPresetToAllFiles) {
-    ASSERT_TRUE(window->ImportMenuItem->isEnabled());
-    ASSERT_TRUE(window->ImportBinMenuItem->isEnabled());
-    EXPECT_EQ(window->ImportMenuItem->text(), QStringLiteral("Import database (.dat)"));
-    EXPECT_EQ(window->ImportBinMenuItem->text(), QStringLiteral("Import history (.bin)"));
+    ASSERT_TRUE(window->findChild<QAction*>(QStringLiteral("ImportMenuItem"))->isEnabled());
+    ASSERT_TRUE(window->findChild<QAction*>(QStringLiteral("ImportBinMenuItem"))->isEnabled());
+    EXPECT_EQ(window->findChild<QAction*>(QStringLiteral("ImportMenuItem"))->text(),
+              QStringLiteral("Import database (.dat)"));
+    EXPECT_EQ(window->findChild<QAction*>(QStringLiteral("ImportBinMenuItem"))->text(),
+              QStringLiteral("Import history (.bin)"));
     const Snapshot before = snapshot();
 
-    window->ImportMenuItem->trigger(); // cancelled: the script has no answer
-    window->ImportBinMenuItem->trigger();
+    window->findChild<QAction*>(QStringLiteral("ImportMenuItem"))
+        ->trigger(); // cancelled: the script has no answer
+    window->findChild<QAction*>(QStringLiteral("ImportBinMenuItem"))->trigger();
     ASSERT_EQ(prompts.dialogs.size(), 2u);
     for (const Prompts::FileDialog& dialog : prompts.dialogs) {
         EXPECT_EQ(dialog.mode, Prompts::FileDialog::Mode::Open);
@@ -188,7 +194,8 @@ TEST_F(ImportTest, ReimportingAMachinesOwnExportAddsNothingAndSaysInsertionDone)
     EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Plain);
     EXPECT_EQ(snapshot(), before) << "nothing new, nothing written";
     ASSERT_NE(machine->window(), nullptr);
-    EXPECT_EQ(window->mdiArea->activeSubWindow()->widget(), machine->window());
+    EXPECT_EQ(window->findChild<QMdiArea*>(QStringLiteral("mdiArea"))->activeSubWindow()->widget(),
+              machine->window());
 }
 
 TEST_F(ImportTest, ANewSerialNumberWithAKnownIdentityMergesIntoThatMachineAndItsFile) {
@@ -257,7 +264,8 @@ TEST_F(ImportTest, AnUnknownMachineBecomesANewTileFileAndCheckEntryAndOpens) {
     EXPECT_EQ(grown.substr(0, checkFile.size()), checkFile);
     EXPECT_EQ(static_cast<std::uint8_t>(grown[checkFile.size()]), serial & 0xFF);
     ASSERT_NE(created->window(), nullptr);
-    EXPECT_EQ(window->mdiArea->activeSubWindow()->widget(), created->window());
+    EXPECT_EQ(window->findChild<QMdiArea*>(QStringLiteral("mdiArea"))->activeSubWindow()->widget(),
+              created->window());
     EXPECT_TRUE(prompts.shown.empty());
 
     // The next start loads it like any other machine.
@@ -505,7 +513,7 @@ TEST_F(ImportTest, FileDialogsOpenInTheLastFolderUsedAlsoAfterARestart) {
     EXPECT_EQ(TempDir::read(iniPath()).find("DIALOGS"), std::string::npos)
         << "a run without a file dialog adds nothing";
     start();
-    window->ImportMenuItem->trigger();
+    window->findChild<QAction*>(QStringLiteral("ImportMenuItem"))->trigger();
     ASSERT_EQ(prompts.dialogs.size(), 1u);
     EXPECT_EQ(prompts.dialogs[0].folder, "");
     importBin(elsewhere.file("gone.bin"));
@@ -520,7 +528,7 @@ TEST_F(ImportTest, FileDialogsOpenInTheLastFolderUsedAlsoAfterARestart) {
     EXPECT_EQ(IniFile(iniPath()).ReadString("FILEPATH", "DBPATH", ""), db());
     prompts.dialogs.clear();
     start();
-    window->ImportBinMenuItem->trigger();
+    window->findChild<QAction*>(QStringLiteral("ImportBinMenuItem"))->trigger();
     ASSERT_EQ(prompts.dialogs.size(), 1u);
     EXPECT_EQ(prompts.dialogs[0].folder, elsewhere.path().string());
 }

@@ -100,11 +100,11 @@ protected:
 } // namespace
 
 TEST_F(LoadHistoryEndToEndTest, TheRecordIsFiledUnderTheMachineWithItsSerialNumber) {
-    TDBMower* owner = window->machineList->entries().at(1);
+    TDBMower* owner = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().at(1);
     const std::size_t before = owner->GetMowerLog().Count();
     const auto sim = machine({"--serial", hex8(owner->GetSerialNumber()), "--type-byte", "04"});
 
-    window->uploadToolButt->click();
+    window->findChild<QToolButton*>(QStringLiteral("uploadToolButt"))->click();
 
     ASSERT_EQ(prompts.shown.size(), 1u) << logText();
     EXPECT_EQ(prompts.shown[0].text, "New history insertion done") << logText();
@@ -123,13 +123,15 @@ TEST_F(LoadHistoryEndToEndTest, TheRecordIsFiledUnderTheMachineWithItsSerialNumb
                        "Loading history successful machine: " + serial,
                        "New log insert successfull machine: " + serial}));
     EXPECT_FALSE(window->comPort().Connected()) << "closed after the download";
-    EXPECT_EQ(window->ComComboBox->count(), 2) << "the scan shows the ports it tried";
+    EXPECT_EQ(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->count(), 2)
+        << "the scan shows the ports it tried";
     EXPECT_FALSE(window->operationRunning());
 }
 
 TEST_F(LoadHistoryEndToEndTest, AMachineTheDatabaseDoesNotKnowIsCreatedThroughTheDialogs) {
     const auto sim = machine({"--serial", "0BADF00D", "--type-byte", "07"});
-    const std::size_t machines = window->machineList->entries().size();
+    const std::size_t machines =
+        window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().size();
 
     // Closing the insert dialog files nothing.
     int dialogs = 0;
@@ -137,20 +139,24 @@ TEST_F(LoadHistoryEndToEndTest, AMachineTheDatabaseDoesNotKnowIsCreatedThroughTh
         ++dialogs;
         return 2;
     });
-    window->uploadToolButt->click();
+    window->findChild<QToolButton*>(QStringLiteral("uploadToolButt"))->click();
     EXPECT_EQ(dialogs, 1) << logText();
-    EXPECT_EQ(window->machineList->entries().size(), machines);
+    EXPECT_EQ(window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().size(), machines);
     EXPECT_TRUE(prompts.shown.empty()) << prompts.shown.at(0).text;
 
     ModalRunner::setRunner(createMachineThroughTheDialogs);
-    window->uploadToolButt->click();
+    window->findChild<QToolButton*>(QStringLiteral("uploadToolButt"))->click();
 
-    TDBMower* created = window->machineList->FindBySerial(0x0BADF00D);
+    TDBMower* created =
+        window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->FindBySerial(0x0BADF00D);
     ASSERT_NE(created, nullptr);
-    EXPECT_EQ(window->machineList->entries().size(), machines + 1);
+    EXPECT_EQ(window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().size(),
+              machines + 1);
     EXPECT_EQ(created->GetMowerLog().typeCode(), 7) << "the type from the machine's type byte";
     EXPECT_EQ(created->GetMowerLog().Count(), 1u);
-    EXPECT_EQ(recordsOnDisk(window->machineList->PathFor(0x0BADF00D)), 1u);
+    EXPECT_EQ(
+        recordsOnDisk(window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->PathFor(0x0BADF00D)),
+        1u);
     EXPECT_EQ(window->downloadedHistory().binFile(), machineBin());
     EXPECT_TRUE(imageIsTheDownloaded(*created->GetMowerLog().records().begin()->second));
 }

@@ -93,11 +93,11 @@ protected:
 } // namespace
 
 TEST_F(MachineCommandsTest, ADownloadItsMachineFileDoesNotTakeIsKeptAsAHistoryFileAndNotReportedAsDone) {
-    TDBMower* owner = window->machineList->entries().at(1);
+    TDBMower* owner = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().at(1);
     machine(owner->GetSerialNumber());
     ::chmod(owner->fileName().c_str(), 0444);
 
-    window->uploadToolButt->click();
+    window->findChild<QToolButton*>(QStringLiteral("uploadToolButt"))->click();
 
     const std::string serial = LinkLog::serialText(owner->GetSerialNumber());
     const std::string kept =
@@ -113,13 +113,13 @@ TEST_F(MachineCommandsTest, ADownloadItsMachineFileDoesNotTakeIsKeptAsAHistoryFi
 }
 
 TEST_F(MachineCommandsTest, LoadHistoryFilesTheRecordUnderTheMachineWithItsSerialNumber) {
-    ASSERT_TRUE(window->uploadToolButt->isEnabled());
-    ASSERT_TRUE(window->upgradeToolButt->isEnabled());
-    TDBMower* owner = window->machineList->entries().at(1);
+    ASSERT_TRUE(window->findChild<QToolButton*>(QStringLiteral("uploadToolButt"))->isEnabled());
+    ASSERT_TRUE(window->findChild<QToolButton*>(QStringLiteral("upgradeToolButt"))->isEnabled());
+    TDBMower* owner = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().at(1);
     const std::size_t before = owner->GetMowerLog().Count();
     machine(owner->GetSerialNumber());
 
-    window->uploadToolButt->click();
+    window->findChild<QToolButton*>(QStringLiteral("uploadToolButt"))->click();
 
     EXPECT_FALSE(window->operationRunning());
     EXPECT_FALSE(port->Connected()) << "closed after the download";
@@ -145,7 +145,7 @@ TEST_F(MachineCommandsTest, LoadHistoryFilesTheRecordUnderTheMachineWithItsSeria
 
 TEST_F(MachineCommandsTest, AnUnknownMachineIsFiledThroughTheInsertOrCreateDialog) {
     machine(0x0BADF00D);
-    TDBMower* chosen = window->machineList->entries().at(2);
+    TDBMower* chosen = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().at(2);
     const std::size_t before = chosen->GetMowerLog().Count();
     int insertShown = 0;
     ModalRunner::setRunner([&](QDialog& dialog) {
@@ -157,7 +157,7 @@ TEST_F(MachineCommandsTest, AnUnknownMachineIsFiledThroughTheInsertOrCreateDialo
         insert->insertButtClick();
         return insert->result();
     });
-    window->uploadToolButt->click();
+    window->findChild<QToolButton*>(QStringLiteral("uploadToolButt"))->click();
     EXPECT_EQ(insertShown, 1);
     EXPECT_EQ(chosen->GetMowerLog().Count(), before + 1);
     EXPECT_EQ(recordsOnDisk(*chosen), before + 1);
@@ -167,30 +167,34 @@ TEST_F(MachineCommandsTest, AnUnknownMachineIsFiledThroughTheInsertOrCreateDialo
     // Create: the insert dialog's create button, then the owner data of the new machine.
     ModalRunner::setRunner(createMachineThroughTheDialogs);
     machine(0x0CAFE0CA);
-    window->uploadToolButt->click();
-    TDBMower* created = window->machineList->FindBySerial(0x0CAFE0CA);
+    window->findChild<QToolButton*>(QStringLiteral("uploadToolButt"))->click();
+    TDBMower* created =
+        window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->FindBySerial(0x0CAFE0CA);
     ASSERT_NE(created, nullptr);
     EXPECT_EQ(created->GetMowerLog().typeCode(), 4) << "the type from the record's type byte";
     EXPECT_EQ(recordsOnDisk(*created), 1u);
-    EXPECT_TRUE(std::filesystem::exists(window->machineList->PathFor(0x0CAFE0CA)));
+    EXPECT_TRUE(std::filesystem::exists(
+        window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->PathFor(0x0CAFE0CA)));
 
     // Closing the dialog files nothing.
     ModalRunner::setRunner([](QDialog&) { return 2; });
     machine(0x0DEAD0DE);
-    const std::size_t machines = window->machineList->entries().size();
-    window->uploadToolButt->click();
-    EXPECT_EQ(window->machineList->entries().size(), machines);
-    EXPECT_EQ(window->machineList->FindBySerial(0x0DEAD0DE), nullptr);
+    const std::size_t machines =
+        window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().size();
+    window->findChild<QToolButton*>(QStringLiteral("uploadToolButt"))->click();
+    EXPECT_EQ(window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().size(), machines);
+    EXPECT_EQ(window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->FindBySerial(0x0DEAD0DE),
+              nullptr);
 }
 
 TEST_F(MachineCommandsTest, UpgradeFilesTheHistoryFirstThenProgramsTheRows) {
-    TDBMower* owner = window->machineList->entries().at(0);
+    TDBMower* owner = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().at(0);
     const std::size_t before = owner->GetMowerLog().Count();
     machine(owner->GetSerialNumber());
     TempDir::write(dir.file("fw.QVL"), "V2.01[TAG]\r\n[MAIN]\r\n0a1B\r\n");
     prompts.fileAnswers.push_back(dir.file("fw.QVL"));
 
-    window->upgradeToolButt->click();
+    window->findChild<QToolButton*>(QStringLiteral("upgradeToolButt"))->click();
 
     ASSERT_EQ(prompts.dialogs.size(), 1u);
     EXPECT_EQ(prompts.dialogs[0].filter, "Varnolt Upgrade File|*.QVL");
@@ -209,7 +213,7 @@ TEST_F(MachineCommandsTest, UpgradeFilesTheHistoryFirstThenProgramsTheRows) {
 }
 
 TEST_F(MachineCommandsTest, TheWindowCannotBeClosedWhileAnOperationRuns) {
-    TDBMower* owner = window->machineList->entries().at(0);
+    TDBMower* owner = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().at(0);
     machine(owner->GetSerialNumber());
     FXUStringTable::getInstance()->SetLanguage(1);
     bool tried = false;
@@ -219,13 +223,13 @@ TEST_F(MachineCommandsTest, TheWindowCannotBeClosedWhileAnOperationRuns) {
             window->close();
         }
     };
-    window->uploadToolButt->click();
+    window->findChild<QToolButton*>(QStringLiteral("uploadToolButt"))->click();
     ASSERT_TRUE(tried);
     EXPECT_FALSE(window->closed());
-    ASSERT_NE(window->closeRefusedBox, nullptr);
-    EXPECT_TRUE(window->closeRefusedBox->isVisible());
-    EXPECT_FALSE(window->closeRefusedBox->isModal());
-    EXPECT_EQ(window->closeRefusedBox->text().toStdString(),
+    ASSERT_NE(window->findChild<QMessageBox*>(QStringLiteral("closeRefusedBox")), nullptr);
+    EXPECT_TRUE(window->findChild<QMessageBox*>(QStringLiteral("closeRefusedBox"))->isVisible());
+    EXPECT_FALSE(window->findChild<QMessageBox*>(QStringLiteral("closeRefusedBox"))->isModal());
+    EXPECT_EQ(window->findChild<QMessageBox*>(QStringLiteral("closeRefusedBox"))->text().toStdString(),
               cp1252::toUtf8(ProgramTexts::Text(ProgramTexts::Id::OperationRunning, 1)));
     EXPECT_EQ(prompts.shown.back().text, FXUStringTable::getInstance()->Text(TextId::NewHistoryInsertionDone))
         << "the download went on";
@@ -237,14 +241,14 @@ TEST_F(MachineCommandsTest, TheWindowCannotBeClosedWhileAnOperationRuns) {
 }
 
 TEST_F(MachineCommandsTest, AMachineUnpluggedMidDownloadFilesNothingAndRaisesNothing) {
-    TDBMower* owner = window->machineList->entries().at(0);
+    TDBMower* owner = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().at(0);
     const std::size_t before = owner->GetMowerLog().Count();
     machine(owner->GetSerialNumber());
     port->onOperation = [&](const std::string&) {
         if (!port->unplugAtMs && port->commands().find('D') != std::string::npos)
             port->unplugAtMs = clock.nowMs() + 500;
     };
-    EXPECT_NO_THROW(window->uploadToolButt->click());
+    EXPECT_NO_THROW(window->findChild<QToolButton*>(QStringLiteral("uploadToolButt"))->click());
     EXPECT_EQ(owner->GetMowerLog().Count(), before);
     EXPECT_EQ(prompts.shown.at(0).text, "Error while loading machine information");
     EXPECT_EQ(eventLogTexts().back().rfind("Couldn't load history : NbBytes loaded: ", 0), 0u);
@@ -254,12 +258,12 @@ TEST_F(MachineCommandsTest, AMachineUnpluggedMidDownloadFilesNothingAndRaisesNot
 TEST_F(MachineCommandsTest, AutomaticModeScansAndShowsThePortsInTheChooser) {
     window->autoCOMMenuItemClick(); // back to automatic
     ASSERT_TRUE(window->autoCOM());
-    TDBMower* owner = window->machineList->entries().at(0);
+    TDBMower* owner = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().at(0);
     machine(owner->GetSerialNumber());
     port->machinePort = "ttyS0";
     port->ports = {"ttyS0", "ttyS1", "ttyUSB0"};
-    window->uploadToolButt->click();
-    EXPECT_EQ(window->ComComboBox->count(), 3);
+    window->findChild<QToolButton*>(QStringLiteral("uploadToolButt"))->click();
+    EXPECT_EQ(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->count(), 3);
     const Strings log = logSince("Request loading history");
     EXPECT_EQ(Strings(log.begin(), log.begin() + 4),
               (Strings{"Request loading history", "Trying port: ttyUSB0",
@@ -273,7 +277,7 @@ TEST_F(MachineCommandsTest, AutomaticModeScansAndShowsThePortsInTheChooser) {
     port->openErrors[port->PortName()] = EACCES;
     FXUStringTable::getInstance()->SetLanguage(4);
     prompts.shown.clear();
-    window->uploadToolButt->click();
+    window->findChild<QToolButton*>(QStringLiteral("uploadToolButt"))->click();
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text,
               FXUStringTable::getInstance()->Text(TextId::SelectedPortNotFree) + "\n" +

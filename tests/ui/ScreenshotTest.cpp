@@ -58,8 +58,8 @@ void renderMainWindow(int language, const QString& name) {
     TFXUMainForm window(dir.file("orvane-service-kit"), std::move(port), clock, prompts);
     window.show();
     save(window, name + ".png");
-    ASSERT_FALSE(window.machineList->entries().empty());
-    window.machineList->entries().front()->OpenWindow();
+    ASSERT_FALSE(window.findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().empty());
+    window.findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().front()->OpenWindow();
     QApplication::processEvents();
     save(window, name + "-machine.png");
     testing::internal::CaptureStdout();

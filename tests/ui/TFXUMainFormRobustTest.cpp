@@ -165,7 +165,7 @@ protected:
 
 TEST_F(MainFormSaves, AMachineFileThatCannotBeWrittenAtCloseKeepsTheProgramOpenUntilTheDealerDecides) {
     auto window = start();
-    TDBMower* machine = window->machineList->entries().front();
+    TDBMower* machine = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().front();
     machine->OpenWindow();
     const std::string path = machine->fileName();
     const std::string before = TempDir::read(path);
@@ -189,7 +189,7 @@ TEST_F(MainFormSaves, AMachineFileThatCannotBeWrittenAtCloseKeepsTheProgramOpenU
     EXPECT_EQ(machine->window()->tab(0)->commentEditor()->toPlainText(), "Blades changed");
     EXPECT_NE(machine->GetMowerLog().At(0).second->comment().find("Blades changed"), std::string::npos)
         << "the edits are stored in the machine, ready for the next try";
-    EXPECT_EQ(window->machineList->entries().size(), 3u);
+    EXPECT_EQ(window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().size(), 3u);
 
     // Closing again: "try again" with the fault still there asks again; mended, the next try saves.
     prompts.answers = {Prompts::Answer::Retry, Prompts::Answer::Retry};
@@ -207,7 +207,7 @@ TEST_F(MainFormSaves, AMachineFileThatCannotBeWrittenAtCloseKeepsTheProgramOpenU
 
 TEST_F(MainFormSaves, CloseWithoutSavingClosesAndSaysSoInTheLog) {
     auto window = start();
-    TDBMower* machine = window->machineList->entries().front();
+    TDBMower* machine = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().front();
     machine->OpenWindow();
     const std::string path = machine->fileName();
     const std::string before = TempDir::read(path);
@@ -223,11 +223,12 @@ TEST_F(MainFormSaves, CloseWithoutSavingClosesAndSaysSoInTheLog) {
 
 TEST_F(MainFormSaves, OwnerAndMachineNumberEditsAreInTheFileAtOnce) {
     auto window = start();
-    TDBMower* machine = window->machineList->entries().front();
+    TDBMower* machine = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().front();
     machine->OpenWindow();
     const std::string path = machine->fileName();
     const std::int32_t number = machine->GetMowerLog().typeCode() == 6 ? 5321 : 4321;
-    const std::string otherPath = window->machineList->entries()[1]->fileName();
+    const std::string otherPath =
+        window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries()[1]->fileName();
     const std::string other = TempDir::read(otherPath);
     auto editOwner = [&](const QString& name) {
         ModalRunner::setRunner([&, name](QDialog& dialog) {

@@ -73,7 +73,9 @@ protected:
             titles.push_back(action->text());
         return titles;
     }
-    bool chooserShown(TFXUMainForm& window) const { return window.ComComboBoxAction->isVisible(); }
+    bool chooserShown(TFXUMainForm& window) const {
+        return window.findChild<QAction*>(QStringLiteral("ComComboBoxAction"))->isVisible();
+    }
 
     TempDir dir;
     std::filesystem::path previousDirectory;
@@ -103,22 +105,25 @@ TEST_F(MainFormTest, FirstStartUsesTheDefaultsAndTheCloseWritesEveryKeyButTheDat
     EXPECT_EQ(window->windowTitle(), QStringLiteral(" Orvane Service Kit 5.1 - BETA VERSION C3"));
     EXPECT_EQ(window->languageCode(), 1);
     EXPECT_EQ(menuBarTitles(*window), (std::vector<QString>{"Fichier", "Options", "Fenêtre"}));
-    EXPECT_EQ(window->ImportMenuItem->text(), "Importer données (.dat)");
-    EXPECT_EQ(window->ImportBinMenuItem->text(), "Importer historique (.bin)");
-    EXPECT_EQ(window->ExitMenuItem->text(), "Quitter");
-    EXPECT_EQ(window->LanguageMenuItem->title(), "Langue");
-    EXPECT_EQ(window->cascMenuItem->text(), "Cascade");
-    EXPECT_EQ(window->dbMLGroupBox->title(), "Tri");
-    EXPECT_EQ(window->MachineIdRadioButt->text(), "Par machine");
-    EXPECT_EQ(window->NameRadioButt->text(), "Par nom");
-    EXPECT_EQ(window->upgradeToolButt->toolTip(), "Mise à jour");
-    EXPECT_EQ(window->uploadToolButt->toolTip(), "Lire l'historique");
-    EXPECT_EQ(window->upgradeToolButt->text(), "Mise à jour");
-    EXPECT_TRUE(window->MachineIdRadioButt->isChecked());
-    EXPECT_FALSE(window->NameRadioButt->isChecked());
+    EXPECT_EQ(window->findChild<QAction*>(QStringLiteral("ImportMenuItem"))->text(),
+              "Importer données (.dat)");
+    EXPECT_EQ(window->findChild<QAction*>(QStringLiteral("ImportBinMenuItem"))->text(),
+              "Importer historique (.bin)");
+    EXPECT_EQ(window->findChild<QAction*>(QStringLiteral("ExitMenuItem"))->text(), "Quitter");
+    EXPECT_EQ(window->findChild<QMenu*>(QStringLiteral("LanguageMenuItem"))->title(), "Langue");
+    EXPECT_EQ(window->findChild<QAction*>(QStringLiteral("cascMenuItem"))->text(), "Cascade");
+    EXPECT_EQ(window->findChild<QGroupBox*>(QStringLiteral("dbMLGroupBox"))->title(), "Tri");
+    EXPECT_EQ(window->findChild<QRadioButton*>(QStringLiteral("MachineIdRadioButt"))->text(), "Par machine");
+    EXPECT_EQ(window->findChild<QRadioButton*>(QStringLiteral("NameRadioButt"))->text(), "Par nom");
+    EXPECT_EQ(window->findChild<QToolButton*>(QStringLiteral("upgradeToolButt"))->toolTip(), "Mise à jour");
+    EXPECT_EQ(window->findChild<QToolButton*>(QStringLiteral("uploadToolButt"))->toolTip(),
+              "Lire l'historique");
+    EXPECT_EQ(window->findChild<QToolButton*>(QStringLiteral("upgradeToolButt"))->text(), "Mise à jour");
+    EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("MachineIdRadioButt"))->isChecked());
+    EXPECT_FALSE(window->findChild<QRadioButton*>(QStringLiteral("NameRadioButt"))->isChecked());
     EXPECT_TRUE(window->autoCOM());
-    EXPECT_TRUE(window->autoCOMMenuItem->isChecked());
-    EXPECT_EQ(window->autoCOMMenuItem->text(), "Auto COM port");
+    EXPECT_TRUE(window->findChild<QAction*>(QStringLiteral("autoCOMMenuItem"))->isChecked());
+    EXPECT_EQ(window->findChild<QAction*>(QStringLiteral("autoCOMMenuItem"))->text(), "Auto COM port");
     EXPECT_FALSE(chooserShown(*window));
     EXPECT_TRUE(clock.sleeps.empty()) << "automatic mode does not wait at start";
     EXPECT_TRUE(prompts.shown.empty());
@@ -156,10 +161,10 @@ TEST_F(MainFormTest, StoredSettingsAreAppliedAndTheDatabasePathSurvives) {
     EXPECT_EQ(window->x(), 30);
     EXPECT_EQ(window->languageCode(), 0) << "256 keeps its low 8 bits";
     EXPECT_EQ(menuBarTitles(*window), (std::vector<QString>{"File", "Options", "Window"}));
-    EXPECT_TRUE(window->NameRadioButt->isChecked());
-    EXPECT_FALSE(window->MachineIdRadioButt->isChecked());
+    EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("NameRadioButt"))->isChecked());
+    EXPECT_FALSE(window->findChild<QRadioButton*>(QStringLiteral("MachineIdRadioButt"))->isChecked());
 
-    window->MachineIdRadioButt->click();
+    window->findChild<QRadioButton*>(QStringLiteral("MachineIdRadioButt"))->click();
     close(*window);
     EXPECT_EQ(ini().ReadString("FILEPATH", "DBPATH", ""), "/srv/machines");
     EXPECT_EQ(ini().ReadString("GENERAL", "SORTBYNAME", "-"), "0");
@@ -182,7 +187,7 @@ TEST_F(MainFormTest, GarbageSettingsGiveDefaultsAndAnUnwritableSettingsFileIsLog
     EXPECT_EQ(window->languageCode(), 1);
     EXPECT_TRUE(window->autoCOM());
     EXPECT_FALSE(window->sortByName());
-    EXPECT_TRUE(window->MachineIdRadioButt->isChecked());
+    EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("MachineIdRadioButt"))->isChecked());
 
     // The settings file is replaced by a directory: the close still writes the log.
     std::filesystem::remove(iniPath());
@@ -220,7 +225,7 @@ TEST_F(MainFormTest, ManualModeWithoutAPortNameStartsAutomatic) {
     settings("[COM]\nAUTO=0\n");
     auto window = start();
     EXPECT_TRUE(window->autoCOM());
-    EXPECT_TRUE(window->autoCOMMenuItem->isChecked());
+    EXPECT_TRUE(window->findChild<QAction*>(QStringLiteral("autoCOMMenuItem"))->isChecked());
     EXPECT_FALSE(chooserShown(*window));
     EXPECT_TRUE(clock.sleeps.empty());
     close(*window);
@@ -240,14 +245,15 @@ TEST_F(MainFormTest, ManualModeKeepsTheSavedPortEvenWhenItIsAbsent) {
     settings(saved);
     auto window = start();
     EXPECT_FALSE(window->autoCOM());
-    EXPECT_FALSE(window->autoCOMMenuItem->isChecked());
+    EXPECT_FALSE(window->findChild<QAction*>(QStringLiteral("autoCOMMenuItem"))->isChecked());
     EXPECT_TRUE(chooserShown(*window));
     EXPECT_EQ(clock.sleeps, (std::vector<int>{2000, 2000}));
-    ASSERT_EQ(window->ComComboBox->count(), 4);
-    EXPECT_EQ(window->ComComboBox->itemText(0), "ttyACM0");
-    EXPECT_EQ(window->ComComboBox->itemText(2), "ttyUSB0");
-    EXPECT_EQ(window->ComComboBox->currentText(), "ttyS9 (not present)");
-    EXPECT_EQ(window->ComComboBox->currentPortName(), "ttyS9");
+    ASSERT_EQ(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->count(), 4);
+    EXPECT_EQ(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->itemText(0), "ttyACM0");
+    EXPECT_EQ(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->itemText(2), "ttyUSB0");
+    EXPECT_EQ(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->currentText(),
+              "ttyS9 (not present)");
+    EXPECT_EQ(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->currentPortName(), "ttyS9");
     EXPECT_EQ(window->comPort().PortName(), "ttyS9");
     EXPECT_TRUE(prompts.shown.empty());
     close(*window);
@@ -255,12 +261,12 @@ TEST_F(MainFormTest, ManualModeKeepsTheSavedPortEvenWhenItIsAbsent) {
 
     settings("[COM]\nAUTO=0\nPORT=ttyS0\n");
     window = start();
-    EXPECT_EQ(window->ComComboBox->currentText(), "ttyS0");
+    EXPECT_EQ(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->currentText(), "ttyS0");
     EXPECT_EQ(window->comPort().PortName(), "ttyS0");
     EXPECT_TRUE(prompts.shown.empty());
 
     // Choosing another entry makes it the port name.
-    window->ComComboBox->setCurrentIndex(0);
+    window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->setCurrentIndex(0);
     window->ComComboBoxChange();
     EXPECT_EQ(window->comPort().PortName(), "ttyACM0");
     close(*window);
@@ -278,21 +284,25 @@ TEST_F(MainFormTest, ManualModeKeepsASavedPortGivenByThePathOfADevice) {
     window->show();
     EXPECT_FALSE(window->autoCOM());
     EXPECT_TRUE(prompts.shown.empty());
-    ASSERT_EQ(window->ComComboBox->count(), 3);
-    EXPECT_EQ(window->ComComboBox->currentText().toStdString(), byId);
+    ASSERT_EQ(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->count(), 3);
+    EXPECT_EQ(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->currentText().toStdString(),
+              byId);
     EXPECT_EQ(window->comPort().PortName(), byId);
-    EXPECT_EQ(window->ComComboBox->toolTip().toStdString(), byId);
-    EXPECT_GT(window->ComComboBox->width(), TComComboBox::kNarrowWidth) << "wider for a path";
-    EXPECT_LE(window->ComComboBox->width(), TComComboBox::kWidestWidth);
+    EXPECT_EQ(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->toolTip().toStdString(), byId);
+    EXPECT_GT(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->width(),
+              TComComboBox::kNarrowWidth)
+        << "wider for a path";
+    EXPECT_LE(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->width(),
+              TComComboBox::kWidestWidth);
     close(*window);
     EXPECT_EQ(ini().ReadString("COM", "PORT", ""), byId);
 
     // Unplugged at the next start: still the port, marked as not present, until the dealer chooses another.
     std::filesystem::remove(byId);
     window = start();
-    EXPECT_EQ(window->ComComboBox->count(), 3);
+    EXPECT_EQ(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->count(), 3);
     EXPECT_EQ(window->comPort().PortName(), byId);
-    EXPECT_EQ(window->ComComboBox->currentPortName(), byId);
+    EXPECT_EQ(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->currentPortName(), byId);
     close(*window);
     EXPECT_EQ(ini().ReadString("COM", "PORT", ""), byId);
 }
@@ -316,8 +326,9 @@ TEST_F(MainFormTest, ManualModeWithoutPortsWarnsAndStaysManual) {
     prompts.shown.clear();
     window = start();
     EXPECT_EQ(clock.sleeps, (std::vector<int>{2000}));
-    EXPECT_EQ(window->ComComboBox->count(), 1) << "the saved port alone";
-    EXPECT_EQ(window->ComComboBox->presentCount(), 0);
+    EXPECT_EQ(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->count(), 1)
+        << "the saved port alone";
+    EXPECT_EQ(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->presentCount(), 0);
     ASSERT_EQ(prompts.shown.size(), 1u);
     close(*window);
 }
@@ -329,7 +340,7 @@ TEST_F(MainFormTest, PortModeSwitch) {
     // No port present: back to automatic, with an error box.
     window->autoCOMMenuItemClick();
     EXPECT_TRUE(window->autoCOM());
-    EXPECT_TRUE(window->autoCOMMenuItem->isChecked());
+    EXPECT_TRUE(window->findChild<QAction*>(QStringLiteral("autoCOMMenuItem"))->isChecked());
     EXPECT_FALSE(chooserShown(*window));
     EXPECT_EQ(clock.sleeps, (std::vector<int>{500, 500, 500}));
     ASSERT_EQ(prompts.shown.size(), 1u);
@@ -341,11 +352,11 @@ TEST_F(MainFormTest, PortModeSwitch) {
     clock.sleeps.clear();
     window->autoCOMMenuItemClick();
     EXPECT_FALSE(window->autoCOM());
-    EXPECT_FALSE(window->autoCOMMenuItem->isChecked());
+    EXPECT_FALSE(window->findChild<QAction*>(QStringLiteral("autoCOMMenuItem"))->isChecked());
     EXPECT_TRUE(chooserShown(*window));
     EXPECT_EQ(clock.sleeps, (std::vector<int>{500, 500, 500}));
     EXPECT_EQ(window->comPort().PortName(), "ttyS1");
-    EXPECT_EQ(window->ComComboBox->currentText(), "ttyS1");
+    EXPECT_EQ(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->currentText(), "ttyS1");
 
     window->autoCOMMenuItemClick();
     EXPECT_TRUE(window->autoCOM());
@@ -355,13 +366,13 @@ TEST_F(MainFormTest, PortModeSwitch) {
     clock.sleeps.clear();
     window->autoCOMMenuItemClick();
     EXPECT_EQ(clock.sleeps, (std::vector<int>{500}));
-    EXPECT_EQ(window->ComComboBox->currentText(), "ttyS1");
+    EXPECT_EQ(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->currentText(), "ttyS1");
     EXPECT_EQ(prompts.shown.size(), 1u);
 
     // The menu item drives the same switch.
-    window->autoCOMMenuItem->trigger();
+    window->findChild<QAction*>(QStringLiteral("autoCOMMenuItem"))->trigger();
     EXPECT_TRUE(window->autoCOM());
-    EXPECT_TRUE(window->autoCOMMenuItem->isChecked());
+    EXPECT_TRUE(window->findChild<QAction*>(QStringLiteral("autoCOMMenuItem"))->isChecked());
     close(*window);
     EXPECT_EQ(ini().ReadString("COM", "AUTO", ""), "1");
     EXPECT_EQ(ini().ReadString("COM", "PORT", ""), "ttyS1");
@@ -372,33 +383,36 @@ TEST_F(MainFormTest, TheToolBarKeepsItsLayoutAndItsControlsAreWired) {
     settings("[COM]\nAUTO=0\nPORT=ttyS0\n");
     auto window = start();
     window->show();
-    EXPECT_EQ(window->ToolBar1->height(), 41);
-    for (QToolButton* button : {window->upgradeToolButt, window->uploadToolButt}) {
+    EXPECT_EQ(window->findChild<QToolBar*>(QStringLiteral("ToolBar1"))->height(), 41);
+    for (QToolButton* button : {window->findChild<QToolButton*>(QStringLiteral("upgradeToolButt")),
+                                window->findChild<QToolButton*>(QStringLiteral("uploadToolButt"))}) {
         EXPECT_EQ(button->size(), QSize(31, 30));
         EXPECT_EQ(button->iconSize(), QSize(24, 24));
         EXPECT_FALSE(button->icon().pixmap(24, 24).isNull());
     }
-    EXPECT_LT(window->upgradeToolButt->x(), window->uploadToolButt->x());
-    EXPECT_EQ(window->ComComboBox->width(), 97);
-    EXPECT_GT(window->ComComboBox->x(), window->uploadToolButt->x() + 31);
+    EXPECT_LT(window->findChild<QToolButton*>(QStringLiteral("upgradeToolButt"))->x(),
+              window->findChild<QToolButton*>(QStringLiteral("uploadToolButt"))->x());
+    EXPECT_EQ(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->width(), 97);
+    EXPECT_GT(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->x(),
+              window->findChild<QToolButton*>(QStringLiteral("uploadToolButt"))->x() + 31);
 
     // Picking an entry the way a user does reaches the port.
-    ASSERT_EQ(window->ComComboBox->currentText(), "ttyS0");
-    window->ComComboBox->setCurrentIndex(1);
-    emit window->ComComboBox->activated(1);
+    ASSERT_EQ(window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->currentText(), "ttyS0");
+    window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->setCurrentIndex(1);
+    emit window->findChild<TComComboBox*>(QStringLiteral("ComComboBox"))->activated(1);
     EXPECT_EQ(window->comPort().PortName(), "ttyS1");
 
     // Cascade lays out the open windows; Exit closes the program through the normal close.
-    auto* first = window->mdiArea->addSubWindow(new QWidget);
-    auto* second = window->mdiArea->addSubWindow(new QWidget);
+    auto* first = window->findChild<QMdiArea*>(QStringLiteral("mdiArea"))->addSubWindow(new QWidget);
+    auto* second = window->findChild<QMdiArea*>(QStringLiteral("mdiArea"))->addSubWindow(new QWidget);
     first->show();
     second->show();
     first->showMaximized();
-    window->cascMenuItem->trigger();
+    window->findChild<QAction*>(QStringLiteral("cascMenuItem"))->trigger();
     EXPECT_FALSE(first->isMaximized());
     EXPECT_NE(first->pos(), second->pos());
     testing::internal::CaptureStdout();
-    window->ExitMenuItem->trigger();
+    window->findChild<QAction*>(QStringLiteral("ExitMenuItem"))->trigger();
     testing::internal::GetCapturedStdout();
     EXPECT_TRUE(window->closed());
     EXPECT_EQ(ini().ReadString("COM", "PORT", ""), "ttyS1");
@@ -407,7 +421,7 @@ TEST_F(MainFormTest, TheToolBarKeepsItsLayoutAndItsControlsAreWired) {
 TEST_F(MainFormTest, LanguageItemsSwitchTheCatalogueButNotTheCaptions) {
     settings("[GENERAL]\nLANGUAGE=0\n");
     auto window = start();
-    const auto items = window->LanguageMenuItem->actions();
+    const auto items = window->findChild<QMenu*>(QStringLiteral("LanguageMenuItem"))->actions();
     ASSERT_EQ(items.size(), 5);
     EXPECT_EQ(items[0]->text(), "English");
     EXPECT_EQ(items[1]->text(), "Français");
@@ -417,18 +431,20 @@ TEST_F(MainFormTest, LanguageItemsSwitchTheCatalogueButNotTheCaptions) {
     for (QAction* item : items)
         EXPECT_FALSE(item->isCheckable());
 
-    const std::pair<QAction*, int> codes[] = {{window->DutchMenuItem, 3},
-                                              {window->ItalianoMenuItem, 2},
-                                              {window->GermanMenuItem, 4},
-                                              {window->EnglishMenuItem, 0},
-                                              {window->FrenchMenuItem, 1}};
+    const std::pair<QAction*, int> codes[] = {
+        {window->findChild<QAction*>(QStringLiteral("DutchMenuItem")), 3},
+        {window->findChild<QAction*>(QStringLiteral("ItalianoMenuItem")), 2},
+        {window->findChild<QAction*>(QStringLiteral("GermanMenuItem")), 4},
+        {window->findChild<QAction*>(QStringLiteral("EnglishMenuItem")), 0},
+        {window->findChild<QAction*>(QStringLiteral("FrenchMenuItem")), 1}};
     for (const auto& [item, code] : codes) {
         item->trigger();
         EXPECT_EQ(window->languageCode(), code) << item->text().toStdString();
         EXPECT_EQ(FXUStringTable::getInstance()->Language(), code);
     }
-    EXPECT_EQ(window->FileMenuItem->title(), "File") << "captions keep the start-up language";
-    EXPECT_EQ(window->NameRadioButt->text(), "By name");
+    EXPECT_EQ(window->findChild<QMenu*>(QStringLiteral("FileMenuItem"))->title(), "File")
+        << "captions keep the start-up language";
+    EXPECT_EQ(window->findChild<QRadioButton*>(QStringLiteral("NameRadioButt"))->text(), "By name");
 
     // The next message is in the new language.
     window->autoCOMMenuItemClick();
@@ -444,14 +460,14 @@ TEST_F(MainFormTest, MachineWindowMenusMergeAfterWindow) {
     EXPECT_EQ(menuBarTitles(*window), (std::vector<QString>{"Fichier", "Options", "Fenêtre"}));
 
     auto* child = new MergingChild;
-    QMdiSubWindow* sub = window->mdiArea->addSubWindow(child);
+    QMdiSubWindow* sub = window->findChild<QMdiArea*>(QStringLiteral("mdiArea"))->addSubWindow(child);
     sub->show();
-    window->mdiArea->setActiveSubWindow(sub);
+    window->findChild<QMdiArea*>(QStringLiteral("mdiArea"))->setActiveSubWindow(sub);
     window->rebuildMenuBar();
     EXPECT_EQ(menuBarTitles(*window), (std::vector<QString>{"Fichier", "Options", "Fenêtre", "Edition"}));
     window->cascMenuItemClick();
 
-    window->mdiArea->removeSubWindow(sub);
+    window->findChild<QMdiArea*>(QStringLiteral("mdiArea"))->removeSubWindow(sub);
     delete sub;
     window->rebuildMenuBar();
     EXPECT_EQ(menuBarTitles(*window), (std::vector<QString>{"Fichier", "Options", "Fenêtre"}));
@@ -465,22 +481,22 @@ TEST_F(MainFormTest, TheDatabaseIsLoadedSortedAndTheOpenedMachinesSavedAtClose) 
     ASSERT_EQ(DemoDatabase::Write(db, 6), 6);
     settings("[GENERAL]\nSORTBYNAME=1\n[FILEPATH]\nDBPATH=" + db + "\n");
     auto window = start();
-    ASSERT_EQ(window->machineList->entries().size(), 6u);
-    EXPECT_TRUE(window->machineList->sortByName());
-    EXPECT_TRUE(window->NameRadioButt->isChecked());
-    const auto& entries = window->machineList->entries();
+    ASSERT_EQ(window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().size(), 6u);
+    EXPECT_TRUE(window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->sortByName());
+    EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("NameRadioButt"))->isChecked());
+    const auto& entries = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries();
     auto folded = [](const TDBMower* m) {
         return QString::fromLatin1(m->GetNameText().c_str()).toCaseFolded();
     };
     for (std::size_t i = 1; i < entries.size(); ++i)
         EXPECT_LE(folded(entries[i - 1]).localeAwareCompare(folded(entries[i])), 0)
             << "sorted by name at start";
-    window->MachineIdRadioButt->click();
-    EXPECT_FALSE(window->machineList->sortByName());
+    window->findChild<QRadioButton*>(QStringLiteral("MachineIdRadioButt"))->click();
+    EXPECT_FALSE(window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->sortByName());
 
     // Only the machine whose window was opened is written at close.
-    TDBMower* opened = window->machineList->entries()[0];
-    TDBMower* untouched = window->machineList->entries()[1];
+    TDBMower* opened = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries()[0];
+    TDBMower* untouched = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries()[1];
     const std::string untouchedBytes = TempDir::read(untouched->fileName());
     opened->OpenWindow();
     opened->GetMowerLog().SetName("Zed");
@@ -501,10 +517,11 @@ TEST_F(MainFormTest, AFiledRecordSurvivesAProgramThatNeverCloses) {
     DemoDatabase::Write(db, 3);
     settings("[FILEPATH]\nDBPATH=" + db + "\n");
     auto window = start();
-    TDBMower* machine = window->machineList->entries().front();
+    TDBMower* machine = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().front();
     auto record = std::make_unique<FXULog>(*machine->GetMowerLog().records().rbegin()->second);
     record->SetLogTime(FXULogTime(2030, 1, 2, 3, 4, 5));
-    ASSERT_EQ(window->machineList->InsertRecordBySerial(record), Filing::Saved);
+    ASSERT_EQ(window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->InsertRecordBySerial(record),
+              Filing::Saved);
     EXPECT_FALSE(record) << "the list took the record";
     // The process would be killed here: no close, no shutdown. The machine file already holds the record.
     DBMowerFile onDisk;
@@ -520,7 +537,7 @@ TEST_F(MainFormTest, ADamagedCheckFileIsLoggedAndTheProgramRuns) {
     settings("[FILEPATH]\nDBPATH=" + db + "\n");
     auto window = start();
     // The machines of the folder are found all the same, and the damaged check file kept for support.
-    EXPECT_EQ(window->machineList->entries().size(), 2u);
+    EXPECT_EQ(window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().size(), 2u);
     close(*window);
     const std::string log = TempDir::read(logPath());
     EXPECT_NE(log.find(" : no db checker file or corrupted\r\n"), std::string::npos) << log;
@@ -547,7 +564,8 @@ TEST_F(MainFormTest, ASecondCopyOnTheSameDatabaseTellsTheUserAndEnds) {
               ProgramTexts::Text(ProgramTexts::Id::DatabaseInUseBy, 4, {db, std::to_string(::getpid())}));
     EXPECT_NE(prompts.shown[0].text.find("Datenbank"), std::string::npos) << "in the user's language";
     EXPECT_TRUE(window->closed()) << "this copy ends";
-    EXPECT_TRUE(window->machineList->entries().empty()) << "and loads nothing";
+    EXPECT_TRUE(window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().empty())
+        << "and loads nothing";
     EXPECT_TRUE(std::filesystem::exists(db + "/.0001A2F3.dat.Ab12Z9")) << "not its to clean up";
     window->close();
     EXPECT_EQ(TempDir::read(iniPath()), ini) << "the settings are the other copy's";
@@ -564,7 +582,7 @@ TEST_F(MainFormTest, ASecondCopyOnTheSameDatabaseTellsTheUserAndEnds) {
     prompts.shown.clear();
     window = start();
     EXPECT_TRUE(prompts.shown.empty());
-    EXPECT_EQ(window->machineList->entries().size(), 2u);
+    EXPECT_EQ(window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().size(), 2u);
     DatabaseLock third;
     EXPECT_EQ(third.Acquire(db), DatabaseLock::State::InUse) << "held while it runs";
     close(*window);

@@ -61,16 +61,19 @@ TEST_F(WindowTitles, TheWindowManagerIsToldExactlyTheCaptions) {
     machine.SetTypeCode(4);
     machine.SetYear(21);
     machine.SetMachineNumber(12);
-    TchangeODataForm owner(window.get(), 4, machine, *window->machineList, prompts);
+    TchangeODataForm owner(window.get(), 4, machine,
+                           *window->findChild<TDBMowerList*>(QStringLiteral("machineList")), prompts);
     owner.show();
     expectTitle(owner, "Kundeninformationen");
 
     HistoryGenerator generator(7);
     std::unique_ptr<FXULog> record = generator.record();
-    TinsertForm insert(window.get(), record, *window->machineList, prompts);
+    TinsertForm insert(window.get(), record, *window->findChild<TDBMowerList*>(QStringLiteral("machineList")),
+                       prompts);
     insert.show();
     expectTitle(insert, "Einfuegen");
-    TcreateForm create(window.get(), 4, record, *window->machineList, prompts);
+    TcreateForm create(window.get(), 4, record,
+                       *window->findChild<TDBMowerList*>(QStringLiteral("machineList")), prompts);
     create.show();
     expectTitle(create, "Erstelle");
 
