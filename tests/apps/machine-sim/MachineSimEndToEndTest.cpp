@@ -4,6 +4,7 @@
 #include "support/MachineSimulator.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
@@ -53,10 +54,19 @@ public:
         return got;
     }
 
-    // "T" twice, as the test mode switch does; the first is not echoed.
-    void enterTestMode() {
+    // "T" twice, as the test mode switch does; the first is not echoed. The buffers are cleared only once
+    // the machine has read the first: on a pseudo-terminal a byte not yet read would be cleared with them,
+    // and the second "T" would then be the first the machine sees.
+    void enterTestMode(const MachineSimulator& sim) {
+        const auto ts = [&] {
+            const std::vector<std::string> lines = sim.traceLines();
+            return std::count(lines.begin(), lines.end(), "T");
+        };
+        const auto before = ts();
         send("T");
-        std::this_thread::sleep_for(milliseconds(50));
+        const auto deadline = SteadyClock::now() + milliseconds(5000);
+        while (ts() == before && SteadyClock::now() < deadline)
+            std::this_thread::sleep_for(milliseconds(2));
         port.ClearBuffer(true, true);
         send("T");
         ASSERT_EQ(receive(1), Bytes{0x54});
@@ -84,7 +94,7 @@ TEST(MachineSimEndToEndTest, AnswersTestModeInfoAndHistoryLikeTheMachine) {
 
     pc.send("I");
     EXPECT_TRUE(pc.receive(1, 200).empty()) << "no answer before test mode";
-    pc.enterTestMode();
+    pc.enterTestMode(sim);
     pc.send("I");
     EXPECT_EQ(pc.receive(frame), Bytes(bin.begin(), bin.begin() + static_cast<std::ptrdiff_t>(frame)));
     pc.send("H");
@@ -103,7 +113,7 @@ TEST(MachineSimEndToEndTest, APacedAnswerArrivesWholeAndInOrder) {
     const Bytes bin = readFile(dir.file("m.bin"));
     const auto frame = static_cast<std::ptrdiff_t>(bin.size() - 8192);
     Pc pc(sim.devicePath());
-    pc.enterTestMode();
+    pc.enterTestMode(sim);
     pc.send("I");
     EXPECT_EQ(pc.receive(static_cast<std::size_t>(frame)), Bytes(bin.begin(), bin.begin() + frame));
     pc.send("H");
@@ -140,7 +150,7 @@ TEST(MachineSimEndToEndTest, TheLastCloseClearsTheExclusiveFlagAndTheUnreadBytes
     MachineSimulator sim({"--no-pace"});
     {
         Pc pc(sim.devicePath());
-        pc.enterTestMode();
+        pc.enterTestMode(sim);
         pc.send("I");
         const auto deadline = SteadyClock::now() + milliseconds(2000);
         while (pc.port.InputCount() < 16 && SteadyClock::now() < deadline)
@@ -173,7 +183,7 @@ TEST(MachineSimEndToEndTest, ADisconnectMidAnswerEndsThePcsReadingWithAPortError
     const std::string link = dir.file("machine");
     MachineSimulator sim({"--no-pace", "--disconnect-at", "H:3000", "--link", link});
     Pc pc(link);
-    pc.enterTestMode();
+    pc.enterTestMode(sim);
     pc.send("H");
     bool raised = false;
     std::size_t received = 0;
@@ -206,7 +216,7 @@ TEST(MachineSimEndToEndTest, TheLinkLeadsToTheDeviceUntilTheSimulatorStops) {
     EXPECT_EQ(std::filesystem::read_symlink(link).string(), sim.devicePath());
     {
         Pc pc(link);
-        pc.enterTestMode();
+        pc.enterTestMode(sim);
     }
     EXPECT_EQ(sim.stop(), 0);
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
