@@ -1,14 +1,10 @@
 #include "ui/TFXUMainForm.h"
 
 #include "core/base/AppSettings.h"
-#include "core/base/AtomicFile.h"
 #include "core/base/CLogger.h"
 #include "core/base/Clock.h"
 #include "core/base/LastFolderPrompts.h"
-#include "core/base/ProgramFile.h"
 #include "core/base/Prompts.h"
-#include "core/database/DatabaseLock.h"
-#include "core/database/FXUCheckDir.h"
 #include "core/database/UnsavedHistory.h"
 #include "core/i18n/FXUStringTable.h"
 #include "core/i18n/ProgramTexts.h"
@@ -21,6 +17,7 @@
 #include "ui/DatabaseImport.h"
 #include "ui/MenuMergeSource.h"
 #include "ui/ModalRunner.h"
+#include "ui/ProgramSession.h"
 #include "ui/QtStandardTexts.h"
 #include "ui/TComComboBox.h"
 #include "ui/TDBMowerList.h"
@@ -81,15 +78,9 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
       dialogs_(std::make_unique<LastFolderPrompts>(prompts)), prompts_(*dialogs_) {
     buildWindow();
 
-    logger_ = CLogger::getInstance();
-    try {
-        logger_->open(ProgramFile::withExtension(programPath, ".log"));
-    } catch (const std::ios_base::failure&) {
-        // First run: there is no log yet; it is written at close.
-    }
-    logger_->log("Starting program");
-
-    settings_ = std::make_unique<AppSettings>(ProgramFile::withExtension(programPath, ".INI"));
+    session_ = std::make_unique<ProgramSession>(programPath, prompts_);
+    logger_ = &session_->logger();
+    settings_ = &session_->settings();
     applyGeometry();
     startFolder_ = settings_->LastFolder();
     dialogs_->setFolder(startFolder_);
@@ -99,15 +90,7 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
     catalogue_->SetLanguage(languageCode_);
     qtTexts_ = std::make_unique<QtStandardTexts>();
     qtTexts_->follow(catalogue_->TextLanguage());
-    if (const std::optional<std::string> problem = settings_->ReadProblem()) {
-        // Otherwise the dealer meets an empty list in the program's own folder and wonders where it went.
-        logger_->log("Settings file cannot be read (" + *problem +
-                     "): default settings used, the file is not "
-                     "rewritten");
-        prompts_.message(Prompts::Kind::Warning,
-                         ProgramTexts::Text(ProgramTexts::Id::SettingsUnreadable, {settings_->FileName()}),
-                         Prompts::Buttons::Ok);
-    }
+    session_->reportUnreadableSettings();
 
     const std::string databaseDirectory = settings_->DbPath();
     machineList = new TDBMowerList(mdiArea, prompts_, Panel1);
@@ -122,12 +105,11 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
         NameRadioButt->setChecked(true);
         MachineIdRadioButt->setChecked(false);
     }
-    if (!lockDatabase(databaseDirectory)) {
+    if (!session_->openDatabase(databaseDirectory)) {
         setCaptions();
         refuseStart();
         return;
     }
-    removeTemporaries(databaseDirectory);
     machineList->LoadDatabase(databaseDirectory);
 
     setCaptions();
@@ -144,55 +126,10 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
 
 TFXUMainForm::~TFXUMainForm() = default;
 
-bool TFXUMainForm::lockDatabase(const std::string& directory) {
-    databaseLock_ = std::make_unique<DatabaseLock>();
-    const DatabaseLock::State state = databaseLock_->Acquire(directory);
-    if (state == DatabaseLock::State::Unavailable)
-        // A folder that cannot be locked (missing, read-only) is still loaded: nothing can be written there.
-        logger_->log("Database folder cannot be locked: " + databaseLock_->lastError());
-    if (state != DatabaseLock::State::InUse)
-        return true;
-    std::error_code error;
-    const std::string folder = std::filesystem::absolute(directory.empty() ? "." : directory, error).string();
-    const std::string& holder = databaseLock_->holder();
-    logger_->log("Database " + folder + " is in use by another copy of the program" +
-                 (holder.empty() ? "" : " (process " + holder + ")") + "; not loaded");
-    prompts_.message(Prompts::Kind::Error,
-                     holder.empty() ? ProgramTexts::Text(ProgramTexts::Id::DatabaseInUse, {folder})
-                                    : ProgramTexts::Text(ProgramTexts::Id::DatabaseInUseBy, {folder, holder}),
-                     Prompts::Buttons::Ok);
-    return false;
-}
-
-void TFXUMainForm::removeTemporaries(const std::string& directory) {
-    // Only the copy holding the database lock may: another copy's save could be under way.
-    if (databaseLock_->state() != DatabaseLock::State::Held)
-        return;
-    auto report = [this](const std::vector<std::string>& removed, const std::string& folder) {
-        if (!removed.empty())
-            logger_->log("Removed " + std::to_string(removed.size()) +
-                         " temporary files left by interrupted saves in " + (folder.empty() ? "." : folder));
-    };
-    report(FXUCheckDir::RemoveTemporaries(directory), directory);
-    const std::filesystem::path settings(settings_->FileName());
-    const std::string settingsName = settings.filename().string();
-    const std::string logName = std::filesystem::path(logger_->fileName()).filename().string();
-    const std::string beside = settings.parent_path().string();
-    report(AtomicFile::RemoveTemporaries(
-               beside, [&](std::string_view name) { return name == settingsName || name == logName; }),
-           beside);
-}
-
 void TFXUMainForm::refuseStart() {
-    // The other copy owns the database and the settings: nothing is written but this run's log lines.
     closed_ = true;
-    try {
-        CLogger::destroyInstance();
-    } catch (const std::ios_base::failure& error) {
-        std::cerr << "event log not written: " << error.what() << '\n';
-    }
+    session_->refuse();
     logger_ = nullptr;
-    databaseLock_.reset();
 }
 
 void TFXUMainForm::buildWindow() {
@@ -661,16 +598,9 @@ bool TFXUMainForm::FormClose() {
     if (!saved)
         return false;
     closed_ = true;
-    databaseLock_.reset(); // the database is written: another copy may have it
-
-    try {
-        CLogger::destroyInstance();
-    } catch (const std::ios_base::failure& error) {
-        // The entries are lost; the close goes on so the settings and machines are not lost with them.
-        std::cerr << "event log not written: " << error.what() << '\n';
-    }
+    session_->close();
     logger_ = nullptr;
-    settings_.reset();
+    settings_ = nullptr;
     FXUStringTable::destroyInstance();
     catalogue_ = nullptr;
     return true;

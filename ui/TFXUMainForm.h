@@ -14,7 +14,7 @@
 
 class AppSettings;
 class CLogger;
-class DatabaseLock;
+class ProgramSession;
 class Clock;
 class DatabaseImport;
 class FXUStringTable;
@@ -122,9 +122,6 @@ private:
     // machine file could not be written.
     bool FormClose();
     void showPortChooser();
-    // False, after telling the user, when another copy of the program holds the database.
-    bool lockDatabase(const std::string& directory);
-    void removeTemporaries(const std::string& directory);
     void refuseStart();
     std::string text(TextId id) const;
     void buildLink();
@@ -137,8 +134,8 @@ private:
     // Every prompt goes through it, so that each file dialog opens where the last one chose a file.
     std::unique_ptr<LastFolderPrompts> dialogs_;
     Prompts& prompts_;
-    std::unique_ptr<AppSettings> settings_;
-    std::unique_ptr<DatabaseLock> databaseLock_;
+    std::unique_ptr<ProgramSession> session_; // the log, the settings and the database lock of this run
+    AppSettings* settings_ = nullptr;
     std::string startFolder_; // the last folder as the settings held it
     CLogger* logger_ = nullptr;
     FXUStringTable* catalogue_ = nullptr;
