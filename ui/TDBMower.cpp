@@ -149,7 +149,27 @@ void TDBMower::renderTile() const {
     tileStale_ = false;
 }
 
+bool TDBMower::Open() {
+    std::vector<std::string> log;
+    if (list_.database().Open(entry_, log))
+        return true;
+    TDBMowerList::Log(log);
+    tellNotOpened();
+    return false;
+}
+
+void TDBMower::tellNotOpened() {
+    const std::string shown =
+        WinText::fromQt(QDir::toNativeSeparators(QFile::decodeName(fileName().c_str()))).value_or(fileName());
+    list_.prompts().message(
+        Prompts::Kind::Error,
+        ProgramTexts::Text(ProgramTexts::Id::MachineFileChanged, {GetMachineNumberText(), shown}),
+        Prompts::Buttons::Ok);
+}
+
 void TDBMower::OpenWindow() {
+    if (!window_ && !Open())
+        return;
     QMdiArea* area = list_.mdiArea();
     if (window_) {
         QWidget* frame = subWindow_ ? static_cast<QWidget*>(subWindow_.data()) : window_.data();
@@ -206,6 +226,12 @@ Filing TDBMower::InsertRecord(std::unique_ptr<FXULog>& record) {
     const MachineDatabase::FilingReport report = list_.database().File(entry_, record);
     if (report.filing == Filing::Duplicate)
         return Filing::Duplicate;
+    if (!report.opened) {
+        TDBMowerList::Log(report.save.log);
+        tellNotOpened();
+        TellNotSaved(report.save);
+        return report.filing;
+    }
     BuildTile();
     TDBMowerList::Log(report.save.log);
     // A failed write keeps the record elsewhere too; the window opened below has it saved at close.
@@ -241,6 +267,11 @@ bool TDBMower::SaveIfOpen() {
 TDBMower::Merged TDBMower::Merge(FXUMowerLog& other) {
     const MachineDatabase::MergeReport report = list_.database().Merge(entry_, other);
     Merged merged{report.added.size(), report.save.saved};
+    if (!report.opened) {
+        TDBMowerList::Log(report.save.log);
+        tellNotOpened();
+        return merged;
+    }
     if (!report.added.empty()) {
         BuildTile();
         TDBMowerList::Log(report.save.log);
@@ -286,6 +317,8 @@ bool TDBMower::Export() {
 
     if (!window_)
         OpenWindow();
+    if (!window_)
+        return false; // not opened, and the dealer was told why
     window_->StoreEdits();
 
     try {

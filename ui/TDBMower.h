@@ -42,6 +42,9 @@ public:
     // Tells the dealer that the machine file could not be written after a filing, and where its records were
     // kept as history files (or that they could not be).
     void TellNotSaved(const MachineDatabase::SaveReport& save);
+    // Reads the machine's records the first time they are needed; false, after telling the dealer, when
+    // its file changed on disk or can no longer be read.
+    bool Open();
 
     std::string GetNameText() const { return nameText_; }
     std::string GetMachineNumberText() const { return machineNumberText_; }
@@ -75,6 +78,7 @@ protected:
 
 private:
     bool writeMachineFile(); // logs a failure
+    void tellNotOpened();
     void paintTile();
     void renderTile() const;
     bool inDatabaseFolder(const std::filesystem::path& target) const;

@@ -286,6 +286,44 @@ bool DBMowerFile::LoadMachineFile() {
     }
     onDisk_ = OnDisk{stamp, signature};
     failure_ = Failure::None;
+    recordsLoaded_ = true;
+    lastError_.clear();
+    return true;
+}
+
+void DBMowerFile::ReleaseRecords() {
+    mowerHandle_->DropRecords();
+    recordsLoaded_ = false;
+}
+
+bool DBMowerFile::LoadRecords() {
+    if (recordsLoaded_)
+        return true;
+    if (!onDisk_) {
+        lastError_ = fileName_ + ": its records were never read";
+        return false;
+    }
+    FXUMowerLog loaded;
+    FileStamp stamp;
+    Signature signature = 0;
+    try {
+        signature = loadFile(fileName_, loaded, stamp);
+    } catch (const Refused& refused) {
+        failure_ = refused.kind;
+        lastError_ =
+            fileName_ + ": cannot be read again: " +
+            (refused.reason.empty() ? std::string("corrupted file (CRC does not match)") : refused.reason);
+        return false;
+    }
+    // Mixing the records of another version with what the list shows of this one would file records under
+    // the wrong owner, and a save would then replace the other program's version.
+    if (signature != onDisk_->signature) {
+        lastError_ = fileName_ + ": changed on disk since it was loaded";
+        return false;
+    }
+    onDisk_->stamp = stamp;
+    *mowerHandle_ = std::move(loaded);
+    recordsLoaded_ = true;
     lastError_.clear();
     return true;
 }
@@ -336,6 +374,10 @@ bool DBMowerFile::SaveMachineFile() {
     // clang-format off
     OSK_ASSERT(fileName!="", "Component/DBMower"); // the text is what the assertion prints
     // clang-format on
+    if (!recordsLoaded_) {
+        lastError_ = fileName_ + ": its records are not loaded, so it is not written";
+        return false;
+    }
     std::string content;
     try {
         content = Serialize(*mowerHandle_);

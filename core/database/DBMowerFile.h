@@ -55,6 +55,14 @@ public:
     // records end early, Format when they do not fit the layout, and the file layer's reasons.
     bool LoadMachineFile();
     Failure failure() const { return failure_; }
+    // Frees the records: the machine keeps its identity, owner data and the copies of its newest record,
+    // which is all a list of machines shows, until LoadRecords reads them again. A machine without its
+    // records is never saved.
+    void ReleaseRecords();
+    bool recordsLoaded() const { return recordsLoaded_; }
+    // Reads the records again, from a file that must still be the one loaded (the same content): false,
+    // with lastError() saying why and the machine as it was, when it changed or can no longer be read.
+    bool LoadRecords();
     // Replaces the file atomically. False, with lastError() saying why, when the machine cannot be stored or
     // the file cannot be written; the old file is then untouched. A file that changed on disk since this
     // entry last read or wrote it (or that it never did) is not lost: a copy of it is kept beside it first,
@@ -91,6 +99,7 @@ private:
     std::unique_ptr<FXUMowerLog> mowerHandle_;
     std::optional<OnDisk> onDisk_;
     Failure failure_ = Failure::None;
+    bool recordsLoaded_ = true;
     std::string lastError_;
     std::string keptAside_;
 };

@@ -52,6 +52,10 @@ MachineDatabase::LoadReport MachineDatabase::Load(const std::string& directory, 
     }
     if (report.checkFileRefused) // the program runs on; the first machine added starts a new check file
         report.log.push_back(FXUDBFC_error().what());
+    // A dealer opens a handful of machines a day: the rest stay on disk until then.
+    if (access == Access::Start)
+        for (MachineEntry* entry : order_)
+            entry->file().ReleaseRecords();
     return report;
 }
 
@@ -160,33 +164,49 @@ bool MachineDatabase::Save(MachineEntry& entry, std::vector<std::string>& log) {
     return saved;
 }
 
+bool MachineDatabase::Open(MachineEntry& entry, std::vector<std::string>& log) {
+    if (entry.file().LoadRecords())
+        return true;
+    log.push_back("Machine file not opened: " + entry.file().lastError());
+    return false;
+}
+
+void MachineDatabase::keepUnsaved(MachineEntry& entry, const FXULog& record, SaveReport& report) const {
+    UnsavedHistory unsaved(unsavedFolder_);
+    const std::string which =
+        "History of machine " + entry.serialText() + " of " + record.logTime().isoText();
+    if (report.kept && !unsaved.folder().empty() && unsaved.Keep(record)) {
+        report.log.push_back(which + " kept as " + unsaved.path() +
+                             ": its machine file could not be written");
+    } else {
+        report.kept = false;
+        report.log.push_back(
+            which + " could not be kept elsewhere either: " +
+            (unsaved.folder().empty() ? std::string("no folder for it") : unsaved.lastError()));
+    }
+    report.keptInFolder = FXUCheckDir::Join(unsaved.folder(), entry.serialText());
+}
+
 MachineDatabase::SaveReport MachineDatabase::SaveFiled(MachineEntry& entry,
                                                        const std::vector<FXULogTime>& times) {
     SaveReport report;
     if (Save(entry, report.log))
         return report;
     report.saved = false;
-    UnsavedHistory unsaved(unsavedFolder_);
-    report.kept = !unsaved.folder().empty();
-    for (const FXULogTime& time : times) {
-        const FXULog& record = entry.machine().Find(time);
-        const std::string which = "History of machine " + entry.serialText() + " of " + time.isoText();
-        if (report.kept && unsaved.Keep(record)) {
-            report.log.push_back(which + " kept as " + unsaved.path() +
-                                 ": its machine file could not be written");
-        } else {
-            report.kept = false;
-            report.log.push_back(
-                which + " could not be kept elsewhere either: " +
-                (unsaved.folder().empty() ? std::string("no folder for it") : unsaved.lastError()));
-        }
-    }
-    report.keptInFolder = FXUCheckDir::Join(unsaved.folder(), entry.serialText());
+    for (const FXULogTime& time : times)
+        keepUnsaved(entry, entry.machine().Find(time), report);
     return report;
 }
 
 MachineDatabase::FilingReport MachineDatabase::File(MachineEntry& entry, std::unique_ptr<FXULog>& record) {
     FilingReport report;
+    if (!Open(entry, report.save.log)) {
+        report.opened = false;
+        report.filing = Filing::NotSaved;
+        report.save.saved = false;
+        keepUnsaved(entry, *record, report.save);
+        return report;
+    }
     const FXULogTime time = record->logTime();
     if (!entry.machine().Insert(time, record))
         return report;
@@ -197,6 +217,11 @@ MachineDatabase::FilingReport MachineDatabase::File(MachineEntry& entry, std::un
 
 MachineDatabase::MergeReport MachineDatabase::Merge(MachineEntry& entry, FXUMowerLog& other) {
     MergeReport report;
+    if (!Open(entry, report.save.log)) {
+        report.opened = false;
+        report.save.saved = false;
+        return report;
+    }
     for (const FXULogTime& time : other.logTimeVect())
         if (!entry.machine().records().contains(time))
             report.added.push_back(time);

@@ -45,10 +45,12 @@ public:
     struct FilingReport {
         Filing filing = Filing::Duplicate;
         SaveReport save;
+        bool opened = true; // false: the machine could not be opened; the record was not filed under it
     };
     struct MergeReport {
         std::vector<FXULogTime> added;
         SaveReport save;
+        bool opened = true; // false: the machine could not be opened; nothing was merged
     };
     struct CreateReport {
         std::vector<std::string> log;  // every line in order, the save's among them
@@ -86,7 +88,12 @@ public:
     void setUnsavedFolder(std::string folder) { unsavedFolder_ = std::move(folder); }
     const std::string& unsavedFolder() const { return unsavedFolder_; }
 
-    // Files the record (taken only when it is no duplicate) and writes the machine file at once.
+    // Reads the machine's records, which a start leaves on disk, the first time they are needed. False, with
+    // the log line, when its file changed since the start or can no longer be read: nothing of it is mixed
+    // into the machine, and nothing is written to it.
+    bool Open(MachineEntry& entry, std::vector<std::string>& log);
+    // Files the record (taken only when it is no duplicate) and writes the machine file at once. A machine
+    // that cannot be opened takes nothing: the record is kept as a history file, as when the write fails.
     FilingReport File(MachineEntry& entry, std::unique_ptr<FXULog>& record);
     // Takes over the other machine's records whose times are missing here and writes the file at once
     // when any came.
@@ -106,6 +113,7 @@ private:
     void addUnlisted(LoadReport& report);
     MachineEntry* loadEntry(const std::string& path, LoadReport& report, const char* unlisted);
     void keepAside(const std::string& path, std::vector<std::string>& log) const;
+    void keepUnsaved(MachineEntry& entry, const FXULog& record, SaveReport& report) const;
 
     std::string directory_;
     Access access_ = Access::Start;

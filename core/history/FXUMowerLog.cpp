@@ -219,6 +219,12 @@ bool FXUMowerLog::Insert(const FXULogTime& time, std::unique_ptr<FXULog>& record
     return true;
 }
 
+void FXUMowerLog::DropRecords() {
+    records_.clear();
+    LogTimeVect.clear();
+    LogTimeVect.shrink_to_fit();
+}
+
 std::unique_ptr<FXULog> FXUMowerLog::Remove(const FXULogTime& time) {
     const auto found = records_.find(time);
     if (found == records_.end())

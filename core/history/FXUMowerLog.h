@@ -75,6 +75,8 @@ public:
     std::uint8_t typeByte() const { return typeByte_; }
     std::uint8_t bootloaderVersion() const { return bootloaderVersion_; }
 
+    // Frees every record; the identity, the owner data and the copies of the newest record stay.
+    void DropRecords();
     void SetMachineNumber(std::int32_t value) { machineNumber_ = value; }
     void SetFactoryFlag(std::uint8_t value) { factoryFlag_ = value; }
     void SetYear(std::uint8_t value) { year_ = value; }

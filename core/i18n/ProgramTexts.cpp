@@ -162,6 +162,28 @@ const char* const kRows[ProgramTexts::kCount][FXUStringTable::kLanguages] = {
      "Die Datei der Maschine %1 konnte nicht geschrieben werden, und die neue Historie konnte auch nirgends "
      "sonst aufbewahrt werden: sie existiert nur in diesem Programm, bis es geschlossen wird. Beheben Sie "
      "den Fehler, bevor Sie das Programm schließen. Das Ereignisprotokoll nennt den Grund."},
+    {"The file of machine %1 (%2) has been changed by another program, or can no longer be read, since this "
+     "program loaded it: its history is not opened and nothing is written to it. Close and start the program "
+     "again to load the file as it is now. The event log says why.",
+     "Le fichier de la machine %1 (%2) a été modifié par un autre programme, ou ne peut plus être lu, depuis "
+     "que ce programme l'a chargé : son historique n'est pas ouvert et rien n'y est écrit. Fermez et "
+     "relancez "
+     "le programme pour charger le fichier tel qu'il est. Le journal en donne la raison.",
+     "Il file della macchina %1 (%2) è stato modificato da un altro programma, o non è più leggibile, da "
+     "quando "
+     "questo programma lo ha caricato: la sua cronologia non viene aperta e non vi viene scritto nulla. "
+     "Chiudere e riavviare il programma per caricare il file così com'è ora. Il motivo è indicato nel "
+     "registro eventi.",
+     "Het bestand van machine %1 (%2) is door een ander programma gewijzigd, of kan niet meer worden "
+     "gelezen, "
+     "sinds dit programma het laadde: de geschiedenis wordt niet geopend en er wordt niets in geschreven. "
+     "Sluit het programma en start het opnieuw om het bestand te laden zoals het nu is. Het logboek vermeldt "
+     "de reden.",
+     "Die Datei der Maschine %1 (%2) wurde von einem anderen Programm geändert oder kann nicht mehr gelesen "
+     "werden, seit dieses Programm sie geladen hat: ihre Historie wird nicht geöffnet und nichts "
+     "hineingeschrieben. "
+     "Schließen und starten Sie das Programm neu, um die Datei so zu laden, wie sie jetzt ist. Das "
+     "Ereignisprotokoll nennt den Grund."},
 };
 
 } // namespace

@@ -27,8 +27,9 @@ public:
         PortNotPresent,                   // port name; an entry of the port chooser
         MachineFileNotWrittenHistoryKept, // machine number text, folder the history was kept in
         MachineFileNotWrittenHistoryLost, // machine number text
+        MachineFileChanged,               // machine number text, file path
     };
-    static constexpr int kCount = 18;
+    static constexpr int kCount = 19;
 
     static std::string Text(Id id, const std::vector<std::string>& arguments = {});
     // The same in one language (0 English, 1 French, 2 Italian, 3 Dutch, 4 German).

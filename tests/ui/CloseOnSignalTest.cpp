@@ -289,6 +289,7 @@ TEST_F(CloseOnSignalTest, ASignalDuringAHistoryDownloadClosesOnceTheRecordIsFile
     TFXUMainForm window(dir.file("orvane-service-kit"), std::move(scripted), clock, prompts);
     window.show();
     TDBMower* owner = window.findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().at(0);
+    ASSERT_TRUE(owner->Open());
     const std::size_t before = owner->GetMowerLog().Count();
     const std::vector<std::uint8_t> block(70, 0x5A);
     ScriptedMachine::answerAsMachine(port, ScriptedMachine::frame(0x13031400, owner->GetSerialNumber()),

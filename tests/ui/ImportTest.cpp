@@ -183,6 +183,7 @@ TEST_F(ImportTest, ReimportingAMachinesOwnExportAddsNothingAndSaysInsertionDone)
     ASSERT_TRUE(machine->Export());
     const std::string exported = elsewhere.file("export.dat");
     ASSERT_TRUE(std::filesystem::exists(exported)) << "the extension is forced to .dat";
+    ASSERT_TRUE(machine->Open());
     const std::size_t records = machine->GetMowerLog().Count();
     const Snapshot before = snapshot();
     prompts.shown.clear();
@@ -210,6 +211,7 @@ TEST_F(ImportTest, ANewSerialNumberWithAKnownIdentityMergesIntoThatMachineAndIts
     auto record = newRecord(0x0B0A0D00, newest);
     ASSERT_TRUE(exported->Insert(newest, record));
     ASSERT_EQ(exported->serialNumber(), 0x0B0A0D00u);
+    ASSERT_TRUE(machine->Open());
     const std::size_t records = machine->GetMowerLog().Count();
 
     EXPECT_FALSE(importDat(put("new-board.dat", *exported)));
@@ -272,6 +274,7 @@ TEST_F(ImportTest, AnUnknownMachineBecomesANewTileFileAndCheckEntryAndOpens) {
     close();
     start();
     ASSERT_NE(list->FindBySerial(serial), nullptr);
+    ASSERT_TRUE(list->FindBySerial(serial)->Open());
     EXPECT_EQ(list->FindBySerial(serial)->GetMowerLog().Count(), unknown->Count());
 }
 
@@ -390,6 +393,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ImportTest, AHistoryFileIsFiledLikeADownloadWithTheTimeOfItsName) {
     TDBMower* machine = list->entries().at(3);
     const std::uint32_t serial = machine->GetSerialNumber();
+    ASSERT_TRUE(machine->Open());
     const std::size_t records = machine->GetMowerLog().Count();
     const std::string named = elsewhere.file("2024-03-07_14-05-09_serialdata.txt");
     TempDir::write(named, binFile(serial));
@@ -439,6 +443,7 @@ TEST_F(ImportTest, AHistoryFileThatIsCutOrMissingFilesNothing) {
     TDBMower* machine = list->entries().at(0);
     const std::string whole = binFile(machine->GetSerialNumber());
     const Snapshot before = snapshot();
+    ASSERT_TRUE(machine->Open());
     const std::size_t records = machine->GetMowerLog().Count();
     FXUStringTable::getInstance()->SetLanguage(1);
 
@@ -469,6 +474,7 @@ TEST_F(ImportTest, FilesDroppedOntoTheMachineListAreImportedAsIfChosen) {
     unknown->SetMachineNumber(4321);
     const std::string dat = put("dropped.DAT", *unknown);
     TDBMower* known = list->entries().at(1);
+    ASSERT_TRUE(known->Open());
     const std::size_t records = known->GetMowerLog().Count();
     const std::string bin = elsewhere.file("2024-03-07_14-05-09_serialdata.txt");
     TempDir::write(bin, binFile(known->GetSerialNumber()));

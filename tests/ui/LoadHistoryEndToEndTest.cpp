@@ -101,6 +101,7 @@ protected:
 
 TEST_F(LoadHistoryEndToEndTest, TheRecordIsFiledUnderTheMachineWithItsSerialNumber) {
     TDBMower* owner = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().at(1);
+    ASSERT_TRUE(owner->Open());
     const std::size_t before = owner->GetMowerLog().Count();
     const auto sim = machine({"--serial", hex8(owner->GetSerialNumber()), "--type-byte", "04"});
 

@@ -116,6 +116,7 @@ TEST_F(MachineCommandsTest, LoadHistoryFilesTheRecordUnderTheMachineWithItsSeria
     ASSERT_TRUE(window->findChild<QToolButton*>(QStringLiteral("uploadToolButt"))->isEnabled());
     ASSERT_TRUE(window->findChild<QToolButton*>(QStringLiteral("upgradeToolButt"))->isEnabled());
     TDBMower* owner = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().at(1);
+    ASSERT_TRUE(owner->Open());
     const std::size_t before = owner->GetMowerLog().Count();
     machine(owner->GetSerialNumber());
 
@@ -146,6 +147,7 @@ TEST_F(MachineCommandsTest, LoadHistoryFilesTheRecordUnderTheMachineWithItsSeria
 TEST_F(MachineCommandsTest, AnUnknownMachineIsFiledThroughTheInsertOrCreateDialog) {
     machine(0x0BADF00D);
     TDBMower* chosen = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().at(2);
+    ASSERT_TRUE(chosen->Open());
     const std::size_t before = chosen->GetMowerLog().Count();
     int insertShown = 0;
     ModalRunner::setRunner([&](QDialog& dialog) {
@@ -189,6 +191,7 @@ TEST_F(MachineCommandsTest, AnUnknownMachineIsFiledThroughTheInsertOrCreateDialo
 
 TEST_F(MachineCommandsTest, UpgradeFilesTheHistoryFirstThenProgramsTheRows) {
     TDBMower* owner = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().at(0);
+    ASSERT_TRUE(owner->Open());
     const std::size_t before = owner->GetMowerLog().Count();
     machine(owner->GetSerialNumber());
     TempDir::write(dir.file("fw.QVL"), "V2.01[TAG]\r\n[MAIN]\r\n0a1B\r\n");
@@ -242,6 +245,7 @@ TEST_F(MachineCommandsTest, TheWindowCannotBeClosedWhileAnOperationRuns) {
 
 TEST_F(MachineCommandsTest, AMachineUnpluggedMidDownloadFilesNothingAndRaisesNothing) {
     TDBMower* owner = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().at(0);
+    ASSERT_TRUE(owner->Open());
     const std::size_t before = owner->GetMowerLog().Count();
     machine(owner->GetSerialNumber());
     port->onOperation = [&](const std::string&) {

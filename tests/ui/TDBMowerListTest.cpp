@@ -175,6 +175,7 @@ TEST_F(TDBMowerListTest, FindsTheLastMatchAndFilesIntoTheFirst) {
     EXPECT_EQ(list->InsertRecordBySerial(record), Filing::Saved);
     EXPECT_EQ(record, nullptr);
     EXPECT_EQ(alpha->GetMowerLog().Count(), 3u);
+    ASSERT_TRUE(beta->Open());
     EXPECT_EQ(beta->GetMowerLog().Count(), 2u);
     auto stranger = makeRecord(0x12345678, timeOf(9));
     EXPECT_FALSE(list->InsertRecordBySerial(stranger).has_value());

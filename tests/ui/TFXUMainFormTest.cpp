@@ -518,6 +518,7 @@ TEST_F(MainFormTest, AFiledRecordSurvivesAProgramThatNeverCloses) {
     settings("[FILEPATH]\nDBPATH=" + db + "\n");
     auto window = start();
     TDBMower* machine = window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->entries().front();
+    ASSERT_TRUE(machine->Open());
     auto record = std::make_unique<FXULog>(*machine->GetMowerLog().records().rbegin()->second);
     record->SetLogTime(FXULogTime(2030, 1, 2, 3, 4, 5));
     ASSERT_EQ(window->findChild<TDBMowerList*>(QStringLiteral("machineList"))->InsertRecordBySerial(record),

@@ -195,6 +195,8 @@ TEST_F(MachineDatabaseTest, ARecordWhoseFileCannotBeWrittenIsKeptAsAHistoryFile)
     checkFile(checkEntry(0x100));
     load();
     MachineEntry& entry = *database.entries()[0];
+    std::vector<std::string> log;
+    ASSERT_TRUE(database.Open(entry, log)) << log.front();
     ::chmod(fileOf(0x100).c_str(), 0444);
     if (::access(fileOf(0x100).c_str(), W_OK) == 0)
         entry.file().SetFileName(dir.file("missing/00000100.dat")); // root writes anything
@@ -242,4 +244,38 @@ TEST_F(MachineDatabaseTest, AFailedAppendToTheCheckFileIsLoggedAndMendedAtTheNex
     load();
     EXPECT_EQ(database.entries().size(), 2u);
     EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")), checkEntry(0x10) + checkEntry(0x77));
+}
+
+TEST_F(MachineDatabaseTest, RecordsAreReadWhenNeededAndNeverFromAnotherVersion) {
+    store({0x00000100, "Owner"});
+    store({0x00000200, "Other"});
+    checkFile(checkEntry(0x100) + checkEntry(0x200));
+    load();
+    MachineEntry& first = *database.entries()[0];
+    MachineEntry& second = *database.entries()[1];
+    EXPECT_EQ(first.machine().Count(), 0u) << "left on disk at start";
+    EXPECT_EQ(first.machine().name(), "Owner") << "what the list shows stays";
+    EXPECT_EQ(first.serialNumber(), 0x100u);
+    std::vector<std::string> log;
+    EXPECT_FALSE(first.file().SaveMachineFile()) << "a machine without its records is never written";
+    ASSERT_TRUE(database.Open(first, log));
+    EXPECT_EQ(first.machine().Count(), 2u);
+
+    // Another program rewrote the second file since the start: nothing of it is mixed in or written over.
+    const std::string theirs = DBMowerFile::Serialize(*makeMachine({0x00000200, "Theirs"}));
+    TempDir::write(fileOf(0x200), theirs);
+    database.setUnsavedFolder(dir.file("unsaved"));
+    auto record = makeRecord(0x200, timeOf(6));
+    const MachineDatabase::FilingReport filed = database.File(second, record);
+    EXPECT_FALSE(filed.opened);
+    EXPECT_EQ(filed.filing, Filing::NotSaved);
+    EXPECT_TRUE(filed.save.kept);
+    EXPECT_EQ(filed.save.log.front(),
+              "Machine file not opened: " + fileOf(0x200) + ": changed on disk since it was loaded");
+    EXPECT_EQ(TempDir::read(fileOf(0x200)), theirs);
+    EXPECT_EQ(second.machine().name(), "Other");
+    EXPECT_TRUE(
+        std::filesystem::exists(dir.file("unsaved/00000200/" + BinHistoryFile::FileNameFor(timeOf(6)))));
+    FXUMowerLog imported = std::move(*makeMachine({0x00000200, "Other"}));
+    EXPECT_FALSE(database.Merge(second, imported).opened);
 }
