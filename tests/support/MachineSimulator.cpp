@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -71,6 +72,11 @@ MachineSimulator::MachineSimulator(const std::vector<std::string>& arguments) {
     ::posix_spawn_file_actions_destroy(&actions);
     ::close(pipeEnds[1]);
     output_ = pipeEnds[0];
+    // A machine is hardware of its own: a busy PC does not delay its answers. Where the test may (as root),
+    // its stand-in runs ahead of the PC's other work, so that a loaded test machine measures the program's
+    // waits, not the simulator's turn on the processor.
+    if (spawned == 0)
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(pid_), -10);
     if (spawned != 0) {
         pid_ = -1;
         ::close(output_);
