@@ -7,6 +7,9 @@
 #include <cassert>
 #include <cstdio>
 #include <filesystem>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <new>
 #include <utility>
 
@@ -53,9 +56,14 @@ MachineDatabase::LoadReport MachineDatabase::Load(const std::string& directory, 
     if (report.checkFileRefused) // the program runs on; the first machine added starts a new check file
         report.log.push_back(FXUDBFC_error().what());
     // A dealer opens a handful of machines a day: the rest stay on disk until then.
-    if (access == Access::Start)
+    if (access == Access::Start) {
         for (MachineEntry* entry : order_)
             entry->file().ReleaseRecords();
+#ifdef __GLIBC__
+        // The records' memory goes back to the system, not only to the allocator's free lists.
+        ::malloc_trim(0);
+#endif
+    }
     return report;
 }
 
