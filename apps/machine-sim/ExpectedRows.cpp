@@ -1,6 +1,6 @@
 #include "apps/machine-sim/ExpectedRows.h"
 
-#include "core/base/FileBytes.h"
+#include "core/base/InputFile.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ std::optional<std::vector<ExpectedRow>> ExpectedRows::Parse(const std::string& t
 }
 
 std::optional<std::vector<ExpectedRow>> ExpectedRows::Load(const std::string& path, std::string& error) {
-    const std::optional<std::string> text = FileBytes::read(path);
+    const std::optional<std::string> text = InputFile::Read(path);
     if (!text) {
         error = "cannot read " + path;
         return std::nullopt;

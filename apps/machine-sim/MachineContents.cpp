@@ -1,7 +1,7 @@
 #include "apps/machine-sim/MachineContents.h"
 
 #include "core/base/ByteOrder.h"
-#include "core/base/FileBytes.h"
+#include "core/base/InputFile.h"
 #include "core/database/BinHistoryFile.h"
 #include "core/database/DBMowerFile.h"
 #include "core/history/FXULogLayout.h"
@@ -40,7 +40,7 @@ MachineContents MachineContents::Generated(std::uint32_t seed, const Overrides& 
 
 std::optional<MachineContents> MachineContents::FromBin(const std::string& path, const Overrides& overrides,
                                                         std::string& error) {
-    const std::optional<std::string> bytes = FileBytes::read(path);
+    const std::optional<std::string> bytes = InputFile::Read(path);
     if (!bytes) {
         error = "cannot read " + path;
         return std::nullopt;

@@ -1,7 +1,7 @@
 #include "core/base/CLogger.h"
 
 #include "core/base/AtomicFile.h"
-#include "core/base/FileBytes.h"
+#include "core/base/InputFile.h"
 #include "core/base/StreamFailure.h"
 
 #include <chrono>
@@ -69,7 +69,7 @@ void CLogger::destroyInstance() {
 
 void CLogger::open(const std::string& fileName) {
     fileName_ = fileName;
-    const std::optional<std::string> content = FileBytes::read(fileName);
+    const std::optional<std::string> content = InputFile::Read(fileName);
     if (!content)
         throw StreamFailure("cannot open/create file log on opening");
     entries_ = parseEntries(*content);

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <unistd.h>
 
 InputFile::~InputFile() {
@@ -102,4 +103,9 @@ std::optional<std::string> InputFile::Read(const std::string& path, std::uint64_
     if (!read)
         return std::nullopt;
     return bytes;
+}
+
+bool InputFile::Exists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::exists(path, error) && !error;
 }

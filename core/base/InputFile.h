@@ -13,6 +13,9 @@
 class InputFile {
 public:
     enum class Failure { None, CannotOpen, NotRegularFile, TooLarge, CannotRead };
+    // More than the small files read in one go hold (settings, event log, upgrade and history files); a
+    // larger one is taken as damaged.
+    static constexpr std::uint64_t kSmallFileMaxSize = 16 * 1024 * 1024;
 
     InputFile() = default;
     ~InputFile();
@@ -33,8 +36,10 @@ public:
 
     // The whole content of a regular file of at most maxSize bytes; nothing, with the reason in the
     // failure and reason given, when it cannot be read. Never raises but for memory.
-    static std::optional<std::string> Read(const std::string& path, std::uint64_t maxSize,
+    static std::optional<std::string> Read(const std::string& path, std::uint64_t maxSize = kSmallFileMaxSize,
                                            Failure* failure = nullptr, std::string* reason = nullptr);
+    // Whether anything lies at path; false as well when that cannot be told.
+    static bool Exists(const std::string& path);
 
 private:
     bool fail(Failure failure, const std::string& reason);
