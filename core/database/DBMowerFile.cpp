@@ -136,11 +136,11 @@ struct Refused {
 // anything else that does not fit the layout a format fault. The readers try several ways over the same
 // bytes, so the stream's state at the end says nothing: their message does, the one every way ending early
 // gives.
-void readMachine(std::istream& in, FXUMowerLog& mowerLog) {
+void readMachine(std::istream& in, FXUMowerLog& mowerLog, bool newestOnly = false) {
     in.exceptions(std::ios_base::failbit | std::ios_base::badbit);
     FXUMowerLog loaded;
     try {
-        loaded.ReadFromStream(in, /*toEnd=*/true);
+        loaded.ReadFromStream(in, /*toEnd=*/true, newestOnly);
     } catch (const std::ios_base::failure& failure) {
         const std::string reason = failure.what();
         throw Refused{reason.ends_with("ends early") ? DBMowerFile::Failure::Truncated
@@ -162,7 +162,8 @@ bool crcMatches(std::string_view content) {
 // Reads a whole machine file into mowerLog, which changes only when the file is valid, and tells what
 // was read. A small file is read in one piece and parsed from memory; a larger one is checked and parsed
 // through a fixed buffer, so no file, whatever its size, costs more memory than the machine it holds.
-DBMowerFile::Signature loadFile(const std::string& path, FXUMowerLog& mowerLog, FileStamp& stamp) {
+DBMowerFile::Signature loadFile(const std::string& path, FXUMowerLog& mowerLog, FileStamp& stamp,
+                                bool newestOnly = false) {
     InputFile file;
     if (!file.Open(path, DBMowerFile::kMaxFileSize))
         refuseUnread(file);
@@ -183,7 +184,7 @@ DBMowerFile::Signature loadFile(const std::string& path, FXUMowerLog& mowerLog, 
             throw Refused{DBMowerFile::Failure::Crc, {}};
         MemoryBuffer buffer(std::string_view(bytes).substr(0, bytes.size() - DBMowerFile::kCrcSize));
         std::istream in(&buffer);
-        readMachine(in, mowerLog);
+        readMachine(in, mowerLog, newestOnly);
         return signatureOf(bytes);
     }
     std::uint32_t bodyCrc = 0;
@@ -199,7 +200,7 @@ DBMowerFile::Signature loadFile(const std::string& path, FXUMowerLog& mowerLog, 
     InputFileBuffer buffer(file, file.stamp().size - DBMowerFile::kCrcSize);
     std::istream in(&buffer);
     try {
-        readMachine(in, mowerLog);
+        readMachine(in, mowerLog, newestOnly);
     } catch (const Refused&) {
         if (file.failure() == InputFile::Failure::CannotRead)
             refuseUnread(file);
@@ -266,7 +267,15 @@ bool readsBackAsWritten(const FXUMowerLog& written, const FXUMowerLog& read) {
 
 DBMowerFile::DBMowerFile() : mowerHandle_(std::make_unique<FXUMowerLog>()) {}
 
+bool DBMowerFile::LoadSummary() {
+    return load(true);
+}
+
 bool DBMowerFile::LoadMachineFile() {
+    return load(false);
+}
+
+bool DBMowerFile::load(bool summary) {
     const FXUMowerLog* mowerHandle = mowerHandle_.get();
     // clang-format off
     OSK_ASSERT(mowerHandle!=NULL, "Component/DBMower"); // the text is what the assertion prints
@@ -274,7 +283,7 @@ bool DBMowerFile::LoadMachineFile() {
     FileStamp stamp;
     Signature signature = 0;
     try {
-        signature = loadFile(fileName_, *mowerHandle_, stamp);
+        signature = loadFile(fileName_, *mowerHandle_, stamp, summary);
     } catch (const Refused& refused) {
         failure_ = refused.kind;
         if (refused.kind == Failure::Crc || refused.kind == Failure::TooLarge)
@@ -286,14 +295,11 @@ bool DBMowerFile::LoadMachineFile() {
     }
     onDisk_ = OnDisk{stamp, signature};
     failure_ = Failure::None;
-    recordsLoaded_ = true;
+    recordsLoaded_ = !summary;
+    if (summary)
+        mowerHandle_->DropRecords();
     lastError_.clear();
     return true;
-}
-
-void DBMowerFile::ReleaseRecords() {
-    mowerHandle_->DropRecords();
-    recordsLoaded_ = false;
 }
 
 bool DBMowerFile::LoadRecords() {

@@ -55,10 +55,10 @@ public:
     // records end early, Format when they do not fit the layout, and the file layer's reasons.
     bool LoadMachineFile();
     Failure failure() const { return failure_; }
-    // Frees the records: the machine keeps its identity, owner data and the copies of its newest record,
-    // which is all a list of machines shows, until LoadRecords reads them again. A machine without its
-    // records is never saved.
-    void ReleaseRecords();
+    // As LoadMachineFile, checking the whole file, but keeping only the machine's identity, owner data and
+    // the copies of its newest record, which is all a list of machines shows, until LoadRecords reads the
+    // records. A machine without its records is never saved.
+    bool LoadSummary();
     bool recordsLoaded() const { return recordsLoaded_; }
     // Reads the records again, from a file that must still be the one loaded (the same content): false,
     // with lastError() saying why and the machine as it was, when it changed or can no longer be read.
@@ -94,6 +94,7 @@ private:
         Signature signature = 0;
     };
     bool keepOtherVersion(const std::string& target);
+    bool load(bool summary);
 
     std::string fileName_;
     std::unique_ptr<FXUMowerLog> mowerHandle_;

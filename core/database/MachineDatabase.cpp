@@ -55,21 +55,20 @@ MachineDatabase::LoadReport MachineDatabase::Load(const std::string& directory, 
     }
     if (report.checkFileRefused) // the program runs on; the first machine added starts a new check file
         report.log.push_back(FXUDBFC_error().what());
-    // A dealer opens a handful of machines a day: the rest stay on disk until then.
-    if (access == Access::Start) {
-        for (MachineEntry* entry : order_)
-            entry->file().ReleaseRecords();
 #ifdef __GLIBC__
-        // The records' memory goes back to the system, not only to the allocator's free lists.
+    // What the walk over the files took goes back to the system, not only to the allocator's free lists.
+    if (access == Access::Start)
         ::malloc_trim(0);
 #endif
-    }
     return report;
 }
 
 MachineEntry* MachineDatabase::loadEntry(const std::string& path, LoadReport& report, const char* unlisted) {
     auto entry = std::make_unique<MachineEntry>(path);
-    if (!entry->file().LoadMachineFile()) {
+    // A dealer opens a handful of machines a day: at a start their records stay on disk until then.
+    const bool loaded =
+        access_ == Access::Start ? entry->file().LoadSummary() : entry->file().LoadMachineFile();
+    if (!loaded) {
         const DBMowerFile::Failure reason = entry->file().failure();
         report.refused.push_back({path, reason, entry->file().lastError()});
         const bool crc = reason == DBMowerFile::Failure::Crc || reason == DBMowerFile::Failure::TooLarge;

@@ -290,7 +290,7 @@ std::string FXUMowerLog::MachineNumberText() const {
     return text;
 }
 
-void FXUMowerLog::ReadFromStream(std::istream& in, bool toEnd) {
+void FXUMowerLog::ReadFromStream(std::istream& in, bool toEnd, bool newestOnly) {
     // Everything goes into a fresh collection first, so that a refused file changes nothing here.
     FXUMowerLog loaded;
     // A file may carry four bytes before its format byte; neither their values nor its own are used.
@@ -311,7 +311,25 @@ void FXUMowerLog::ReadFromStream(std::istream& in, bool toEnd) {
     if (count == 0)
         corrupt("the record count is 0");
 
-    for (const Attempt& place : findRecords(in, count, toEnd)) {
+    std::vector<Attempt> places = findRecords(in, count, toEnd);
+    if (newestOnly && places.size() > 1) {
+        // Of records of the same time the first is the one a whole read keeps.
+        std::size_t newest = 0;
+        FXULogTime newestTime(0, 0, 0, 0, 0, 0);
+        for (std::size_t i = 0; i < places.size(); ++i) {
+            in.clear();
+            in.seekg(places[i].start);
+            const Reading reading = places[i].readings[places[i].tried - 1];
+            FXULogTime time(0, 0, 0, 0, 0, 0);
+            FXULog::SkimRecord(in, reading.form, reading.extra, &time);
+            if (i == 0 || newestTime < time) {
+                newest = i;
+                newestTime = time;
+            }
+        }
+        places = {places[newest]};
+    }
+    for (const Attempt& place : places) {
         in.clear();
         in.seekg(place.start);
         // Its time comes from the block; asking the clock for every record costs more than the read.

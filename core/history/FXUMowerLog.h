@@ -53,8 +53,9 @@ public:
     // The machine block and its records. Both raise std::ios_base::failure, naming what is wrong; a failed
     // read leaves the collection as it was, a refused write writes nothing. With toEnd, the records must end
     // exactly where the stream does, which also settles a record whose header could be read in either form;
-    // the stream must then be seekable.
-    void ReadFromStream(std::istream& in, bool toEnd = false);
+    // the stream must then be seekable. With newestOnly, every record is walked (and so checked) as for a
+    // whole read, but only the newest is read and kept: what a list of machines shows comes from it.
+    void ReadFromStream(std::istream& in, bool toEnd = false, bool newestOnly = false);
     // The record count that a file's first bytes (kMaxMachineBlock of them, or the whole of a shorter file)
     // announce; nothing when they hold no machine block that a reader accepts.
     static std::optional<std::uint16_t> RecordCountIn(std::string_view firstBytes);

@@ -4,6 +4,7 @@
 #include "core/database/BinHistoryFile.h"
 #include "support/TempDir.h"
 #include "support/TestMachines.h"
+#include "tools/gen/HistoryGenerator.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -278,4 +279,36 @@ TEST_F(MachineDatabaseTest, RecordsAreReadWhenNeededAndNeverFromAnotherVersion) 
         std::filesystem::exists(dir.file("unsaved/00000200/" + BinHistoryFile::FileNameFor(timeOf(6)))));
     FXUMowerLog imported = std::move(*makeMachine({0x00000200, "Other"}));
     EXPECT_FALSE(database.Merge(second, imported).opened);
+}
+
+TEST(MachineSummary, CarriesWhatAWholeReadCopiesFromTheNewestRecordAndRefusesTheSameFiles) {
+    TempDir dir;
+    const std::string path = dir.file("machine.dat");
+    for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+        FXUMowerLog made = std::move(*HistoryGenerator(seed).machine(6));
+        // The newest record of a replaced board, filed in the middle of the file's order of writing.
+        auto newer = makeRecord(0x0BADB0A4 + seed, FXULogTime(2030, 1, 1, 0, 0, 0));
+        made.Insert(newer->logTime(), newer);
+        std::string bytes = DBMowerFile::Serialize(made);
+        if (seed % 4 == 0) // damaged past the newest record's header: both reads must refuse it
+            bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x01);
+        TempDir::write(path, bytes);
+        DBMowerFile whole, summary;
+        whole.SetFileName(path);
+        summary.SetFileName(path);
+        const bool wholeRead = whole.LoadMachineFile();
+        ASSERT_EQ(summary.LoadSummary(), wholeRead) << seed;
+        if (!wholeRead)
+            continue;
+        const FXUMowerLog& a = whole.mowerLog();
+        const FXUMowerLog& b = summary.mowerLog();
+        EXPECT_EQ(b.serialNumber(), a.serialNumber()) << seed;
+        EXPECT_EQ(b.firmwareVersion(), a.firmwareVersion()) << seed;
+        EXPECT_EQ(b.typeByte(), a.typeByte()) << seed;
+        EXPECT_EQ(b.bootloaderVersion(), a.bootloaderVersion()) << seed;
+        EXPECT_EQ(b.MachineNumberText(), a.MachineNumberText()) << seed;
+        EXPECT_EQ(b.Count(), 0u);
+        ASSERT_TRUE(summary.LoadRecords()) << summary.lastError();
+        EXPECT_EQ(summary.mowerLog().Count(), a.Count());
+    }
 }
