@@ -1,6 +1,7 @@
 #include "core/base/IniText.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace {
 
@@ -157,6 +158,28 @@ std::string IniText::unquoted(std::string value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         return value.substr(1, value.size() - 2);
     return value;
+}
+
+std::optional<std::string> IniText::text(std::string_view section, std::string_view key) const {
+    std::optional<std::string> found = value(section, key);
+    if (!found)
+        return std::nullopt;
+    return unquoted(std::move(*found));
+}
+
+std::optional<int> IniText::integer(std::string_view section, std::string_view key) const {
+    const std::optional<std::string> found = text(section, key);
+    if (!found)
+        return std::nullopt;
+    const char* first = found->data();
+    const char* last = found->data() + found->size();
+    if (first != last && *first == '+')
+        ++first;
+    int number = 0;
+    const auto [end, error] = std::from_chars(first, last, number);
+    if (error != std::errc() || end != last || first == last)
+        return std::nullopt;
+    return number;
 }
 
 std::string IniText::dominantLineEnd() const {
