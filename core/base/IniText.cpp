@@ -173,8 +173,11 @@ std::optional<int> IniText::integer(std::string_view section, std::string_view k
         return std::nullopt;
     const char* first = found->data();
     const char* last = found->data() + found->size();
-    if (first != last && *first == '+')
+    if (first != last && *first == '+') {
         ++first;
+        if (first != last && *first == '-')
+            return std::nullopt; // from_chars would take it: one sign is all a number has
+    }
     int number = 0;
     const auto [end, error] = std::from_chars(first, last, number);
     if (error != std::errc() || end != last || first == last)

@@ -159,6 +159,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, IniTextInteger, ::testing::Values(
     Number{"InnerBlank", "1 2", std::nullopt},
     Number{"Hexadecimal", "0x10", std::nullopt},
     Number{"SignAlone", "+", std::nullopt},
+    Number{"PlusThenMinus", "+-5", std::nullopt},
+    Number{"MinusThenPlus", "-+5", std::nullopt},
+    Number{"TwoPluses", "++5", std::nullopt},
     Number{"Empty", "", std::nullopt},
     Number{"Word", "yes", std::nullopt}),
     [](const ::testing::TestParamInfo<Number>& info) { return std::string(info.param.name); });
