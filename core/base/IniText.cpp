@@ -42,6 +42,9 @@ IniText::IniText(std::string content) : content_(std::move(content)) {
 
 void IniText::parse() {
     lines_.clear();
+    // Every line is read through the same two buffers: the file is parsed again after every edit.
+    std::string text;
+    std::vector<std::size_t> at;
     std::size_t begin = 0;
     while (begin < content_.size()) {
         std::size_t textEnd = begin;
@@ -50,20 +53,21 @@ void IniText::parse() {
         std::size_t end = textEnd;
         if (end < content_.size())
             end += content_[end] == '\r' && end + 1 < content_.size() && content_[end + 1] == '\n' ? 2 : 1;
-        lines_.push_back(parseLine(begin, textEnd, end));
+        lines_.push_back(parseLine(begin, textEnd, end, text, at));
         begin = end;
     }
 }
 
-IniText::Line IniText::parseLine(std::size_t begin, std::size_t textEnd, std::size_t end) const {
+IniText::Line IniText::parseLine(std::size_t begin, std::size_t textEnd, std::size_t end, std::string& text,
+                                 std::vector<std::size_t>& at) const {
     Line line;
     line.begin = begin;
     line.textEnd = textEnd;
     line.end = end;
     // The reader never sees zero bytes, nor the byte order mark at the start of the file; "at" maps what it
     // sees back to the file's bytes.
-    std::string text;
-    std::vector<std::size_t> at;
+    text.clear();
+    at.clear();
     for (std::size_t i = begin; i < textEnd; ++i)
         if (content_[i] != '\0') {
             text += content_[i];

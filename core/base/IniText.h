@@ -49,7 +49,9 @@ private:
     };
 
     void parse();
-    Line parseLine(std::size_t begin, std::size_t textEnd, std::size_t end) const;
+    // text and at are scratch space, kept from line to line.
+    Line parseLine(std::size_t begin, std::size_t textEnd, std::size_t end, std::string& text,
+                   std::vector<std::size_t>& at) const;
     // The index of the key's line, or lines_.size().
     std::size_t find(std::string_view section, std::string_view key) const;
     std::string dominantLineEnd() const;
