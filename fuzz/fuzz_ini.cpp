@@ -1,8 +1,8 @@
-// The settings file on any content: every key reads as SimpleIni (the reader the program used before its
-// own) reads it; a setting written into the file reads back as written while every other key keeps its
-// value; and writing a key's old value back gives the dealer's file back byte for byte.
+// The settings file's bytes, whatever they hold: every key reads as SimpleIni (the reader the program used
+// before its own) reads it; a setting written into them reads back as written, as text and as a number,
+// while every other key keeps its value; and writing a key's old value back gives the dealer's file back
+// byte for byte. All in memory: IniFile only moves these bytes to and from the disk.
 
-#include "core/base/AppSettings.h"
 #include "core/base/IniText.h"
 
 #define SI_NO_CONVERSION
@@ -10,21 +10,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <strings.h>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
 namespace {
-
-std::string scratchFile() {
-    const std::filesystem::path dir = std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp";
-    return (dir / ("osk-fuzz-" + std::to_string(::getpid()) + ".INI")).string();
-}
 
 // Says which property broke, so that a crash input explains itself.
 #define check(condition)                                                                                     \
@@ -69,12 +61,35 @@ std::vector<std::pair<Pairs::value_type, std::string>> simpleIniEntries(std::str
     return entries;
 }
 
-const Pairs kSettings = {{"MainForm", "Height"}, {"MainForm", "Width"},   {"MainForm", "Top"},
-                         {"MainForm", "Left"},   {"GENERAL", "LANGUAGE"}, {"GENERAL", "SORTBYNAME"},
-                         {"FILEPATH", "DBPATH"}, {"COM", "AUTO"},         {"COM", "PORT"}};
+const Pairs kSettings = {{"MainForm", "Height"},   {"MainForm", "Width"},   {"MainForm", "Top"},
+                         {"MainForm", "Left"},     {"GENERAL", "LANGUAGE"}, {"GENERAL", "SORTBYNAME"},
+                         {"FILEPATH", "DBPATH"},   {"COM", "AUTO"},         {"COM", "PORT"},
+                         {"DIALOGS", "LASTFOLDER"}};
+
+// A number as the settings read one, worked out digit by digit: an optional sign, then only digits, within
+// int.
+std::optional<int> decimal(const std::string& text) {
+    const bool negative = !text.empty() && text[0] == '-';
+    std::size_t i = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+    if (i == text.size())
+        return std::nullopt;
+    long long magnitude = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return std::nullopt;
+        magnitude = magnitude * 10 + (text[i] - '0');
+        if (magnitude > 2147483648LL)
+            return std::nullopt;
+    }
+    const long long value = negative ? -magnitude : magnitude;
+    if (value > 2147483647LL)
+        return std::nullopt;
+    return static_cast<int>(value);
+}
 
 std::vector<std::optional<std::string>> settingValues(const IniText& ini) {
     std::vector<std::optional<std::string>> values;
+    values.reserve(kSettings.size());
     for (const auto& [section, key] : kSettings)
         values.push_back(ini.value(section, key));
     return values;
@@ -86,6 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string original(reinterpret_cast<const char*>(data), size);
     const IniText ini(original);
 
+    const auto before = settingValues(ini);
     if (!sectionOpensAcrossLines(original)) {
         const auto entries = simpleIniEntries(original);
         for (const auto& [name, value] : entries) {
@@ -95,26 +111,42 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 continue;
             check(ini.value(name.first, name.second) == value);
         }
-        for (const auto& setting : kSettings) {
+        for (std::size_t i = 0; i < kSettings.size(); ++i) {
+            const auto& setting = kSettings[i];
             const bool known = std::any_of(entries.begin(), entries.end(), [&](const auto& entry) {
                 return entry.first.first.size() == setting.first.size() &&
                        entry.first.second.size() == setting.second.size() &&
                        strcasecmp(entry.first.first.c_str(), setting.first.c_str()) == 0 &&
                        strcasecmp(entry.first.second.c_str(), setting.second.c_str()) == 0;
             });
-            check(ini.value(setting.first, setting.second).has_value() == known);
+            check(before[i].has_value() == known);
         }
     }
 
-    // Each setting in turn: written, read back; the others unchanged; its old value restores the file.
-    const auto before = settingValues(ini);
-    const std::string values[] = {"612", "", " padded ", "\"quoted\"", "ttyUSB0"};
-    for (std::size_t i = 0; i < kSettings.size(); ++i) {
+    for (std::size_t i = 0; i < kSettings.size(); ++i)
+        check(ini.integer(kSettings[i].first, kSettings[i].second) ==
+              (before[i] ? decimal(IniText::unquoted(*before[i])) : std::nullopt));
+
+    // Settings in turn: written, read back; the others unchanged; its old value restores the file. A third
+    // of them per input, another third as the length changes: the content is what varies, and three times
+    // the inputs a second reach more of it.
+    struct Written {
+        std::string text;
+        std::optional<int> number;
+    };
+    static const Written values[] = {{"612", 612},
+                                     {"", std::nullopt},
+                                     {" padded ", std::nullopt},
+                                     {"\"quoted\"", std::nullopt},
+                                     {"ttyUSB0", std::nullopt},
+                                     {"-2147483648", -2147483647 - 1}};
+    for (std::size_t i = size % 3; i < kSettings.size(); i += 3) {
         const auto& [section, key] = kSettings[i];
-        const std::string& value = values[(i + size) % std::size(values)];
-        IniText edited(original);
-        check(edited.set(section, key, value));
-        check(IniText::unquoted(*edited.value(section, key)) == value);
+        const Written& value = values[(i + size / 3) % std::size(values)];
+        IniText edited = ini;
+        check(edited.set(section, key, value.text));
+        check(edited.text(section, key) == value.text);
+        check(edited.integer(section, key) == value.number);
         auto after = settingValues(edited);
         after[i] = before[i];
         check(after == before);
@@ -122,28 +154,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A quoted value comes back in other quotes; a zero byte inside a value is not put back; an emptied
         // value no longer tells the blanks before it from those after it.
         if (old && IniText::unquoted(*old) == *old && original.find('\0') == std::string::npos &&
-            !value.empty()) {
+            !value.text.empty()) {
             check(edited.set(section, key, *old));
             check(edited.content() == original);
         }
         check(!edited.set(section, key, "two\nlines") && edited.value(section, key).has_value());
     }
-
-    // And through the settings file itself.
-    static const std::string file = scratchFile();
-    {
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out.write(original.data(), static_cast<std::streamsize>(original.size()));
-    }
-    AppSettings settings(file);
-    (void)settings.Height();
-    (void)settings.Language();
-    (void)settings.SortByName();
-    (void)settings.AutoCom();
-    const std::string dbPath = settings.DbPath();
-    settings.SetPort("ttyUSB0");
-    settings.SetHeight(612);
-    check(settings.Port() == "ttyUSB0" && settings.Height() == 612);
-    check(settings.DbPath() == dbPath);
     return 0;
 }

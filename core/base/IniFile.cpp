@@ -5,7 +5,6 @@
 #include "core/base/IniText.h"
 #include "core/base/StreamFailure.h"
 
-#include <charconv>
 #include <ios>
 #include <optional>
 
@@ -24,36 +23,11 @@ std::optional<IniText> load(const std::string& fileName) {
     return IniText(std::move(*content));
 }
 
-std::optional<std::string> lookup(const std::string& fileName, const std::string& section,
-                                  const std::string& key) {
-    const std::optional<IniText> ini = load(fileName);
-    if (!ini)
-        return std::nullopt;
-    std::optional<std::string> value = ini->value(section, key);
-    if (!value)
-        return std::nullopt;
-    return IniText::unquoted(std::move(*value));
-}
-
-std::optional<int> parseInteger(const std::string& text) {
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    if (first != last && *first == '+')
-        ++first;
-    int value = 0;
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (error != std::errc() || end != last || first == last)
-        return std::nullopt;
-    return value;
-}
-
 } // namespace
 
 int IniFile::ReadInteger(const std::string& section, const std::string& key, int defaultValue) const {
-    const auto text = lookup(fileName_, section, key);
-    if (!text)
-        return defaultValue;
-    return parseInteger(*text).value_or(defaultValue);
+    const std::optional<IniText> ini = load(fileName_);
+    return ini ? ini->integer(section, key).value_or(defaultValue) : defaultValue;
 }
 
 bool IniFile::ReadBool(const std::string& section, const std::string& key, bool defaultValue) const {
@@ -62,7 +36,8 @@ bool IniFile::ReadBool(const std::string& section, const std::string& key, bool 
 
 std::string IniFile::ReadString(const std::string& section, const std::string& key,
                                 const std::string& defaultValue) const {
-    return lookup(fileName_, section, key).value_or(defaultValue);
+    const std::optional<IniText> ini = load(fileName_);
+    return ini ? ini->text(section, key).value_or(defaultValue) : defaultValue;
 }
 
 void IniFile::WriteInteger(const std::string& section, const std::string& key, int value) {

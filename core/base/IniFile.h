@@ -2,9 +2,10 @@
 
 #include <string>
 
-// A Windows-style INI file, read and written through on every call (no cached copy): sections and keys
-// are case-insensitive, integers are decimal, booleans "1"/"0", and a missing or malformed value yields
-// the caller's default. A write changes only the line of its key (IniText): every other byte is kept.
+// A Windows-style INI file, read and written through on every call (no cached copy). The file is only
+// where the bytes are: IniText reads them (sections and keys ignore case, integers are decimal) and edits
+// them (a write changes only the line of its key). Booleans are "1"/"0", and a missing or malformed value
+// yields the caller's default.
 class IniFile {
 public:
     explicit IniFile(std::string fileName) : fileName_(std::move(fileName)) {}

@@ -1,6 +1,7 @@
 #include "core/base/IniText.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace {
 
@@ -41,6 +42,9 @@ IniText::IniText(std::string content) : content_(std::move(content)) {
 
 void IniText::parse() {
     lines_.clear();
+    // Every line is read through the same two buffers: the file is parsed again after every edit.
+    std::string text;
+    std::vector<std::size_t> at;
     std::size_t begin = 0;
     while (begin < content_.size()) {
         std::size_t textEnd = begin;
@@ -49,20 +53,21 @@ void IniText::parse() {
         std::size_t end = textEnd;
         if (end < content_.size())
             end += content_[end] == '\r' && end + 1 < content_.size() && content_[end + 1] == '\n' ? 2 : 1;
-        lines_.push_back(parseLine(begin, textEnd, end));
+        lines_.push_back(parseLine(begin, textEnd, end, text, at));
         begin = end;
     }
 }
 
-IniText::Line IniText::parseLine(std::size_t begin, std::size_t textEnd, std::size_t end) const {
+IniText::Line IniText::parseLine(std::size_t begin, std::size_t textEnd, std::size_t end, std::string& text,
+                                 std::vector<std::size_t>& at) const {
     Line line;
     line.begin = begin;
     line.textEnd = textEnd;
     line.end = end;
     // The reader never sees zero bytes, nor the byte order mark at the start of the file; "at" maps what it
     // sees back to the file's bytes.
-    std::string text;
-    std::vector<std::size_t> at;
+    text.clear();
+    at.clear();
     for (std::size_t i = begin; i < textEnd; ++i)
         if (content_[i] != '\0') {
             text += content_[i];
@@ -157,6 +162,31 @@ std::string IniText::unquoted(std::string value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         return value.substr(1, value.size() - 2);
     return value;
+}
+
+std::optional<std::string> IniText::text(std::string_view section, std::string_view key) const {
+    std::optional<std::string> found = value(section, key);
+    if (!found)
+        return std::nullopt;
+    return unquoted(std::move(*found));
+}
+
+std::optional<int> IniText::integer(std::string_view section, std::string_view key) const {
+    const std::optional<std::string> found = text(section, key);
+    if (!found)
+        return std::nullopt;
+    const char* first = found->data();
+    const char* last = found->data() + found->size();
+    if (first != last && *first == '+') {
+        ++first;
+        if (first != last && *first == '-')
+            return std::nullopt; // from_chars would take it: one sign is all a number has
+    }
+    int number = 0;
+    const auto [end, error] = std::from_chars(first, last, number);
+    if (error != std::errc() || end != last || first == last)
+        return std::nullopt;
+    return number;
 }
 
 std::string IniText::dominantLineEnd() const {

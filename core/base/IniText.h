@@ -24,6 +24,10 @@ public:
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
     // The value as the program reads it: one pair of matching quotes taken off.
     static std::string unquoted(std::string value);
+    // The value as the program reads a text (unquoted) or a decimal integer (an optional sign, digits and
+    // nothing else, within int); nothing when the key is absent or its value is no such integer.
+    std::optional<std::string> text(std::string_view section, std::string_view key) const;
+    std::optional<int> integer(std::string_view section, std::string_view key) const;
 
     // Replaces the key's value on its line, keeping the key's spelling, the text around the value and the
     // line end; a missing key is added after the last entry of the first section of that name, a missing
@@ -45,7 +49,9 @@ private:
     };
 
     void parse();
-    Line parseLine(std::size_t begin, std::size_t textEnd, std::size_t end) const;
+    // text and at are scratch space, kept from line to line.
+    Line parseLine(std::size_t begin, std::size_t textEnd, std::size_t end, std::string& text,
+                   std::vector<std::size_t>& at) const;
     // The index of the key's line, or lines_.size().
     std::size_t find(std::string_view section, std::string_view key) const;
     std::string dominantLineEnd() const;

@@ -7,47 +7,29 @@
 #include <gtest/gtest.h>
 #include <ios>
 
-TEST(IniFile, ReadsLikeWindowsMissingOrMalformedValuesGiveTheDefault) {
+// How values read is IniText's; here only that the file is where they come from.
+TEST(IniFile, ReadsTheFileMissingOrMalformedValuesGiveTheDefault) {
     TempDir dir;
     const std::string file = dir.file("kit.INI");
     IniFile ini(file);
     EXPECT_EQ(ini.ReadInteger("MainForm", "Height", 775), 775) << "no file at all";
-    EXPECT_EQ(ini.ReadString("FILEPATH", "DBPATH", ""), "");
+    EXPECT_EQ(ini.ReadString("FILEPATH", "DBPATH", "-"), "-");
 
     TempDir::write(file, "[mainform]\r\n"
                          "HEIGHT=500\r\n"
                          "Width = 12abc\r\n"
-                         "Top=-40\r\n"
-                         "Left=+7\r\n"
                          "[General]\r\n"
-                         "language=99999999999\r\n"
                          "SortByName=2\r\n"
-                         "empty=\r\n"
                          "[COM]\r\n"
                          "AUTO=yes\r\n"
-                         "PORT=caf\xe9\r\n");
-    EXPECT_EQ(ini.ReadInteger("MainForm", "Height", 775), 500) << "sections and keys ignore case";
+                         "PORT='caf\xe9'\r\n");
+    EXPECT_EQ(ini.ReadInteger("MainForm", "Height", 775), 500);
     EXPECT_EQ(ini.ReadInteger("MainForm", "Width", 668), 668);
-    EXPECT_EQ(ini.ReadInteger("MainForm", "Top", 130), -40);
-    EXPECT_EQ(ini.ReadInteger("MainForm", "Left", 200), 7);
-    EXPECT_EQ(ini.ReadInteger("GENERAL", "LANGUAGE", 1), 1) << "out of range";
     EXPECT_TRUE(ini.ReadBool("GENERAL", "SORTBYNAME", false)) << "any non-zero value is true";
-    EXPECT_EQ(ini.ReadInteger("GENERAL", "empty", 3), 3);
     EXPECT_TRUE(ini.ReadBool("COM", "AUTO", true));
     EXPECT_FALSE(ini.ReadBool("COM", "AUTO", false));
-    EXPECT_EQ(ini.ReadString("COM", "PORT", ""), "caf\xe9") << "8-bit text is kept as it is";
+    EXPECT_EQ(ini.ReadString("COM", "PORT", ""), "caf\xe9");
     EXPECT_EQ(ini.ReadString("COM", "missing", "dflt"), "dflt");
-
-    TempDir::write(file, std::string("\x01\x02\0[[[=\xff\n\n=\n", 12));
-    EXPECT_EQ(ini.ReadInteger("MainForm", "Height", 775), 775) << "garbage gives defaults";
-
-    // A key or a section given twice reads the first value; one pair of quotes is taken off a value.
-    TempDir::write(file, "[COM]\nPORT=\"ttyS0\"\nAUTO=0\nAUTO=1\n[FILEPATH]\nDBPATH='/srv/db'\n"
-                         "[com]\nAUTO=1\nPORT=ttyS9\n[X]\nq=\"a'\n");
-    EXPECT_FALSE(ini.ReadBool("COM", "AUTO", true));
-    EXPECT_EQ(ini.ReadString("COM", "PORT", ""), "ttyS0");
-    EXPECT_EQ(ini.ReadString("FILEPATH", "DBPATH", ""), "/srv/db");
-    EXPECT_EQ(ini.ReadString("X", "q", ""), "\"a'") << "quotes that do not match stay";
 }
 
 TEST(IniFile, WritesThroughAndKeepsTheLinesItDoesNotOwn) {

@@ -1,6 +1,7 @@
 #include "core/base/IniText.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -119,4 +120,63 @@ TEST(IniText, ReadsAsTheWindowsReaderAndRefusesWhatCannotBeHeld) {
     EXPECT_FALSE(edited.set("COM", "", "1"));
     EXPECT_FALSE(edited.set("COM", ";PORT", "1"));
     EXPECT_EQ(edited.content(), ini.content()) << "a refused value changes nothing";
+}
+
+namespace {
+
+struct Number {
+    const char* name;
+    std::string value; // as written after "x="
+    std::optional<int> read;
+};
+
+void PrintTo(const Number& number, std::ostream* out) {
+    *out << number.name;
+}
+
+class IniTextInteger : public ::testing::TestWithParam<Number> {};
+
+} // namespace
+
+TEST_P(IniTextInteger, ReadsOnlyAWholeDecimalNumberWithinInt) {
+    const Number& number = GetParam();
+    const IniText ini("[S]\r\nx=" + number.value + "\r\n");
+    EXPECT_EQ(ini.integer("s", "X"), number.read);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rows, IniTextInteger, ::testing::Values(
+    Number{"Plain", "500", 500},
+    Number{"LeadingPlus", "+7", 7},
+    Number{"Negative", "-40", -40},
+    Number{"BlanksAroundDoNotCount", " \t12 ", 12},
+    Number{"QuotesAreTakenOff", "\"12\"", 12},
+    Number{"SmallestInt", "-2147483648", -2147483647 - 1},
+    Number{"LargestInt", "2147483647", 2147483647},
+    Number{"BeyondInt", "2147483648", std::nullopt},
+    Number{"FarBeyondInt", "99999999999", std::nullopt},
+    Number{"TrailingText", "12abc", std::nullopt},
+    Number{"InnerBlank", "1 2", std::nullopt},
+    Number{"Hexadecimal", "0x10", std::nullopt},
+    Number{"SignAlone", "+", std::nullopt},
+    Number{"PlusThenMinus", "+-5", std::nullopt},
+    Number{"MinusThenPlus", "-+5", std::nullopt},
+    Number{"TwoPluses", "++5", std::nullopt},
+    Number{"Empty", "", std::nullopt},
+    Number{"Word", "yes", std::nullopt}),
+    [](const ::testing::TestParamInfo<Number>& info) { return std::string(info.param.name); });
+// clang-format on
+
+TEST(IniText, TextTakesOffOnePairOfMatchingQuotes) {
+    const IniText ini("[COM]\nPORT=\"ttyS0\"\nAUTO=0\nAUTO=1\n[X]\nq=\"a'\nr=''\ns=\"\"x\"\"\nt=caf\xe9\n"
+                      "[FILEPATH]\nDBPATH='/srv/db'\n");
+    EXPECT_EQ(ini.text("COM", "PORT"), "ttyS0");
+    EXPECT_EQ(ini.text("com", "auto"), "0") << "the first of two keys";
+    EXPECT_EQ(ini.text("FILEPATH", "DBPATH"), "/srv/db");
+    EXPECT_EQ(ini.text("X", "q"), "\"a'") << "quotes that do not match stay";
+    EXPECT_EQ(ini.text("X", "r"), "");
+    EXPECT_EQ(ini.text("X", "s"), "\"x\"") << "only one pair";
+    EXPECT_EQ(ini.text("X", "t"), "caf\xe9") << "8-bit text is kept as it is";
+    EXPECT_EQ(ini.text("X", "missing"), std::nullopt);
+    EXPECT_EQ(ini.integer("X", "missing"), std::nullopt);
 }
