@@ -1,8 +1,8 @@
 #include "core/base/IniFile.h"
 
 #include "core/base/AtomicFile.h"
-#include "core/base/FileBytes.h"
 #include "core/base/IniText.h"
+#include "core/base/InputFile.h"
 #include "core/base/StreamFailure.h"
 
 #include <ios>
@@ -14,9 +14,9 @@ namespace {
 // but cannot be read: its content is unknown, and writing one key into it would replace everything else it
 // holds.
 std::optional<IniText> load(const std::string& fileName) {
-    std::optional<std::string> content = FileBytes::read(fileName);
+    std::optional<std::string> content = InputFile::Read(fileName);
     if (!content) {
-        if (FileBytes::exists(fileName))
+        if (InputFile::Exists(fileName))
             return std::nullopt;
         return IniText();
     }
