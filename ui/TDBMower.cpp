@@ -1,6 +1,5 @@
 #include "ui/TDBMower.h"
 
-#include "core/base/AtomicFile.h"
 #include "core/base/CLogger.h"
 #include "core/base/Prompts.h"
 #include "core/i18n/FXUStringTable.h"
@@ -35,16 +34,6 @@ namespace {
 constexpr int kDotsPerMeter = 3780;
 
 constexpr const char* kExportFilter = "Export File|*.dat|All files|*.*";
-
-// The real place of a path, links and "." or ".." resolved as far as the path exists.
-std::filesystem::path realPath(const std::filesystem::path& path) {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    if (error)
-        return path.lexically_normal();
-    std::filesystem::path real = std::filesystem::weakly_canonical(absolute, error);
-    return error ? absolute.lexically_normal() : real;
-}
 
 std::string hex8(std::uint32_t value) {
     char text[9];
@@ -287,13 +276,6 @@ TDBMower::Merged TDBMower::Merge(FXUMowerLog& other) {
     return merged;
 }
 
-bool TDBMower::inDatabaseFolder(const std::filesystem::path& target) const {
-    const std::string& directory = list_.directory();
-    const std::filesystem::path real = realPath(target);
-    return real.parent_path() == realPath(directory.empty() ? "." : directory) ||
-           real == realPath(fileName());
-}
-
 bool TDBMower::Export() {
     Prompts& prompts = list_.prompts();
     const std::optional<std::string> chosen =
@@ -304,10 +286,11 @@ bool TDBMower::Export() {
     target.replace_extension(".dat");
 
     const FXUStringTable* catalogue = FXUStringTable::getInstance();
-    CLogger* logger = CLogger::getInstance();
-    if (inDatabaseFolder(target)) {
-        logger->log("Export file " + target.string() + " refused: it would replace a file of the database " +
-                    "folder " + list_.directory());
+    MachineDatabase& database = list_.database();
+    std::vector<std::string> log;
+    if (database.InDatabaseFolder(entry_, target.string())) {
+        database.Export(entry_, target.string(), log); // refused, with its log line
+        TDBMowerList::Log(log);
         prompts.message(Prompts::Kind::Error,
                         catalogue->Text(TextId::ErrorDuringExportFileCreation) + "\n" +
                             ProgramTexts::Text(ProgramTexts::Id::ExportIntoDatabase),
@@ -315,17 +298,16 @@ bool TDBMower::Export() {
         return false;
     }
 
+    // The window's edits go out with the machine.
     if (!window_)
         OpenWindow();
     if (!window_)
         return false; // not opened, and the dealer was told why
     window_->StoreEdits();
 
-    try {
-        AtomicFile::write(target.string(), DBMowerFile::Serialize(GetMowerLog()));
-    } catch (const std::ios_base::failure& error) {
-        logger->log("Couldn't create export file");
-        logger->log(error.what());
+    const MachineDatabase::ExportOutcome outcome = database.Export(entry_, target.string(), log);
+    TDBMowerList::Log(log);
+    if (outcome != MachineDatabase::ExportOutcome::Written) {
         prompts.message(Prompts::Kind::Error, catalogue->Text(TextId::ErrorDuringExportFileCreation),
                         Prompts::Buttons::Ok);
         return false;

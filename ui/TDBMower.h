@@ -81,7 +81,6 @@ private:
     void tellNotOpened();
     void paintTile();
     void renderTile() const;
-    bool inDatabaseFolder(const std::filesystem::path& target) const;
 
     MachineEntry& entry_;
     TDBMowerList& list_;

@@ -1,5 +1,6 @@
 #include "core/database/MachineDatabase.h"
 
+#include "core/base/AtomicFile.h"
 #include "core/base/FXUDBFC_error.h"
 #include "core/database/UnsavedHistory.h"
 
@@ -7,6 +8,7 @@
 #include <cassert>
 #include <cstdio>
 #include <filesystem>
+#include <ios>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -246,6 +248,45 @@ void MachineDatabase::keepAside(const std::string& path, std::vector<std::string
     std::filesystem::rename(path, aside, error);
     log.push_back(error ? "Couldn't keep the previous file " + path + ": " + error.message()
                         : "Previous file " + path + " kept as " + aside);
+}
+
+namespace {
+
+// The real place of a path, links and "." or ".." resolved as far as the path exists.
+std::filesystem::path realPath(const std::filesystem::path& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    if (error)
+        return path.lexically_normal();
+    std::filesystem::path real = std::filesystem::weakly_canonical(absolute, error);
+    return error ? absolute.lexically_normal() : real;
+}
+
+} // namespace
+
+bool MachineDatabase::InDatabaseFolder(const MachineEntry& entry, const std::string& target) const {
+    const std::filesystem::path real = realPath(target);
+    return real.parent_path() == realPath(directory_.empty() ? "." : directory_) ||
+           real == realPath(entry.fileName());
+}
+
+MachineDatabase::ExportOutcome MachineDatabase::Export(MachineEntry& entry, const std::string& target,
+                                                       std::vector<std::string>& log) {
+    if (InDatabaseFolder(entry, target)) {
+        log.push_back("Export file " + target + " refused: it would replace a file of the database folder " +
+                      directory_);
+        return ExportOutcome::IntoDatabase;
+    }
+    if (!Open(entry, log))
+        return ExportOutcome::NotWritten;
+    try {
+        AtomicFile::write(target, DBMowerFile::Serialize(entry.machine()));
+    } catch (const std::ios_base::failure& error) {
+        log.push_back("Couldn't create export file");
+        log.push_back(error.what());
+        return ExportOutcome::NotWritten;
+    }
+    return ExportOutcome::Written;
 }
 
 MachineDatabase::CreateReport MachineDatabase::Create(std::unique_ptr<FXUMowerLog> machine) {

@@ -102,6 +102,12 @@ public:
     // Refused when another machine's entry uses that file (its serial number changed since the file was
     // named); a file there that no entry loaded is kept aside first.
     CreateReport Create(std::unique_ptr<FXUMowerLog> machine);
+    enum class ExportOutcome { Written, IntoDatabase, NotWritten };
+    // Writes the machine, opened first, as a machine file at target (extension ".dat"). Refused when the
+    // target lies in the database folder or is the machine's own file: it would replace a live file.
+    ExportOutcome Export(MachineEntry& entry, const std::string& target, std::vector<std::string>& log);
+    // Whether writing target would replace a file of the database folder.
+    bool InDatabaseFolder(const MachineEntry& entry, const std::string& target) const;
     // Writes the machine file; a version changed on disk meanwhile is kept aside (logged). False, with the
     // reason logged, when it cannot be written.
     bool Save(MachineEntry& entry, std::vector<std::string>& log);
