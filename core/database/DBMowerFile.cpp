@@ -170,23 +170,39 @@ DBMowerFile::Signature loadFile(const std::string& path, FXUMowerLog& mowerLog, 
     stamp = file.stamp();
     // A file longer than the records its machine block announces can be is corrupt, however it ends: a
     // sparse file of gigabytes is refused here, at once.
-    std::string bytes;
-    if (!file.ReadAt(0, FXUMowerLog::kMaxMachineBlock, bytes))
-        refuseUnread(file);
-    const std::optional<std::uint16_t> count = FXUMowerLog::RecordCountIn(bytes);
-    if (count && file.stamp().size > DBMowerFile::MaxFileSize(*count))
-        throw Refused{DBMowerFile::Failure::TooLarge, {}};
+    const auto refuseOversized = [&file](std::string_view firstBytes) {
+        const std::optional<std::uint16_t> count = FXUMowerLog::RecordCountIn(firstBytes);
+        if (count && file.stamp().size > DBMowerFile::MaxFileSize(*count))
+            throw Refused{DBMowerFile::Failure::TooLarge, {}};
+    };
 
     if (file.stamp().size <= DBMowerFile::kWholeReadLimit) {
+        // One read per file into a buffer each loading thread keeps: a start reads thousands of files.
+        thread_local std::string bytes;
         if (!file.ReadAll(bytes))
             refuseUnread(file);
-        if (!crcMatches(bytes))
+        refuseOversized(std::string_view(bytes).substr(0, FXUMowerLog::kMaxMachineBlock));
+        // Too short to hold a CRC is as corrupt as a wrong one.
+        if (bytes.size() < DBMowerFile::kCrcSize)
             throw Refused{DBMowerFile::Failure::Crc, {}};
-        MemoryBuffer buffer(std::string_view(bytes).substr(0, bytes.size() - DBMowerFile::kCrcSize));
+        const std::string_view body = std::string_view(bytes).substr(0, bytes.size() - DBMowerFile::kCrcSize);
+        const std::string_view tail = std::string_view(bytes).substr(body.size());
+        const std::uint32_t bodyCrc = Crc32::Compute(body);
+        if (bodyCrc != byteorder::getLE32(reinterpret_cast<const std::uint8_t*>(tail.data())))
+            throw Refused{DBMowerFile::Failure::Crc, {}};
+        MemoryBuffer buffer(body);
         std::istream in(&buffer);
         readMachine(in, mowerLog, newestOnly);
-        return signatureOf(bytes);
+        const DBMowerFile::Signature signature = signatureOf(bodyCrc, tail);
+        // A file that grew while it was read must not leave its size held for the rest of the run.
+        if (bytes.capacity() > DBMowerFile::kWholeReadLimit + 1)
+            std::string().swap(bytes);
+        return signature;
     }
+    std::string firstBytes;
+    if (!file.ReadAt(0, FXUMowerLog::kMaxMachineBlock, firstBytes))
+        refuseUnread(file);
+    refuseOversized(firstBytes);
     std::uint32_t bodyCrc = 0;
     std::string tail;
     if (!crcInPieces(file, bodyCrc, tail)) {
