@@ -5,6 +5,7 @@
 #include "core/database/UnsavedHistory.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include <malloc.h>
 #endif
 #include <new>
+#include <thread>
 #include <utility>
 
 std::string MachineEntry::serialText() const {
@@ -23,7 +25,6 @@ std::string MachineEntry::serialText() const {
 
 MachineDatabase::LoadReport MachineDatabase::Load(const std::string& directory, Access access) {
     directory_ = directory;
-    access_ = access;
     order_.clear();
     owned_.clear();
     // Kept even when the check file is refused, so that machines added later are still entered in it.
@@ -47,9 +48,11 @@ MachineDatabase::LoadReport MachineDatabase::Load(const std::string& directory, 
     // Loading only reads files (the check file was rewritten, atomically, before), so stopping on running
     // out of memory cannot leave a half-written one.
     try {
-        owned_.reserve(checker_.fileList().size());
-        for (const std::string& path : checker_.fileList())
-            loadEntry(path, report, nullptr);
+        const std::vector<std::string>& paths = checker_.fileList();
+        std::vector<std::unique_ptr<MachineEntry>> entries = readEntries(paths);
+        owned_.reserve(entries.size());
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            acceptEntry(std::move(entries[i]), paths[i], report, nullptr);
         addUnlisted(report);
     } catch (const std::bad_alloc&) {
         report.outOfMemory = true;
@@ -59,18 +62,61 @@ MachineDatabase::LoadReport MachineDatabase::Load(const std::string& directory, 
         report.log.push_back(FXUDBFC_error().what());
 #ifdef __GLIBC__
     // What the walk over the files took goes back to the system, not only to the allocator's free lists.
-    if (access == Access::Start)
-        ::malloc_trim(0);
+    ::malloc_trim(0);
 #endif
     return report;
 }
 
+bool MachineDatabase::readEntry(MachineEntry& entry) {
+    // A dealer opens a handful of machines a day (a tool that lists the folder, none): their records stay
+    // on disk until then.
+    return entry.file().LoadSummary();
+}
+
+std::vector<std::unique_ptr<MachineEntry>>
+MachineDatabase::readEntries(const std::vector<std::string>& paths) {
+    std::vector<std::unique_ptr<MachineEntry>> entries(paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        entries[i] = std::make_unique<MachineEntry>(paths[i]);
+    // Reading and checking the files is nearly all of a start, and each file stands alone: the other cores
+    // take their share. A small folder is not worth a thread.
+    constexpr std::size_t kFilesPerThread = 64;
+    const std::size_t threads = std::min<std::size_t>(
+        {std::max(1u, std::thread::hardware_concurrency()), 4, paths.size() / kFilesPerThread + 1});
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> outOfMemory{false};
+    const auto work = [&] {
+        // Files are handed out in small runs so that a slow file does not leave one thread the last to end.
+        constexpr std::size_t kRun = 16;
+        try {
+            for (std::size_t begin; (begin = next.fetch_add(kRun)) < entries.size() && !outOfMemory;)
+                for (std::size_t i = begin; i < std::min(begin + kRun, entries.size()); ++i)
+                    readEntry(*entries[i]);
+        } catch (const std::bad_alloc&) {
+            outOfMemory = true;
+        }
+    };
+    {
+        std::vector<std::jthread> helpers;
+        for (std::size_t t = 1; t < threads; ++t)
+            helpers.emplace_back(work);
+        work();
+    }
+    if (outOfMemory)
+        throw std::bad_alloc();
+    return entries;
+}
+
 MachineEntry* MachineDatabase::loadEntry(const std::string& path, LoadReport& report, const char* unlisted) {
     auto entry = std::make_unique<MachineEntry>(path);
-    // A dealer opens a handful of machines a day: at a start their records stay on disk until then.
-    const bool loaded =
-        access_ == Access::Start ? entry->file().LoadSummary() : entry->file().LoadMachineFile();
-    if (!loaded) {
+    readEntry(*entry);
+    return acceptEntry(std::move(entry), path, report, unlisted);
+}
+
+MachineEntry* MachineDatabase::acceptEntry(std::unique_ptr<MachineEntry> entry, const std::string& path,
+                                           LoadReport& report, const char* unlisted) {
+    // A file that was read and refused says why; one that was read says nothing.
+    if (entry->file().failure() != DBMowerFile::Failure::None) {
         const DBMowerFile::Failure reason = entry->file().failure();
         report.refused.push_back({path, reason, entry->file().lastError()});
         const bool crc = reason == DBMowerFile::Failure::Crc || reason == DBMowerFile::Failure::TooLarge;

@@ -117,12 +117,15 @@ public:
 
 private:
     void addUnlisted(LoadReport& report);
+    static bool readEntry(MachineEntry& entry);
+    static std::vector<std::unique_ptr<MachineEntry>> readEntries(const std::vector<std::string>& paths);
     MachineEntry* loadEntry(const std::string& path, LoadReport& report, const char* unlisted);
+    MachineEntry* acceptEntry(std::unique_ptr<MachineEntry> entry, const std::string& path,
+                              LoadReport& report, const char* unlisted);
     void keepAside(const std::string& path, std::vector<std::string>& log) const;
     void keepUnsaved(MachineEntry& entry, const FXULog& record, SaveReport& report) const;
 
     std::string directory_;
-    Access access_ = Access::Start;
     FXUCheckDir checker_;
     std::vector<std::unique_ptr<MachineEntry>> owned_; // load order
     std::vector<MachineEntry*> order_;

@@ -114,6 +114,33 @@ TEST_F(MachineDatabaseTest, LoadsWhatTheCheckFileNamesAndSaysWhyItRefusedTheRest
     EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")), wouldWrite + checkEntry(0x77));
 }
 
+TEST_F(MachineDatabaseTest, AFolderReadOnSeveralThreadsLoadsInCheckFileOrder) {
+    // Enough machines for the files to be shared out among threads, damaged ones all through the list.
+    std::string listed;
+    std::vector<std::string> expected, refused;
+    for (std::uint32_t serial = 0x500; serial > 0x100; serial -= 3) {
+        store({serial, "M" + std::to_string(serial)});
+        listed += checkEntry(serial);
+        if (serial % 7 == 0) {
+            std::string bytes = TempDir::read(fileOf(serial));
+            bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 1);
+            TempDir::write(fileOf(serial), bytes);
+            refused.push_back(fileOf(serial));
+        } else {
+            expected.push_back("M" + std::to_string(serial));
+        }
+    }
+    checkFile(listed);
+    const MachineDatabase::LoadReport report = load();
+    EXPECT_EQ(names(), expected);
+    std::vector<std::string> refusedFiles;
+    for (const MachineDatabase::Refused& r : report.refused)
+        refusedFiles.push_back(r.file);
+    EXPECT_EQ(refusedFiles, refused);
+    EXPECT_EQ(report.log.size(), refused.size());
+    EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")), listed) << "a refused file keeps its entry";
+}
+
 TEST_F(MachineDatabaseTest, DamageToTheCheckFileHidesNoMachineForGood) {
     const TestMachine a{0x0001A2F3, "A"}, b{0x00000010, "B"}, c{0x00000020, "C"};
     for (const TestMachine& wanted : {a, b, c})
