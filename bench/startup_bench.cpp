@@ -2,7 +2,7 @@
 // against the floor of reading and CRC-ing the same files, measured in the same run, and how arranging
 // grows with the number of machines.
 //
-//   startup_bench [machines...]     (default: 2000 10000; 5 records each)
+//   startup_bench [machines...]     (default: 2000 10000 50000; 5 records each)
 //
 // OSK_BENCH_ROUNDS (default 3) sets how many rounds are timed; many rounds let a profiler see the load
 // rather than the generation of the database.
@@ -100,15 +100,20 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         sizes.push_back(std::atoi(argv[i]));
     if (sizes.empty())
-        sizes = {2000, 10000};
+        sizes = {2000, 10000, 50000};
     bool roundsSet = false;
     const int roundsWanted = qEnvironmentVariableIntValue("OSK_BENCH_ROUNDS", &roundsSet);
     const int rounds = roundsSet && roundsWanted > 0 ? roundsWanted : 3;
 
+    double firstPerMachine = 0;
+    int firstSize = 0;
     for (const int machines : sizes) {
         const fs::path dir = fs::temp_directory_path() /
                              ("osk-startup-" + std::to_string(::getpid()) + "-" + std::to_string(machines));
         const auto files = makeDatabase(dir, machines);
+        std::uintmax_t diskBytes = 0;
+        for (const std::string& file : files)
+            diskBytes += fs::file_size(file);
         // Written just now, the files are still dirty; the start-up's one fsync (of the rewritten check file)
         // would pay for writing them all out. A real start finds them on disk.
         ::sync();
@@ -138,13 +143,21 @@ int main(int argc, char** argv) {
         list->Arrange();
         const auto arrange = Clock::now() - arrangeStart;
 
+        const double heap = static_cast<double>(heapAfter - heapBefore);
+        const double perMachine = ms(load) * 1000.0 / machines;
+        if (firstSize == 0) {
+            firstSize = machines;
+            firstPerMachine = perMachine;
+        }
         std::printf(
-            "%6d machines: floor %8.1f ms (with zlib's CRC %8.1f ms), load %8.1f ms (ratio %.2f, %.2f to the "
-            "zlib "
-            "floor, goal at most 1), arrange %7.1f ms (%.2f us per tile), heap %.0f MiB, peak RSS %.0f MiB\n",
-            machines, ms(floor), ms(zlibFloor), ms(load), ms(load) / ms(floor), ms(load) / ms(zlibFloor),
-            ms(arrange), ms(arrange) * 1000.0 / machines,
-            static_cast<double>(heapAfter - heapBefore) / (1 << 20),
+            "%6d machines (%.0f MiB on disk): floor %7.1f ms (with zlib's CRC %7.1f ms), load %7.1f ms "
+            "(ratio %.2f, %.2f to the zlib floor, goal at most 1), %.2f us per machine (%+.0f %% from "
+            "%d machines, goal at most +20 %%), arrange %6.1f ms (%.2f us per tile), heap %.1f MiB "
+            "(%.3f of the bytes on disk, goal at most 0.1), peak RSS %.0f MiB\n",
+            machines, static_cast<double>(diskBytes) / (1 << 20), ms(floor), ms(zlibFloor), ms(load),
+            ms(load) / ms(floor), ms(load) / ms(zlibFloor), perMachine,
+            (perMachine / firstPerMachine - 1) * 100, firstSize, ms(arrange), ms(arrange) * 1000.0 / machines,
+            heap / (1 << 20), heap / static_cast<double>(diskBytes),
             static_cast<double>(peakRssKiB()) / 1024.0);
         std::fflush(stdout);
         list.reset();
