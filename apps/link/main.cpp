@@ -5,6 +5,7 @@
 #include "core/base/CLogger.h"
 #include "core/base/ProgramFile.h"
 #include "core/base/SystemClock.h"
+#include "core/base/ToolOptions.h"
 #include "core/i18n/FXUStringTable.h"
 #include "core/link/TComPort.h"
 
@@ -28,6 +29,8 @@ void saveEventLog() {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const auto answered = ToolOptions::Answer(argc, argv, "orvane-link", LinkTool::kUsage, std::cout))
+        return *answered;
     std::string error;
     const auto arguments = LinkTool::parse(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!arguments) {
