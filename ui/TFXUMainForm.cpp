@@ -92,7 +92,7 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
     qtTexts_->follow(catalogue_->TextLanguage());
     session_->reportUnreadableSettings();
 
-    const std::string databaseDirectory = settings_->DbPath();
+    const std::string databaseDirectory = session_->databaseFolder();
     machineList = new TDBMowerList(mdiArea, prompts_, Panel1);
     machineList->setObjectName(QStringLiteral("machineList"));
     machineList->setUnsavedFolder(

@@ -1,9 +1,11 @@
 // orvane-link: the machine link from the command line. Log lines go to standard error and to the event
-// log beside the program (orvane-link.log); see LinkTool for the commands and exit codes.
+// log orvane-link.log (beside the program, or in the user's state folder when installed); see LinkTool for
+// the commands and exit codes.
 
 #include "apps/link/LinkTool.h"
 #include "core/base/CLogger.h"
 #include "core/base/ProgramFile.h"
+#include "core/base/ProgramFolders.h"
 #include "core/base/SystemClock.h"
 #include "core/base/ToolOptions.h"
 #include "core/i18n/FXUStringTable.h"
@@ -38,9 +40,13 @@ int main(int argc, char** argv) {
         return LinkTool::kRefused;
     }
     FXUStringTable::getInstance()->SetLanguage(0);
+    const ProgramFolders folders = ProgramFolders::ForProgram(ProgramFile::executablePath());
+    std::string folderError;
+    if (!folders.MakeFolders(folderError))
+        std::cerr << "orvane-link: " << folderError << '\n';
     CLogger* log = CLogger::getInstance();
     try {
-        log->open(ProgramFile::withExtension(ProgramFile::executablePath(), ".log"));
+        log->open(folders.logFile());
     } catch (const std::ios_base::failure&) {
         // No log yet: it is written at the end.
     }
