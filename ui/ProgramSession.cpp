@@ -5,6 +5,9 @@
 #include "core/base/Prompts.h"
 #include "core/database/FXUCheckDir.h"
 #include "core/i18n/ProgramTexts.h"
+#include "core/link/EComPort.h"
+#include "core/link/Port.h"
+#include "core/link/PortAccess.h"
 
 #include <filesystem>
 #include <ios>
@@ -55,6 +58,24 @@ std::string ProgramSession::databaseFolder() {
     logger_->log("Database folder " + directory + (made ? " made with an empty check file" : " taken again"));
     settings_->SetDbPath(directory);
     return directory;
+}
+
+void ProgramSession::reportPortAccess(Port& ports) {
+    if (!firstStart_)
+        return;
+    std::vector<std::string> present;
+    try {
+        present = ports.EnumComPorts();
+    } catch (const EComPort&) {
+        // No list: whether the user may open a port plugged in later still tells.
+    }
+    if (!PortAccess::Denied(present, PortAccess::ThisUser()))
+        return;
+    const std::string user = PortAccess::UserName();
+    logger_->log("User " + user + " may open no serial port (not in the group " + PortAccess::kPortGroup +
+                 ")");
+    prompts_.message(Prompts::Kind::Warning, ProgramTexts::Text(ProgramTexts::Id::NoPortAccess, {user}),
+                     Prompts::Buttons::Ok);
 }
 
 ProgramSession::~ProgramSession() = default;

@@ -9,6 +9,7 @@
 #include <vector>
 
 class CLogger;
+class Port;
 class Prompts;
 
 // One run of the program as its files see it (beside the program, or in the user's folders when installed):
@@ -29,6 +30,8 @@ public:
     // The database folder the settings name. An installed program whose settings name none gets its own,
     // made with an empty check file and written into the settings: never the folder it was started from.
     std::string databaseFolder();
+    // At the first start (no settings file yet): tells the dealer once when this user can open no port.
+    void reportPortAccess(Port& ports);
     // Once the catalogue speaks the dealer's language: says so when the settings file could not be read.
     void reportUnreadableSettings();
     // Locks the database folder and removes what interrupted saves left there and beside the settings.

@@ -122,6 +122,7 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
     showPortChooser();
     if (!autoCOM_)
         choosePortAtStart();
+    session_->reportPortAccess(*ComPort_);
 }
 
 TFXUMainForm::~TFXUMainForm() = default;

@@ -8,9 +8,13 @@
 #include "core/base/ProgramFolders.h"
 #include "core/base/SystemClock.h"
 #include "core/base/ToolOptions.h"
+#include "core/i18n/Cp1252.h"
 #include "core/i18n/FXUStringTable.h"
+#include "core/i18n/ProgramTexts.h"
+#include "core/link/PortAccess.h"
 #include "core/link/TComPort.h"
 
+#include <filesystem>
 #include <iostream>
 
 namespace {
@@ -28,6 +32,22 @@ void saveEventLog() {
     std::cout.clear();
 }
 
+// A port this user may not open fails with "access denied" only after the log has begun; say first, in
+// the user's language, what to do about it.
+void tellPortAccess(const std::string& port) {
+    if (port.empty())
+        return;
+    std::error_code ignored;
+    const std::string path = port.find('/') != std::string::npos ? port : "/dev/" + port;
+    const std::vector<std::string> present =
+        std::filesystem::exists(path, ignored) ? std::vector<std::string>{path} : std::vector<std::string>{};
+    if (!PortAccess::Denied(present, PortAccess::ThisUser()))
+        return;
+    const std::string text = ProgramTexts::Text(ProgramTexts::Id::NoPortAccess, ToolOptions::LocaleLanguage(),
+                                                {PortAccess::UserName()});
+    std::cerr << "orvane-link: " << cp1252::toUtf8(text) << '\n';
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -40,6 +60,7 @@ int main(int argc, char** argv) {
         return LinkTool::kRefused;
     }
     FXUStringTable::getInstance()->SetLanguage(0);
+    tellPortAccess(arguments->port);
     const ProgramFolders folders = ProgramFolders::ForProgram(ProgramFile::executablePath());
     std::string folderError;
     if (!folders.MakeFolders(folderError))
