@@ -62,18 +62,8 @@ TEST_F(InstalledSession, FirstStartMakesItsOwnDatabaseAndSaysWhereTheFilesAre) {
     again.close();
 }
 
-TEST_F(InstalledSession, NamedFolderIsKeptAndAFolderThatCannotBeMadeIsNotWritten) {
-    fs::create_directories(fs::path(settingsFile()).parent_path());
-    std::ofstream(settingsFile()) << "[FILEPATH]\r\nDBPATH=/srv/machines\r\n";
-    {
-        ProgramSession session(program, prompts);
-        EXPECT_EQ(session.databaseFolder(), "/srv/machines");
-        session.close();
-    }
-    EXPECT_FALSE(fs::exists(machines()));
-
+TEST_F(InstalledSession, AFolderThatCannotBeMadeIsNotWrittenIntoTheSettings) {
     // Nothing but a file where the data folder should be: no folder, and the settings still name none.
-    std::ofstream(settingsFile(), std::ios::trunc) << "[FILEPATH]\r\nDBPATH=\r\n";
     std::ofstream(home.file("XDG_DATA_HOME")) << "x";
     ProgramSession session(program, prompts);
     EXPECT_EQ(session.databaseFolder(), machines());

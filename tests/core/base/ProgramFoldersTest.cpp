@@ -94,15 +94,4 @@ TEST(ProgramFolders, MakesTheFoldersOfAnInstalledRunAndSaysWhereTheyAre) {
     EXPECT_NE(error.find(".local/state/orvane-service-kit"), std::string::npos) << error;
 }
 
-TEST(ProgramFolders, ThisProcessDecidesByItsOwnWriteAccess) {
-    TempDir folder;
-    const std::string program = folder.file("orvane-service-kit");
-    EXPECT_TRUE(ProgramFolders::ForProgram(program).besideProgram());
-    std::filesystem::permissions(folder.path(),
-                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    if (::access(folder.path().c_str(), W_OK) != 0) { // root writes anywhere
-        EXPECT_FALSE(ProgramFolders::ForProgram(program).besideProgram());
-    }
-}
-
 } // namespace
