@@ -2,25 +2,80 @@
 
 #include "core/base/AtomicFile.h"
 #include "core/base/CLogger.h"
-#include "core/base/ProgramFile.h"
 #include "core/base/Prompts.h"
 #include "core/database/FXUCheckDir.h"
 #include "core/i18n/ProgramTexts.h"
+#include "core/link/EComPort.h"
+#include "core/link/Port.h"
+#include "core/link/PortAccess.h"
 
 #include <filesystem>
 #include <ios>
 #include <iostream>
 #include <optional>
 
-ProgramSession::ProgramSession(const std::string& programPath, Prompts& prompts) : prompts_(prompts) {
+ProgramSession::ProgramSession(const std::string& programPath, Prompts& prompts)
+    : folders_(ProgramFolders::ForProgram(programPath)), prompts_(prompts) {
+    std::error_code ignored;
+    firstStart_ = !std::filesystem::exists(folders_.settingsFile(), ignored);
+    std::string folderError;
+    const bool foldersMade = folders_.MakeFolders(folderError);
     logger_ = CLogger::getInstance();
     try {
-        logger_->open(ProgramFile::withExtension(programPath, ".log"));
+        logger_->open(folders_.logFile());
     } catch (const std::ios_base::failure&) {
         // First run: there is no log yet; it is written at close.
     }
     logger_->log("Starting program");
-    settings_ = std::make_unique<AppSettings>(ProgramFile::withExtension(programPath, ".INI"));
+    for (const std::string& line : folders_.Describe())
+        logger_->log(line);
+    if (!foldersMade)
+        logger_->log(folderError);
+    settings_ = std::make_unique<AppSettings>(folders_.settingsFile());
+}
+
+std::string ProgramSession::databaseFolder() {
+    const std::string named = settings_->DbPath();
+    if (!named.empty() || folders_.besideProgram())
+        return named;
+    const std::string directory = folders_.defaultDatabaseFolder();
+    const std::string checkFile = FXUCheckDir::Join(directory, FXUCheckDir::kCheckFileName);
+    std::error_code error;
+    std::filesystem::create_directories(directory, error);
+    bool made = false;
+    try {
+        if (error)
+            throw std::ios_base::failure(error.message());
+        if (!std::filesystem::exists(checkFile, error)) {
+            AtomicFile::write(checkFile, "");
+            made = true;
+        }
+    } catch (const std::ios_base::failure& failure) {
+        // The load then reports the missing check file; the settings keep naming no folder.
+        logger_->log("Database folder " + directory + " cannot be made: " + failure.what());
+        return directory;
+    }
+    logger_->log("Database folder " + directory + (made ? " made with an empty check file" : " taken again"));
+    settings_->SetDbPath(directory);
+    return directory;
+}
+
+void ProgramSession::reportPortAccess(Port& ports) {
+    if (!firstStart_)
+        return;
+    std::vector<std::string> present;
+    try {
+        present = ports.EnumComPorts();
+    } catch (const EComPort&) {
+        // No list: whether the user may open a port plugged in later still tells.
+    }
+    if (!PortAccess::Denied(present, PortAccess::ThisUser()))
+        return;
+    const std::string user = PortAccess::UserName();
+    logger_->log("User " + user + " may open no serial port (not in the group " + PortAccess::kPortGroup +
+                 ")");
+    prompts_.message(Prompts::Kind::Warning, ProgramTexts::Text(ProgramTexts::Id::NoPortAccess, {user}),
+                     Prompts::Buttons::Ok);
 }
 
 ProgramSession::~ProgramSession() = default;

@@ -5,6 +5,7 @@
 #include "core/base/Clock.h"
 #include "core/base/LastFolderPrompts.h"
 #include "core/base/Prompts.h"
+#include "core/base/ToolOptions.h"
 #include "core/database/UnsavedHistory.h"
 #include "core/i18n/FXUStringTable.h"
 #include "core/i18n/ProgramTexts.h"
@@ -65,9 +66,8 @@ private:
 };
 
 QString title() {
-    return QStringLiteral(" Orvane Service Kit %1.%2 - BETA VERSION C3")
-        .arg(TFXUMainForm::kMajorVersion)
-        .arg(TFXUMainForm::kMinorVersion);
+    return QStringLiteral(" Orvane Service Kit %1 - BETA VERSION C3")
+        .arg(QLatin1String(ToolOptions::Version()));
 }
 
 } // namespace
@@ -92,7 +92,7 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
     qtTexts_->follow(catalogue_->TextLanguage());
     session_->reportUnreadableSettings();
 
-    const std::string databaseDirectory = settings_->DbPath();
+    const std::string databaseDirectory = session_->databaseFolder();
     machineList = new TDBMowerList(mdiArea, prompts_, Panel1);
     machineList->setObjectName(QStringLiteral("machineList"));
     machineList->setUnsavedFolder(
@@ -122,6 +122,7 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
     showPortChooser();
     if (!autoCOM_)
         choosePortAtStart();
+    session_->reportPortAccess(*ComPort_);
 }
 
 TFXUMainForm::~TFXUMainForm() = default;

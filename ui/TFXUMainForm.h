@@ -42,8 +42,6 @@ class QToolButton;
 class TFXUMainForm : public QMainWindow {
     Q_OBJECT
 public:
-    static constexpr int kMajorVersion = 5;
-    static constexpr int kMinorVersion = 1;
     // Menu groups: a machine window's own menus are merged in after "Window" (group 12).
     static constexpr int kFileGroup = 1;
     static constexpr int kToolGroup = 2;

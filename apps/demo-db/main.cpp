@@ -4,6 +4,7 @@
 //   orvane-demo-db --upgrade-file FILE [ROWS]     (default 72 data rows of 64 bytes)
 
 #include "core/base/AtomicFile.h"
+#include "core/base/ToolOptions.h"
 #include "tools/gen/DemoDatabase.h"
 #include "tools/gen/SampleUpgrade.h"
 
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <iostream>
 #include <string>
 
 namespace {
@@ -25,6 +27,8 @@ int count(const char* text, int fallback) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const auto answered = ToolOptions::Answer(argc, argv, "orvane-demo-db", kUsage, std::cout))
+        return *answered;
     if (argc < 2 || argc > 4 || (argc == 4 && std::string(argv[1]) != "--upgrade-file") ||
         (argc == 2 && std::string(argv[1]) == "--upgrade-file")) {
         std::fputs(kUsage, stderr);

@@ -8,6 +8,7 @@
 #include "apps/inspect/RecordJson.h"
 #include "apps/inspect/UpgradeJson.h"
 #include "core/base/FXUCrc_error.h"
+#include "core/base/ToolOptions.h"
 #include "core/database/BinHistoryFile.h"
 #include "core/database/DBMowerFile.h"
 #include "core/i18n/FXUStringTable.h"
@@ -79,7 +80,15 @@ int db(const std::string& directory) {
 
 } // namespace
 
+constexpr const char* kHelp =
+    "usage: orvane-inspect dat FILE | orvane-inspect bin FILE | orvane-inspect upgrade FILE | "
+    "orvane-inspect db FOLDER\n"
+    "Checks a machine file, a history file, an upgrade file or a database folder (read only) and writes it "
+    "as JSON.\n";
+
 int main(int argc, char** argv) {
+    if (const auto answered = ToolOptions::Answer(argc, argv, "orvane-inspect", kHelp, std::cout))
+        return *answered;
     const std::string kind = argc == 3 ? argv[1] : "";
     if (kind != "dat" && kind != "bin" && kind != "upgrade" && kind != "db") {
         std::cerr

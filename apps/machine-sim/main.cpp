@@ -2,6 +2,7 @@
 #include "apps/machine-sim/MachineProtocol.h"
 #include "apps/machine-sim/PtyMachine.h"
 #include "apps/machine-sim/SimOptions.h"
+#include "core/base/ToolOptions.h"
 
 #include <fstream>
 #include <iostream>
@@ -25,6 +26,9 @@ void takePrecedence() {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const auto answered =
+            ToolOptions::Answer(argc, argv, "orvane-machine-sim", SimOptions::HelpText(), std::cout))
+        return *answered;
     std::string error;
     auto options = SimOptions::Parse(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) {

@@ -38,6 +38,8 @@ public:
     void SetLeft(int value) { ini_.WriteInteger("MainForm", "Left", value); }
     void SetLanguage(std::uint8_t value) { ini_.WriteInteger("GENERAL", "LANGUAGE", value); }
     void SetSortByName(bool value) { ini_.WriteBool("GENERAL", "SORTBYNAME", value); }
+    // Written only when an installed program makes its own database folder at the first start.
+    void SetDbPath(const std::string& value) { ini_.WriteString("FILEPATH", "DBPATH", value); }
     void SetAutoCom(bool value) { ini_.WriteBool("COM", "AUTO", value); }
     void SetPort(const std::string& value) { ini_.WriteString("COM", "PORT", value); }
     void SetLastFolder(const std::string& value) { ini_.WriteString("DIALOGS", "LASTFOLDER", value); }

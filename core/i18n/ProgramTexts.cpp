@@ -184,6 +184,20 @@ const char* const kRows[ProgramTexts::kCount][FXUStringTable::kLanguages] = {
      "hineingeschrieben. "
      "Schließen und starten Sie das Programm neu, um die Datei so zu laden, wie sie jetzt ist. Das "
      "Ereignisprotokoll nennt den Grund."},
+    {"This user (%1) may not open the serial ports, so no machine can be reached. Ask the administrator to "
+     "add the user to the \"dialout\" group (as root: adduser %1 dialout), then log out and log in again.",
+     "Cet utilisateur (%1) n'a pas le droit d'ouvrir les ports série : aucune machine ne peut être jointe. "
+     "Demandez à l'administrateur d'ajouter l'utilisateur au groupe \"dialout\" (en root : adduser %1 "
+     "dialout), puis fermez la session et reconnectez-vous.",
+     "Questo utente (%1) non può aprire le porte seriali: nessuna macchina è raggiungibile. Chiedere "
+     "all'amministratore di aggiungere l'utente al gruppo \"dialout\" (come root: adduser %1 dialout), "
+     "poi uscire e accedere di nuovo.",
+     "Deze gebruiker (%1) mag de seriële poorten niet openen: er is geen machine te bereiken. Vraag de "
+     "beheerder de gebruiker aan de groep \"dialout\" toe te voegen (als root: adduser %1 dialout), meld u "
+     "daarna af en opnieuw aan.",
+     "Dieser Benutzer (%1) darf die seriellen Ports nicht öffnen, daher ist keine Maschine erreichbar. "
+     "Bitten Sie den Administrator, den Benutzer zur Gruppe \"dialout\" hinzuzufügen (als root: adduser %1 "
+     "dialout), und melden Sie sich dann ab und wieder an."},
 };
 
 } // namespace

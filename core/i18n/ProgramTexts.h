@@ -28,8 +28,9 @@ public:
         MachineFileNotWrittenHistoryKept, // machine number text, folder the history was kept in
         MachineFileNotWrittenHistoryLost, // machine number text
         MachineFileChanged,               // machine number text, file path
+        NoPortAccess,                     // user name; no serial port can be opened by this user
     };
-    static constexpr int kCount = 19;
+    static constexpr int kCount = 20;
 
     static std::string Text(Id id, const std::vector<std::string>& arguments = {});
     // The same in one language (0 English, 1 French, 2 Italian, 3 Dutch, 4 German).

@@ -144,9 +144,13 @@ TEST_F(MainFormTest, FirstStartUsesTheDefaultsAndTheCloseWritesEveryKeyButTheDat
 
     // No check file in the (current) database directory: one line with the check error, and the run goes on.
     const std::string log = TempDir::read(logPath());
-    ASSERT_EQ(log.size(), 20u + 18 + 20 + 33);
+    // After "Starting program", where this run's files are: beside the program.
+    const std::string files =
+        "Files beside the program: settings " + iniPath() + ", event log " + logPath() + "\r\n";
+    ASSERT_EQ(log.size(), 20u + 18 + 20 + files.size() + 20 + 33);
     EXPECT_EQ(log.substr(20, 18), "Starting program\r\n");
-    EXPECT_EQ(log.substr(58), "no db checker file or corrupted\r\n");
+    EXPECT_EQ(log.substr(58, files.size()), files);
+    EXPECT_EQ(log.substr(78 + files.size()), "no db checker file or corrupted\r\n");
     EXPECT_EQ(FXUStringTable::getInstance()->Language(), 1) << "the catalogue was released and starts anew";
 }
 
