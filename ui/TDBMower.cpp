@@ -75,6 +75,7 @@ QMenu* TDBMower::contextMenu() {
 }
 
 TDBMower::~TDBMower() {
+    list_.tileGone(this);
     // The window works on this entry's machine and must not outlive it. Blocking the area's signals keeps
     // a main window that is itself being destroyed from reacting to the change of active window.
     if (subWindow_) {
@@ -90,7 +91,7 @@ TChildForm* TDBMower::window() const {
 }
 
 void TDBMower::BuildTile() {
-    tile_ = QImage(); // a new picture is made the next time the tile is shown
+    dropPicture();
     paintTile();
 }
 
@@ -121,6 +122,7 @@ void TDBMower::renderTile() const {
         tile_ = QImage(TDBMowerList::kTileWidth, TDBMowerList::kTileHeight, QImage::Format_RGB32);
         tile_.setDotsPerMeterX(kDotsPerMeter);
         tile_.setDotsPerMeterY(kDotsPerMeter);
+        list_.tileDrawn(this);
     }
     tile_.fill(Qt::white);
     QPainter p(&tile_);

@@ -69,7 +69,9 @@ public:
 
     TChildForm* window() const;
     const QImage& tile() const; // drawn on demand
-    QMenu* contextMenu();       // the tile's menu, with its "Export" item
+    bool holdsPicture() const { return !tile_.isNull(); }
+    void dropPicture() const { tile_ = QImage(); } // drawn again when next shown
+    QMenu* contextMenu();                          // the tile's menu, with its "Export" item
 
 protected:
     void paintEvent(QPaintEvent* event) override;

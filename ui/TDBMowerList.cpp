@@ -72,6 +72,7 @@ TDBMowerList::~TDBMowerList() {
 }
 
 void TDBMowerList::clear() {
+    drawn_.clear();
     for (TDBMower* entry : entries_)
         delete entry;
     entries_.clear();
@@ -83,6 +84,20 @@ void TDBMowerList::Log(const std::vector<std::string>& lines) {
     CLogger* logger = CLogger::getInstance();
     for (const std::string& line : lines)
         logger->log(line);
+}
+
+void TDBMowerList::tileDrawn(const TDBMower* tile) {
+    drawn_.push_back(tile);
+    if (drawn_.size() > kTilePicturesKept) {
+        drawn_.front()->dropPicture();
+        drawn_.pop_front();
+    }
+}
+
+void TDBMowerList::tileGone(const TDBMower* tile) {
+    const auto found = std::find(drawn_.begin(), drawn_.end(), tile);
+    if (found != drawn_.end())
+        drawn_.erase(found);
 }
 
 TDBMower* TDBMowerList::addTile(MachineEntry& entry) {

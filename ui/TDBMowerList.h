@@ -7,6 +7,7 @@
 #include <QScrollArea>
 #include <QStringList>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -74,6 +75,11 @@ public:
     static void Log(const std::vector<std::string>& lines); // into the event log, in order
     QMdiArea* mdiArea() const { return mdiArea_; }
     Prompts& prompts() const { return prompts_; }
+    // Pictures are kept for the tiles drawn last only: scrolling through a large database must not leave
+    // a picture behind for every machine.
+    static constexpr std::size_t kTilePicturesKept = 384;
+    void tileDrawn(const TDBMower* tile);
+    void tileGone(const TDBMower* tile);
 
 signals:
     // Machine files and history files dropped onto the list; sent after the drop has
@@ -99,6 +105,7 @@ private:
     MachineDatabase database_;
     std::vector<TDBMower*> entries_; // children of canvas_, in the database's order
     std::unordered_map<const MachineEntry*, TDBMower*> tiles_;
+    std::deque<const TDBMower*> drawn_; // the tiles holding a picture, the oldest drawn first
     // Layout cursor. Wider than 16 bits: a long single column would otherwise wrap onto its first tiles.
     int x_ = 0;
     int y_ = 0;

@@ -347,6 +347,23 @@ TEST_F(TDBMowerListTest, TilesShowPictureAndTextsAndEveryPictureIsItsOwn) {
     EXPECT_EQ(TilePictures::forType(9), TilePictures::forType(10)) << "both ball collectors";
 }
 
+TEST_F(TDBMowerListTest, ScrollingThroughAllTilesKeepsOnlyTheLastDrawnPictures) {
+    std::vector<TestMachine> machines;
+    for (std::uint32_t serial = 1; serial <= TDBMowerList::kTilePicturesKept + 40; ++serial)
+        machines.push_back({serial, "Owner" + std::to_string(serial)});
+    loaded(machines, 300, 200);
+    const QImage first = list->entries()[0]->tile();
+    for (const TDBMower* entry : list->entries())
+        entry->tile();
+    std::size_t holding = 0;
+    for (const TDBMower* entry : list->entries())
+        holding += entry->holdsPicture();
+    EXPECT_EQ(holding, TDBMowerList::kTilePicturesKept);
+    EXPECT_FALSE(list->entries()[0]->holdsPicture());
+    EXPECT_TRUE(list->entries().back()->holdsPicture());
+    EXPECT_EQ(list->entries()[0]->tile(), first) << "drawn again as it was";
+}
+
 TEST_F(TDBMowerListTest, ExportWritesTheMachineFileUnderADatNameAsASaveWouldWriteIt) {
     FXUStringTable::getInstance()->SetLanguage(0);
     loaded({{0x00000042, "Export"}});
