@@ -15,8 +15,9 @@
 #include "core/link/MachineLink.h"
 #include "core/link/Port.h"
 #include "ui/DatabaseImport.h"
-#include "ui/MenuMergeSource.h"
+#include "ui/MachineFindBar.h"
 #include "ui/ModalRunner.h"
+#include "ui/MenuMergeSource.h"
 #include "ui/ProgramSession.h"
 #include "ui/QtStandardTexts.h"
 #include "ui/TComComboBox.h"
@@ -39,6 +40,7 @@
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -98,6 +100,14 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
     machineList->setUnsavedFolder(
         (std::filesystem::path(settings_->FileName()).parent_path() / kUnsavedFolder).string());
     static_cast<QVBoxLayout*>(Panel1->layout())->insertWidget(0, machineList, 1);
+    findBar_ = new MachineFindBar(Panel1);
+    findBar_->setObjectName(QStringLiteral("findBar"));
+    static_cast<QVBoxLayout*>(Panel1->layout())->insertWidget(0, findBar_);
+    connect(findBar_, &MachineFindBar::changed, this, [this] { machineList->setFilter(findBar_->filter()); });
+    connect(machineList, &TDBMowerList::shownChanged, this,
+            [this](int shown, int total) { findBar_->showCount(shown, total, machineList->filtered()); });
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, findBar_,
+            &MachineFindBar::focusSearch);
     import_ = std::make_unique<DatabaseImport>(*machineList, prompts_, history_, [this] { storeHistory(); });
     connect(machineList, &TDBMowerList::filesDropped, this, &TFXUMainForm::importDroppedFiles);
     machineList->setSortByName(settings_->SortByName());

@@ -27,6 +27,7 @@ class Prompts;
 class QMessageBox;
 class QtStandardTexts;
 class TComComboBox;
+class MachineFindBar;
 class TDBMowerList;
 class QAction;
 class QFrame;
@@ -165,6 +166,7 @@ private:
     QRadioButton* NameRadioButt = nullptr;
     QMdiArea* mdiArea = nullptr;
     TDBMowerList* machineList = nullptr;
+    MachineFindBar* findBar_ = nullptr;
     QMenu* FileMenuItem = nullptr;
     QAction* ImportMenuItem = nullptr;
     QAction* ImportBinMenuItem = nullptr;

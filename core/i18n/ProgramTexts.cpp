@@ -184,6 +184,23 @@ const char* const kRows[ProgramTexts::kCount][FXUStringTable::kLanguages] = {
      "hineingeschrieben. "
      "Schließen und starten Sie das Programm neu, um die Datei so zu laden, wie sie jetzt ist. Das "
      "Ereignisprotokoll nennt den Grund."},
+    {"Name, address, machine or serial number", "Nom, adresse, n° de machine ou de série",
+     "Nome, indirizzo, n. macchina o di serie", "Naam, adres, machine- of serienummer",
+     "Name, Adresse, Maschinen- oder Seriennummer"},
+    {"Any service date", "Toute date d'entretien", "Qualsiasi data di assistenza", "Elke onderhoudsdatum",
+     "Beliebiges Wartungsdatum"},
+    {"Not serviced for 6 months", "Sans entretien depuis 6 mois", "Senza assistenza da 6 mesi",
+     "6 maanden niet onderhouden", "Seit 6 Monaten nicht gewartet"},
+    {"Not serviced for 1 year", "Sans entretien depuis 1 an", "Senza assistenza da 1 anno",
+     "1 jaar niet onderhouden", "Seit 1 Jahr nicht gewartet"},
+    {"Not serviced for 2 years", "Sans entretien depuis 2 ans", "Senza assistenza da 2 anni",
+     "2 jaar niet onderhouden", "Seit 2 Jahren nicht gewartet"},
+    {"All types", "Tous les types", "Tutti i tipi", "Alle typen", "Alle Typen"},
+    {"%1 of %2 machines", "%1 machines sur %2", "%1 di %2 macchine", "%1 van %2 machines",
+     "%1 von %2 Maschinen"},
+    {"No machine matches the search.", "Aucune machine ne correspond à la recherche.",
+     "Nessuna macchina corrisponde alla ricerca.", "Geen enkele machine voldoet aan de zoekopdracht.",
+     "Keine Maschine entspricht der Suche."},
 };
 
 } // namespace

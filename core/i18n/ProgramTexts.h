@@ -28,8 +28,16 @@ public:
         MachineFileNotWrittenHistoryKept, // machine number text, folder the history was kept in
         MachineFileNotWrittenHistoryLost, // machine number text
         MachineFileChanged,               // machine number text, file path
+        FindPlaceholder,                  // the machine list's search field when empty
+        AnyServiceDate,                   // the items of the "not serviced for" filter
+        NotServicedSixMonths,
+        NotServicedOneYear,
+        NotServicedTwoYears,
+        AllMachineTypes,  // the type filter's first item
+        MachinesShown,    // machines shown, machines in the database
+        NoMachineMatches, // in the list when the search leaves no machine
     };
-    static constexpr int kCount = 19;
+    static constexpr int kCount = 27;
 
     static std::string Text(Id id, const std::vector<std::string>& arguments = {});
     // The same in one language (0 English, 1 French, 2 Italian, 3 Dutch, 4 German).
