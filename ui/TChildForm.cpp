@@ -4,6 +4,7 @@
 #include "core/history/FXULogTime.h"
 #include "core/history/FXUMowerLog.h"
 #include "core/i18n/FXUStringTable.h"
+#include "core/i18n/ProgramTexts.h"
 #include "ui/ModalRunner.h"
 #include "ui/TchangeODataForm.h"
 #include "ui/WinText.h"
@@ -110,12 +111,16 @@ void TChildForm::buildPageControl() {
     tabPopupMenu = new QMenu(this);
     deleteItem = tabPopupMenu->addAction(QString());
     connect(deleteItem, &QAction::triggered, this, &TChildForm::deleteRecordClick);
+    reportItem = tabPopupMenu->addAction(QString());
+    connect(reportItem, &QAction::triggered, this, &TChildForm::serviceReportClick);
 }
 
 void TChildForm::buildMenus() {
     Outils1 = new QMenu(this);
     changeOwnerData = Outils1->addAction(QString());
     connect(changeOwnerData, &QAction::triggered, this, &TChildForm::changeOwnerDataClick);
+    reportMenuItem = Outils1->addAction(QString());
+    connect(reportMenuItem, &QAction::triggered, this, &TChildForm::serviceReportClick);
 }
 
 QString TChildForm::text(TextId id) const {
@@ -136,6 +141,9 @@ void TChildForm::setCaptions() {
     Outils1->setTitle(text(TextId::Edition));
     changeOwnerData->setText(text(TextId::ModifyData));
     deleteItem->setText(text(TextId::Delete));
+    const QString report = WinText::toQt(ProgramTexts::Text(ProgramTexts::Id::ServiceReportMenu));
+    reportItem->setText(report);
+    reportMenuItem->setText(report);
 }
 
 void TChildForm::refreshInfo() {
@@ -188,6 +196,11 @@ void TChildForm::tabsContextPopup(const QPoint& pos) {
         return;
     MainLogPageControl_->setCurrentIndex(index);
     popupRunner_(*tabPopupMenu, MainLogPageControl_->mapToGlobal(pos));
+}
+
+void TChildForm::serviceReportClick() {
+    if (TFXULogTab* shown = tab(MainLogPageControl_->currentIndex()))
+        emit serviceReportRequested(&machine_, shown->record());
 }
 
 void TChildForm::deleteRecordClick() {

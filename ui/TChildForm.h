@@ -12,6 +12,7 @@
 
 // Declared only: moc here reads headers as C++17 and cannot parse the C++20 headers the time needs.
 struct FXULogTime;
+class FXULog;
 class FXUMowerLog;
 class FXUStringTable;
 class MachineDirectory;
@@ -56,6 +57,11 @@ public slots:
     // Right click at pos (page control coordinates): activates the tab under it and offers "delete".
     void tabsContextPopup(const QPoint& pos);
     void deleteRecordClick();
+    // "Service report...": the shown record's report, made by whoever listens.
+    void serviceReportClick();
+
+signals:
+    void serviceReportRequested(const FXUMowerLog* machine, const FXULog* record);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -96,6 +102,8 @@ public:
     QLabel* BootVerLabel = nullptr;
     QMenu* Outils1 = nullptr;
     QAction* changeOwnerData = nullptr;
+    QAction* reportMenuItem = nullptr;
     QMenu* tabPopupMenu = nullptr;
     QAction* deleteItem = nullptr;
+    QAction* reportItem = nullptr;
 };

@@ -16,10 +16,13 @@
 #include "core/link/Port.h"
 #include "ui/DatabaseImport.h"
 #include "ui/MachineFindBar.h"
-#include "ui/ModalRunner.h"
 #include "ui/MenuMergeSource.h"
+#include "ui/ModalRunner.h"
 #include "ui/ProgramSession.h"
 #include "ui/QtStandardTexts.h"
+#include "ui/ServiceReportDialog.h"
+#include "ui/ServiceReportPainter.h"
+#include "ui/TChildForm.h"
 #include "ui/TComComboBox.h"
 #include "ui/TDBMowerList.h"
 #include "ui/TcreateForm.h"
@@ -38,6 +41,8 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QRadioButton>
 #include <QScreen>
 #include <QShortcut>
@@ -161,7 +166,12 @@ void TFXUMainForm::buildWindow() {
     mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     row->addWidget(mdiArea, 1);
     setCentralWidget(central);
-    connect(mdiArea, &QMdiArea::subWindowActivated, this, [this] { rebuildMenuBar(); });
+    connect(mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        if (auto* child = window ? qobject_cast<TChildForm*>(window->widget()) : nullptr)
+            connect(child, &TChildForm::serviceReportRequested, this, &TFXUMainForm::serviceReport,
+                    Qt::UniqueConnection);
+        rebuildMenuBar();
+    });
     nameParts();
 }
 
@@ -391,6 +401,44 @@ void TFXUMainForm::rebuildMenuBar() {
     menuBar()->clear();
     for (const auto& [group, menu] : menus)
         menuBar()->addMenu(menu);
+}
+
+void TFXUMainForm::serviceReport(const FXUMowerLog* machine, const FXULog* record) {
+    if (!machine || !record)
+        return;
+    ServiceReportDialog dialog(settings_->WorkshopName(), settings_->WorkshopAddress(), prompts_, this);
+    const int choice = ModalRunner::run(dialog);
+    if (choice != ServiceReportDialog::Print && choice != ServiceReportDialog::SavePdf)
+        return;
+    settings_->SetWorkshop(dialog.name(), dialog.address());
+    const ServiceReport report =
+        ServiceReport::Build(*machine, *record, {dialog.name(), dialog.address()}, FXULogTime());
+    if (choice == ServiceReportDialog::Print) {
+        QPrinter printer(QPrinter::HighResolution);
+        QPrintDialog printDialog(&printer, this);
+        if (ModalRunner::run(printDialog) == QDialog::Accepted &&
+            !ServiceReportPainter::Paint(report, printer))
+            prompts_.message(
+                Prompts::Kind::Error,
+                ProgramTexts::Text(ProgramTexts::Id::ReportNotWritten, {printer.printerName().toStdString()}),
+                Prompts::Buttons::Ok);
+        return;
+    }
+    const std::optional<std::string> path =
+        prompts_.chooseFile({Prompts::FileDialog::Mode::Save, report.title, "PDF|*.pdf", 1, {}});
+    if (!path)
+        return;
+    std::string target = *path;
+    if (!QString::fromLocal8Bit(target.c_str()).endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        target += ".pdf";
+    QString error;
+    if (!ServiceReportPainter::WritePdf(report, QFile::decodeName(target.c_str()), &error)) {
+        logger_->log(error.toStdString());
+        prompts_.message(
+            Prompts::Kind::Error,
+            ProgramTexts::Text(ProgramTexts::Id::ReportNotWritten, {WinText::fromQt(error).value_or(target)}),
+            Prompts::Buttons::Ok);
+    }
 }
 
 void TFXUMainForm::ExitMenuItemClick() {

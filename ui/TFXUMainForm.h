@@ -27,6 +27,8 @@ class Prompts;
 class QMessageBox;
 class QtStandardTexts;
 class TComComboBox;
+class FXULog;
+class FXUMowerLog;
 class MachineFindBar;
 class TDBMowerList;
 class QAction;
@@ -105,6 +107,8 @@ public slots:
     void GermanMenuItemClick() { selectLanguage(4); }
     void NameRadioButtClick();
     void MachineIdRadioButtClick();
+    // The record's service report: the workshop asked for (kept in the settings), then printed or saved.
+    void serviceReport(const FXUMowerLog* machine, const FXULog* record);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -36,8 +36,25 @@ public:
         AllMachineTypes,  // the type filter's first item
         MachinesShown,    // machines shown, machines in the database
         NoMachineMatches, // in the list when the search leaves no machine
+        ServiceReportTitle,
+        ServiceReportMenu, // the menu item that makes the report
+        ReportWorkshop,
+        ReportMachineType,
+        ReportRecordOf,  // record date
+        ReportPrintedOn, // date printed
+        ReportAlarms,
+        ReportLastEvents, // number of events
+        ReportNoAlarm,
+        ReportSleepDays,     // column heading of the sleep hours table
+        ReportHours,         // the same
+        WorkshopNameCaption, // the workshop dialog, asked for on the first report
+        WorkshopAddressCaption,
+        WorkshopQuestion, // above the workshop dialog's fields
+        ReportPrint,
+        ReportSavePdf,
+        ReportNotWritten, // the reason
     };
-    static constexpr int kCount = 27;
+    static constexpr int kCount = 44;
 
     static std::string Text(Id id, const std::vector<std::string>& arguments = {});
     // The same in one language (0 English, 1 French, 2 Italian, 3 Dutch, 4 German).

@@ -161,7 +161,7 @@ TEST_F(TChildFormTest, RightClickActivatesTheTabUnderItAndDeleteAppliesToThatTab
     EXPECT_EQ(popups[0].at, bar->mapToGlobal(onR1));
     EXPECT_EQ(popups[0].activeTab, 0);
     EXPECT_TRUE(popups[0].deleteEnabled);
-    EXPECT_EQ(form->tabPopupMenu->actions(), QList<QAction*>{form->deleteItem});
+    EXPECT_EQ(form->tabPopupMenu->actions(), (QList<QAction*>{form->deleteItem, form->reportItem}));
     EXPECT_EQ(said(0), confirmation(" 1-4-2006 8:0:0"));
     EXPECT_EQ(machine.logTimeVect(), (std::vector<FXULogTime>{kT2, kT3}));
 
@@ -309,4 +309,20 @@ TEST_F(TChildFormTest, ClosingMinimisesAndKeepsTabsAndTypedCommentsWhichStoreEdi
     EXPECT_EQ(r1->comment(), "lame\r\nchang\xe9"
                              "e\r\n");
     EXPECT_EQ(r2->comment(), "ok\r\n");
+}
+
+TEST_F(TChildFormTest, ServiceReportAsksForTheShownRecordFromMenuAndTabPopup) {
+    add(kT1, kS);
+    FXULog* shownRecord = add(kT2, kS);
+    auto form = open(true);
+    std::vector<const FXULog*> asked;
+    QObject::connect(form.get(), &TChildForm::serviceReportRequested,
+                     [&](const FXUMowerLog* m, const FXULog* r) {
+                         EXPECT_EQ(m, &machine);
+                         asked.push_back(r);
+                     });
+    form->reportMenuItem->trigger();
+    form->MainLogPageControl()->setCurrentIndex(0);
+    form->reportItem->trigger();
+    EXPECT_EQ(asked, (std::vector<const FXULog*>{shownRecord, form->tab(0)->record()}));
 }
