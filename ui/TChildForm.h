@@ -22,6 +22,8 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class QTabWidget;
+class QToolButton;
+class TTrendsPage;
 class TFXULogTab;
 
 // The window of one machine inside the main window: owner data and machine identity on the left, one
@@ -59,6 +61,8 @@ public slots:
     void deleteRecordClick();
     // "Service report...": the shown record's report, made by whoever listens.
     void serviceReportClick();
+    // The "Trends" button beside the record tabs: the chart over the pages, or the pages again.
+    void showTrends(bool shown);
 
 signals:
     void serviceReportRequested(const FXUMowerLog* machine, const FXULog* record);
@@ -72,6 +76,9 @@ private:
     void buildMenus();
     void setCaptions();
     QString text(TextId id) const;
+    void updateTrends();
+    void placeTrends();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     FXUMowerLog& machine_;
     std::string path_;
@@ -106,4 +113,6 @@ public:
     QMenu* tabPopupMenu = nullptr;
     QAction* deleteItem = nullptr;
     QAction* reportItem = nullptr;
+    QToolButton* trendsButton = nullptr; // shown for machines with two records or more
+    TTrendsPage* trendsPage = nullptr;   // made when first shown
 };

@@ -232,6 +232,12 @@ const char* const kRows[ProgramTexts::kCount][FXUStringTable::kLanguages] = {
      "Impossibile scrivere il rapporto di assistenza: %1",
      "Het onderhoudsrapport kon niet worden geschreven: %1",
      "Der Servicebericht konnte nicht geschrieben werden: %1"},
+    {"Trends", "Évolution", "Andamento", "Verloop", "Verlauf"},
+    {"Point at a value to read it; click it to open its record.",
+     "Survolez un point pour lire sa valeur ; cliquez dessus pour ouvrir son relevé.",
+     "Passare sopra un punto per leggerne il valore; fare clic per aprire il suo rilevamento.",
+     "Wijs een punt aan om de waarde te lezen; klik erop om de uitlezing te openen.",
+     "Zeigen Sie auf einen Punkt, um den Wert zu lesen; klicken Sie darauf, um seine Auslesung zu öffnen."},
 };
 
 } // namespace

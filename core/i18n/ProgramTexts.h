@@ -53,8 +53,10 @@ public:
         ReportPrint,
         ReportSavePdf,
         ReportNotWritten, // the reason
+        TrendsTab,
+        TrendsHint,
     };
-    static constexpr int kCount = 44;
+    static constexpr int kCount = 46;
 
     static std::string Text(Id id, const std::vector<std::string>& arguments = {});
     // The same in one language (0 English, 1 French, 2 Italian, 3 Dutch, 4 German).

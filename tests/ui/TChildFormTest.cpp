@@ -10,10 +10,14 @@
 #include "ui/ModalRunner.h"
 #include "ui/TchangeODataForm.h"
 #include "ui/history/TFXULogTab.h"
+#include "ui/history/TTrendsPage.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QChart>
 #include <QContextMenuEvent>
+#include <QScatterSeries>
+#include <QToolButton>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -309,6 +313,41 @@ TEST_F(TChildFormTest, ClosingMinimisesAndKeepsTabsAndTypedCommentsWhichStoreEdi
     EXPECT_EQ(r1->comment(), "lame\r\nchang\xe9"
                              "e\r\n");
     EXPECT_EQ(r2->comment(), "ok\r\n");
+}
+
+TEST_F(TChildFormTest, TrendsComeWithTheSecondRecordAndAPointOpensItsRecord) {
+    add(kT1, kS);
+    auto form = open(true);
+    auto* button = form->findChild<QToolButton*>(QStringLiteral("trendsButton"));
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(button->isHidden()) << "one record has no trend";
+    FXULog* second = add(kT2, kS);
+    add(kT3, kS);
+    form->ShowRecord(kT3);
+    ASSERT_FALSE(button->isHidden());
+
+    button->setChecked(true);
+    auto* page = form->findChild<TTrendsPage*>(QStringLiteral("trendsPage"));
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->isVisible());
+    const auto* points = qobject_cast<QScatterSeries*>(page->chart()->series().at(1));
+    ASSERT_NE(points, nullptr);
+    ASSERT_EQ(points->count(), 3);
+    EXPECT_EQ(points->at(1).y(), second->statistic(0)) << "the mowing time of the second record";
+    EXPECT_NE(page->pointText(1).indexOf(QStringLiteral("%1 min").arg(second->statistic(1))), -1);
+
+    // A click on the second point: the trends go, the second record's tab is up.
+    QMetaObject::invokeMethod(const_cast<QScatterSeries*>(points), "clicked", Q_ARG(QPointF, points->at(1)));
+    EXPECT_FALSE(page->isVisible());
+    EXPECT_FALSE(button->isChecked());
+    EXPECT_EQ(form->tab(form->MainLogPageControl()->currentIndex())->record(), second);
+
+    // A deleted record leaves the chart too.
+    form->MainLogPageControl()->setCurrentIndex(0);
+    prompts.answers.push_back(Prompts::Answer::Ok);
+    form->deleteRecordClick();
+    button->setChecked(true);
+    EXPECT_EQ(qobject_cast<QScatterSeries*>(page->chart()->series().at(1))->count(), 2);
 }
 
 TEST_F(TChildFormTest, ServiceReportAsksForTheShownRecordFromMenuAndTabPopup) {

@@ -26,7 +26,7 @@ TEST(ProgramTexts, EveryLanguageHoldsTheSameArgumentsAndFollowsTheCatalogue) {
             id == Id::RetryButton || id == Id::CloseWithoutSavingButton || id == Id::CancelButton;
         const bool plain = id == Id::OperationRunning || id == Id::FileNotOpened ||
                            id == Id::ExportIntoDatabase ||
-                           (id >= Id::FindPlaceholder && id <= Id::ReportSavePdf && id != Id::MachinesShown &&
+                           (id >= Id::FindPlaceholder && id <= Id::TrendsHint && id != Id::MachinesShown &&
                             id != Id::ReportRecordOf && id != Id::ReportPrintedOn &&
                             id != Id::ReportLastEvents && id != Id::ReportNotWritten);
         EXPECT_EQ(english.empty(), plain || caption) << row;
