@@ -20,6 +20,8 @@ QFont reportFont(double points, bool bold = false) {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPointSizeF(points);
     font.setBold(bold);
+    // No "fi"/"ffl" ligatures: a reader searching or copying the PDF's text finds the letters typed.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 
@@ -56,30 +58,37 @@ public:
         std::vector<double> widths(static_cast<std::size_t>(table.cells.columns()), 0);
         for (int c = 0; c < table.cells.columns(); ++c)
             for (int r = 0; r < table.cells.rows(); ++r)
-                widths[static_cast<std::size_t>(c)] =
-                    std::max(widths[static_cast<std::size_t>(c)],
-                             metrics.horizontalAdvance(WinText::toQt(table.cells.at(c, r))) + pad);
+                for (const QString& line : WinText::toQt(table.cells.at(c, r)).split(QLatin1Char('\n')))
+                    widths[static_cast<std::size_t>(c)] =
+                        std::max(widths[static_cast<std::size_t>(c)], metrics.horizontalAdvance(line) + pad);
         const double rowHeight = metrics.height() * 1.15;
         if (!table.title.empty()) {
             need(rowHeight * 3); // a title never ends a page alone
             line(WinText::toQt(table.title), reportFont(10, true));
         }
         for (int r = 0; r < table.cells.rows(); ++r) {
-            need(rowHeight);
+            // An address takes as many lines as it has.
+            int lines = 1;
+            for (int c = 0; c < table.cells.columns(); ++c)
+                lines =
+                    std::max<int>(lines, 1 + static_cast<int>(std::count(table.cells.at(c, r).begin(),
+                                                                         table.cells.at(c, r).end(), '\n')));
+            const double height = rowHeight * lines;
+            need(height);
             const bool strong =
                 (table.headed && r == 0) ||
                 std::find(table.markedRows.begin(), table.markedRows.end(), r) != table.markedRows.end();
             painter_.setFont(strong ? bold : plain);
             double x = 0;
             for (int c = 0; c < table.cells.columns(); ++c) {
-                painter_.drawText(QRectF(x, y_, widths[static_cast<std::size_t>(c)], rowHeight),
-                                  Qt::AlignLeft | Qt::AlignVCenter, WinText::toQt(table.cells.at(c, r)));
+                painter_.drawText(QRectF(x, y_, widths[static_cast<std::size_t>(c)], height),
+                                  Qt::AlignLeft | Qt::AlignTop, WinText::toQt(table.cells.at(c, r)));
                 x += widths[static_cast<std::size_t>(c)];
             }
             if (table.headed && r == 0)
                 painter_.drawLine(QPointF(0, y_ + rowHeight),
                                   QPointF(std::min(x, area_.width()), y_ + rowHeight));
-            y_ += rowHeight;
+            y_ += height;
         }
     }
 
