@@ -16,8 +16,6 @@
 #include <QApplication>
 #include <QChart>
 #include <QContextMenuEvent>
-#include <QScatterSeries>
-#include <QToolButton>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,8 +24,10 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScatterSeries>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QToolButton>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -335,6 +335,11 @@ TEST_F(TChildFormTest, TrendsComeWithTheSecondRecordAndAPointOpensItsRecord) {
     ASSERT_EQ(points->count(), 3);
     EXPECT_EQ(points->at(1).y(), second->statistic(0)) << "the mowing time of the second record";
     EXPECT_NE(page->pointText(1).indexOf(QStringLiteral("%1 min").arg(second->statistic(1))), -1);
+
+    QMetaObject::invokeMethod(const_cast<QScatterSeries*>(points), "hovered", Q_ARG(QPointF, points->at(1)),
+                              Q_ARG(bool, true));
+    EXPECT_NE(page->hintLabel()->text().indexOf(QStringLiteral("%1 m").arg(second->statistic(3))), -1)
+        << "hovering shows every value of the record, the left wheel's too";
 
     // A click on the second point: the trends go, the second record's tab is up.
     QMetaObject::invokeMethod(const_cast<QScatterSeries*>(points), "clicked", Q_ARG(QPointF, points->at(1)));

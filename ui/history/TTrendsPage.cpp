@@ -59,6 +59,7 @@ TTrendsPage::TTrendsPage(const FXUMowerLog& machine, QWidget* parent)
     view_->setRenderHint(QPainter::Antialiasing);
     column->addWidget(view_, 1);
     hint_->setText(WinText::toQt(ProgramTexts::Text(ProgramTexts::Id::TrendsHint)));
+    hint_->setWordWrap(true);
     column->addWidget(hint_);
     connect(groups_, &QComboBox::currentIndexChanged, this, [this](int index) { showGroup(Group(index)); });
     refresh();
@@ -122,8 +123,10 @@ void TTrendsPage::showGroup(Group group) {
     }
     valueAxis->setRange(0, std::ceil(top * 1.1));
     if (!records_.empty()) {
-        // A day either side keeps the first and last points off the frame.
-        timeAxis->setRange(records_.front().when.addDays(-1), records_.back().when.addDays(1));
+        // A little room either side keeps the first and last points off the frame.
+        const qint64 margin =
+            std::max<qint64>(86400, records_.front().when.secsTo(records_.back().when) / 30);
+        timeAxis->setRange(records_.front().when.addSecs(-margin), records_.back().when.addSecs(margin));
         timeAxis->setTickCount(std::min<int>(6, std::max<int>(2, static_cast<int>(records_.size()))));
     }
     QChart* old = view_->chart();
@@ -152,8 +155,12 @@ QString TTrendsPage::pointText(int index) const {
 }
 
 void TTrendsPage::pointHovered(const QPointF& point, bool state) {
+    // The line under the chart too: the chart view takes tool tips away when its own items have none.
+    const QString values = state ? pointText(recordAt(point)) : QString();
+    hint_->setText(values.isEmpty() ? WinText::toQt(ProgramTexts::Text(ProgramTexts::Id::TrendsHint))
+                                    : QString(values).replace(QLatin1Char('\n'), QStringLiteral("   ")));
     if (state)
-        QToolTip::showText(QCursor::pos(), pointText(recordAt(point)), view_);
+        QToolTip::showText(QCursor::pos(), values, view_);
     else
         QToolTip::hideText();
 }

@@ -28,6 +28,7 @@ public:
     QChart* chart() const;
     // The text a hover over the point of that record shows.
     QString pointText(int record) const;
+    QLabel* hintLabel() const { return hint_; }
 
 signals:
     // The record (its time, as the key of the machine's records) whose point was clicked.
