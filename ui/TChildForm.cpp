@@ -3,12 +3,15 @@
 #include "core/base/Prompts.h"
 #include "core/history/FXULogTime.h"
 #include "core/history/FXUMowerLog.h"
+#include "core/historyview/FXUTrends.h"
 #include "core/i18n/FXUStringTable.h"
+#include "core/i18n/ProgramTexts.h"
 #include "ui/ModalRunner.h"
 #include "ui/TchangeODataForm.h"
 #include "ui/WinText.h"
 #include "ui/WindowFont.h"
 #include "ui/history/TFXULogTab.h"
+#include "ui/history/TTrendsPage.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -18,6 +21,7 @@
 #include <QMenu>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QToolButton>
 #include <memory>
 
 namespace {
@@ -64,6 +68,51 @@ TChildForm::TChildForm(FXUMowerLog& machine, const std::string& path, MachineDir
         new TFXULogTab(machine_.At(i).second, MainLogPageControl_, prompts_);
     MainLogPageControl_->setCurrentIndex(MainLogPageControl_->count() - 1);
     setCaptions();
+    updateTrends();
+}
+
+void TChildForm::updateTrends() {
+    const bool shown = FXUTrends::Shown(machine_);
+    trendsButton->setVisible(shown);
+    if (!shown)
+        trendsButton->setChecked(false);
+    if (trendsPage)
+        trendsPage->refresh();
+}
+
+void TChildForm::showTrends(bool shown) {
+    if (shown && !trendsPage) {
+        trendsPage = new TTrendsPage(machine_, MainLogPageControl_);
+        trendsPage->setObjectName(QStringLiteral("trendsPage"));
+        trendsPage->setAutoFillBackground(true);
+        connect(trendsPage, &TTrendsPage::recordChosen, this,
+                [this](int year, int month, int day, int hour, int minute, int second) {
+                    trendsButton->setChecked(false);
+                    ShowRecord(FXULogTime(static_cast<std::uint16_t>(year), static_cast<std::uint8_t>(month),
+                                          static_cast<std::uint8_t>(day), static_cast<std::uint8_t>(hour),
+                                          static_cast<std::uint8_t>(minute),
+                                          static_cast<std::uint8_t>(second)));
+                });
+    }
+    if (!trendsPage)
+        return;
+    if (shown) {
+        placeTrends();
+        trendsPage->raise();
+    }
+    trendsPage->setVisible(shown);
+}
+
+void TChildForm::placeTrends() {
+    // The trends cover the pages' area, below the tab bar, whatever the window's size.
+    if (QWidget* page = trendsPage ? MainLogPageControl_->currentWidget() : nullptr)
+        trendsPage->setGeometry(page->parentWidget()->geometry());
+}
+
+bool TChildForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == MainLogPageControl_ && event->type() == QEvent::Resize)
+        placeTrends();
+    return QWidget::eventFilter(watched, event);
 }
 
 void TChildForm::buildInfoPanel() {
@@ -107,15 +156,29 @@ void TChildForm::buildPageControl() {
     MainLogPageControl_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(MainLogPageControl_, &QWidget::customContextMenuRequested, this, &TChildForm::tabsContextPopup);
 
+    trendsButton = new QToolButton(MainLogPageControl_);
+    trendsButton->setObjectName(QStringLiteral("trendsButton"));
+    trendsButton->setCheckable(true);
+    trendsButton->setAutoRaise(true);
+    MainLogPageControl_->setCornerWidget(trendsButton, Qt::TopRightCorner);
+    connect(trendsButton, &QToolButton::toggled, this, &TChildForm::showTrends);
+    // A tab chosen while the trends are up brings its record back.
+    connect(bar, &QTabBar::tabBarClicked, this, [this] { trendsButton->setChecked(false); });
+    MainLogPageControl_->installEventFilter(this);
+
     tabPopupMenu = new QMenu(this);
     deleteItem = tabPopupMenu->addAction(QString());
     connect(deleteItem, &QAction::triggered, this, &TChildForm::deleteRecordClick);
+    reportItem = tabPopupMenu->addAction(QString());
+    connect(reportItem, &QAction::triggered, this, &TChildForm::serviceReportClick);
 }
 
 void TChildForm::buildMenus() {
     Outils1 = new QMenu(this);
     changeOwnerData = Outils1->addAction(QString());
     connect(changeOwnerData, &QAction::triggered, this, &TChildForm::changeOwnerDataClick);
+    reportMenuItem = Outils1->addAction(QString());
+    connect(reportMenuItem, &QAction::triggered, this, &TChildForm::serviceReportClick);
 }
 
 QString TChildForm::text(TextId id) const {
@@ -136,6 +199,10 @@ void TChildForm::setCaptions() {
     Outils1->setTitle(text(TextId::Edition));
     changeOwnerData->setText(text(TextId::ModifyData));
     deleteItem->setText(text(TextId::Delete));
+    trendsButton->setText(WinText::toQt(ProgramTexts::Text(ProgramTexts::Id::TrendsTab)));
+    const QString report = WinText::toQt(ProgramTexts::Text(ProgramTexts::Id::ServiceReportMenu));
+    reportItem->setText(report);
+    reportMenuItem->setText(report);
 }
 
 void TChildForm::refreshInfo() {
@@ -163,6 +230,7 @@ void TChildForm::ShowRecord(const FXULogTime& time) {
         new TFXULogTab(&machine_.Find(time), MainLogPageControl_, prompts_);
     MainLogPageControl_->setCurrentIndex(index);
     refreshInfo();
+    updateTrends();
 }
 
 void TChildForm::StoreEdits() {
@@ -190,6 +258,11 @@ void TChildForm::tabsContextPopup(const QPoint& pos) {
     popupRunner_(*tabPopupMenu, MainLogPageControl_->mapToGlobal(pos));
 }
 
+void TChildForm::serviceReportClick() {
+    if (TFXULogTab* shown = tab(MainLogPageControl_->currentIndex()))
+        emit serviceReportRequested(&machine_, shown->record());
+}
+
 void TChildForm::deleteRecordClick() {
     const int a = MainLogPageControl_->currentIndex();
     // The last record of a machine is never deleted.
@@ -214,6 +287,7 @@ void TChildForm::deleteRecordClick() {
     delete doomed;
     // Only now that no tab shows it may the record go.
     removed.reset();
+    updateTrends();
 }
 
 void TChildForm::closeEvent(QCloseEvent* event) {

@@ -12,6 +12,7 @@
 
 // Declared only: moc here reads headers as C++17 and cannot parse the C++20 headers the time needs.
 struct FXULogTime;
+class FXULog;
 class FXUMowerLog;
 class FXUStringTable;
 class MachineDirectory;
@@ -21,6 +22,8 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class QTabWidget;
+class QToolButton;
+class TTrendsPage;
 class TFXULogTab;
 
 // The window of one machine inside the main window: owner data and machine identity on the left, one
@@ -56,6 +59,13 @@ public slots:
     // Right click at pos (page control coordinates): activates the tab under it and offers "delete".
     void tabsContextPopup(const QPoint& pos);
     void deleteRecordClick();
+    // "Service report...": the shown record's report, made by whoever listens.
+    void serviceReportClick();
+    // The "Trends" button beside the record tabs: the chart over the pages, or the pages again.
+    void showTrends(bool shown);
+
+signals:
+    void serviceReportRequested(const FXUMowerLog* machine, const FXULog* record);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -66,6 +76,9 @@ private:
     void buildMenus();
     void setCaptions();
     QString text(TextId id) const;
+    void updateTrends();
+    void placeTrends();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     FXUMowerLog& machine_;
     std::string path_;
@@ -96,6 +109,10 @@ public:
     QLabel* BootVerLabel = nullptr;
     QMenu* Outils1 = nullptr;
     QAction* changeOwnerData = nullptr;
+    QAction* reportMenuItem = nullptr;
     QMenu* tabPopupMenu = nullptr;
     QAction* deleteItem = nullptr;
+    QAction* reportItem = nullptr;
+    QToolButton* trendsButton = nullptr; // shown for machines with two records or more
+    TTrendsPage* trendsPage = nullptr;   // made when first shown
 };

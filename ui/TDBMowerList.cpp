@@ -14,6 +14,7 @@
 #include <QDropEvent>
 #include <QEvent>
 #include <QFile>
+#include <QLabel>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QUrl>
@@ -56,12 +57,19 @@ struct NameKey {
 } // namespace
 
 TDBMowerList::TDBMowerList(QMdiArea* mdiArea, Prompts& prompts, QWidget* parent)
-    : QScrollArea(parent), mdiArea_(mdiArea), prompts_(prompts), canvas_(new QWidget) {
+    : QScrollArea(parent), mdiArea_(mdiArea), prompts_(prompts), canvas_(new QWidget),
+      noneFound_(new QLabel(viewport())) {
     setWidget(canvas_); // the scroll area owns it from here
     setWidgetResizable(false);
     makeWhite(viewport());
     makeWhite(canvas_);
     canvas_->resize(0, 0);
+    noneFound_->setObjectName(QStringLiteral("noMachineFound"));
+    noneFound_->setText(WinText::toQt(ProgramTexts::Text(ProgramTexts::Id::NoMachineMatches)));
+    noneFound_->setWordWrap(true);
+    noneFound_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    noneFound_->setMargin(12);
+    noneFound_->hide();
     // Tiles and canvas leave drops to the viewport, which hands them to this list.
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
@@ -77,6 +85,7 @@ void TDBMowerList::clear() {
         delete entry;
     entries_.clear();
     tiles_.clear();
+    searchKeys_.clear();
     canvas_->resize(0, 0);
 }
 
@@ -174,7 +183,19 @@ void TDBMowerList::Arrange() {
             order.push_back(&entry->entry());
         database_.Reorder(std::move(order));
     }
+    // Owner edits and new machines come through here: the keys follow them.
+    searchKeys_.clear();
+    searchKeys_.reserve(entries_.size());
+    for (TDBMower* entry : entries_)
+        searchKeys_.push_back(MachineFilter::SearchKey(entry->GetMowerLog()));
     placeTiles(true);
+}
+
+void TDBMowerList::setFilter(MachineFilter filter) {
+    filter_ = std::move(filter);
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    placeTiles(false);
 }
 
 void TDBMowerList::placeTiles(bool repaint) {
@@ -183,7 +204,16 @@ void TDBMowerList::placeTiles(bool repaint) {
     y_ = 0;
     int right = 0;
     int bottom = 0;
-    for (TDBMower* entry : entries_) {
+    shown_ = 0;
+    const bool keyed = searchKeys_.size() == entries_.size();
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        TDBMower* entry = entries_[i];
+        if (filter_.active() && !(keyed ? filter_.Matches(entry->GetMowerLog(), searchKeys_[i])
+                                        : filter_.Matches(entry->GetMowerLog()))) {
+            entry->hide();
+            continue;
+        }
+        ++shown_;
         entry->move(x_, y_);
         if (repaint)
             entry->RefreshTile();
@@ -198,6 +228,10 @@ void TDBMowerList::placeTiles(bool repaint) {
     }
     canvas_->resize(right, bottom);
     placedWidth_ = width;
+    noneFound_->setGeometry(0, 0, width, viewport()->height());
+    noneFound_->setVisible(shown_ == 0 && filter_.active() && !entries_.empty());
+    noneFound_->raise();
+    emit shownChanged(shown_, static_cast<int>(entries_.size()));
 }
 
 namespace {

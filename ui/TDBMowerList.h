@@ -2,6 +2,7 @@
 
 #include "core/database/Filing.h"
 #include "core/database/MachineDatabase.h"
+#include "core/database/MachineFilter.h"
 #include "ui/MachineDirectory.h"
 
 #include <QScrollArea>
@@ -15,6 +16,7 @@
 #include <vector>
 
 class Prompts;
+class QLabel;
 class QMdiArea;
 class TDBMower;
 
@@ -44,6 +46,10 @@ public:
     // Sorts, places the tiles row by row across the visible width and scrolls back to the top. A later
     // change of that width places the tiles again in the same order.
     void Arrange() override;
+    // Shows only the machines the filter keeps, in the same order; a filter that keeps none says so.
+    void setFilter(MachineFilter filter);
+    int shownCount() const { return shown_; }
+    bool filtered() const { return filter_.active(); }
 
     // False, after an error box, when another machine's entry uses the machine's file: its serial number
     // changed since the file was named. A file there that no entry loaded is renamed to path + ".old" first.
@@ -85,6 +91,8 @@ signals:
     // Machine files and history files dropped onto the list; sent after the drop has
     // ended, so that the imports they start may ask the user without holding the drag source up.
     void filesDropped(const QStringList& paths);
+    // After the tiles were placed: how many the filter left, of how many.
+    void shownChanged(int shown, int total);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -111,4 +119,8 @@ private:
     int y_ = 0;
     int placedWidth_ = -1; // the visible width the tiles were last placed for
     bool sortByName_ = true;
+    MachineFilter filter_;
+    std::vector<std::string> searchKeys_; // of entries_, in their order; made again by Arrange
+    int shown_ = 0;
+    QLabel* noneFound_; // over the viewport while the filter leaves no machine
 };

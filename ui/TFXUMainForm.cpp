@@ -16,10 +16,14 @@
 #include "core/link/MachineLink.h"
 #include "core/link/Port.h"
 #include "ui/DatabaseImport.h"
+#include "ui/MachineFindBar.h"
 #include "ui/MenuMergeSource.h"
 #include "ui/ModalRunner.h"
 #include "ui/ProgramSession.h"
 #include "ui/QtStandardTexts.h"
+#include "ui/ServiceReportDialog.h"
+#include "ui/ServiceReportPainter.h"
+#include "ui/TChildForm.h"
 #include "ui/TComComboBox.h"
 #include "ui/TDBMowerList.h"
 #include "ui/TcreateForm.h"
@@ -38,8 +42,11 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -98,6 +105,14 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
     machineList->setUnsavedFolder(
         (std::filesystem::path(settings_->FileName()).parent_path() / kUnsavedFolder).string());
     static_cast<QVBoxLayout*>(Panel1->layout())->insertWidget(0, machineList, 1);
+    findBar_ = new MachineFindBar(Panel1);
+    findBar_->setObjectName(QStringLiteral("findBar"));
+    static_cast<QVBoxLayout*>(Panel1->layout())->insertWidget(0, findBar_);
+    connect(findBar_, &MachineFindBar::changed, this, [this] { machineList->setFilter(findBar_->filter()); });
+    connect(machineList, &TDBMowerList::shownChanged, this,
+            [this](int shown, int total) { findBar_->showCount(shown, total, machineList->filtered()); });
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, findBar_,
+            &MachineFindBar::focusSearch);
     import_ = std::make_unique<DatabaseImport>(*machineList, prompts_, history_, [this] { storeHistory(); });
     connect(machineList, &TDBMowerList::filesDropped, this, &TFXUMainForm::importDroppedFiles);
     machineList->setSortByName(settings_->SortByName());
@@ -152,7 +167,12 @@ void TFXUMainForm::buildWindow() {
     mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     row->addWidget(mdiArea, 1);
     setCentralWidget(central);
-    connect(mdiArea, &QMdiArea::subWindowActivated, this, [this] { rebuildMenuBar(); });
+    connect(mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        if (auto* child = window ? qobject_cast<TChildForm*>(window->widget()) : nullptr)
+            connect(child, &TChildForm::serviceReportRequested, this, &TFXUMainForm::serviceReport,
+                    Qt::UniqueConnection);
+        rebuildMenuBar();
+    });
     nameParts();
 }
 
@@ -382,6 +402,44 @@ void TFXUMainForm::rebuildMenuBar() {
     menuBar()->clear();
     for (const auto& [group, menu] : menus)
         menuBar()->addMenu(menu);
+}
+
+void TFXUMainForm::serviceReport(const FXUMowerLog* machine, const FXULog* record) {
+    if (!machine || !record)
+        return;
+    ServiceReportDialog dialog(settings_->WorkshopName(), settings_->WorkshopAddress(), prompts_, this);
+    const int choice = ModalRunner::run(dialog);
+    if (choice != ServiceReportDialog::Print && choice != ServiceReportDialog::SavePdf)
+        return;
+    settings_->SetWorkshop(dialog.name(), dialog.address());
+    const ServiceReport report =
+        ServiceReport::Build(*machine, *record, {dialog.name(), dialog.address()}, FXULogTime());
+    if (choice == ServiceReportDialog::Print) {
+        QPrinter printer(QPrinter::HighResolution);
+        QPrintDialog printDialog(&printer, this);
+        if (ModalRunner::run(printDialog) == QDialog::Accepted &&
+            !ServiceReportPainter::Paint(report, printer))
+            prompts_.message(
+                Prompts::Kind::Error,
+                ProgramTexts::Text(ProgramTexts::Id::ReportNotWritten, {printer.printerName().toStdString()}),
+                Prompts::Buttons::Ok);
+        return;
+    }
+    const std::optional<std::string> path =
+        prompts_.chooseFile({Prompts::FileDialog::Mode::Save, report.title, "PDF|*.pdf", 1, {}});
+    if (!path)
+        return;
+    std::string target = *path;
+    if (!QString::fromLocal8Bit(target.c_str()).endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        target += ".pdf";
+    QString error;
+    if (!ServiceReportPainter::WritePdf(report, QFile::decodeName(target.c_str()), &error)) {
+        logger_->log(error.toStdString());
+        prompts_.message(
+            Prompts::Kind::Error,
+            ProgramTexts::Text(ProgramTexts::Id::ReportNotWritten, {WinText::fromQt(error).value_or(target)}),
+            Prompts::Buttons::Ok);
+    }
 }
 
 void TFXUMainForm::ExitMenuItemClick() {

@@ -27,6 +27,9 @@ class Prompts;
 class QMessageBox;
 class QtStandardTexts;
 class TComComboBox;
+class FXULog;
+class FXUMowerLog;
+class MachineFindBar;
 class TDBMowerList;
 class QAction;
 class QFrame;
@@ -102,6 +105,8 @@ public slots:
     void GermanMenuItemClick() { selectLanguage(4); }
     void NameRadioButtClick();
     void MachineIdRadioButtClick();
+    // The record's service report: the workshop asked for (kept in the settings), then printed or saved.
+    void serviceReport(const FXUMowerLog* machine, const FXULog* record);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -163,6 +168,7 @@ private:
     QRadioButton* NameRadioButt = nullptr;
     QMdiArea* mdiArea = nullptr;
     TDBMowerList* machineList = nullptr;
+    MachineFindBar* findBar_ = nullptr;
     QMenu* FileMenuItem = nullptr;
     QAction* ImportMenuItem = nullptr;
     QAction* ImportBinMenuItem = nullptr;

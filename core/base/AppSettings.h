@@ -2,6 +2,7 @@
 
 #include "core/base/IniFile.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,6 +44,36 @@ public:
     void SetAutoCom(bool value) { ini_.WriteBool("COM", "AUTO", value); }
     void SetPort(const std::string& value) { ini_.WriteString("COM", "PORT", value); }
     void SetLastFolder(const std::string& value) { ini_.WriteString("DIALOGS", "LASTFOLDER", value); }
+
+    // The workshop a service report names; an INI line holds no line break, so the address is kept as one
+    // key per line (ADDRESS1 ..).
+    static constexpr int kWorkshopAddressLines = 4;
+    std::string WorkshopName() const { return ini_.ReadString("WORKSHOP", "NAME", ""); }
+    std::string WorkshopAddress() const {
+        std::string address;
+        for (int line = 1; line <= kWorkshopAddressLines; ++line) {
+            const std::string text = ini_.ReadString("WORKSHOP", "ADDRESS" + std::to_string(line), "");
+            if (!text.empty())
+                address += (address.empty() ? "" : "\n") + text;
+        }
+        return address;
+    }
+    void SetWorkshop(const std::string& name, const std::string& address) {
+        ini_.WriteString("WORKSHOP", "NAME", name);
+        std::size_t at = 0;
+        for (int line = 1; line <= kWorkshopAddressLines; ++line) {
+            const std::size_t end = at < address.size() ? address.find('\n', at) : std::string::npos;
+            // The last key takes what is left, its line breaks as blanks.
+            std::string text = at >= address.size() ? std::string()
+                               : line == kWorkshopAddressLines || end == std::string::npos
+                                   ? address.substr(at)
+                                   : address.substr(at, end - at);
+            if (line == kWorkshopAddressLines)
+                std::replace(text.begin(), text.end(), '\n', ' ');
+            ini_.WriteString("WORKSHOP", "ADDRESS" + std::to_string(line), text);
+            at = end == std::string::npos ? address.size() : end + 1;
+        }
+    }
 
 private:
     IniFile ini_;

@@ -29,8 +29,34 @@ public:
         MachineFileNotWrittenHistoryLost, // machine number text
         MachineFileChanged,               // machine number text, file path
         NoPortAccess,                     // user name; no serial port can be opened by this user
+        FindPlaceholder,                  // the machine list's search field when empty
+        AnyServiceDate,                   // the items of the "not serviced for" filter
+        NotServicedSixMonths,
+        NotServicedOneYear,
+        NotServicedTwoYears,
+        AllMachineTypes,  // the type filter's first item
+        MachinesShown,    // machines shown, machines in the database
+        NoMachineMatches, // in the list when the search leaves no machine
+        ServiceReportTitle,
+        ServiceReportMenu, // the menu item that makes the report
+        ReportMachineType,
+        ReportRecordOf,  // record date
+        ReportPrintedOn, // date printed
+        ReportAlarms,
+        ReportLastEvents, // number of events
+        ReportNoAlarm,
+        ReportSleepDays,     // column heading of the sleep hours table
+        ReportHours,         // the same
+        WorkshopNameCaption, // the workshop dialog, asked for on the first report
+        WorkshopAddressCaption,
+        WorkshopQuestion, // above the workshop dialog's fields
+        ReportPrint,
+        ReportSavePdf,
+        ReportNotWritten, // the reason
+        TrendsTab,
+        TrendsHint,
     };
-    static constexpr int kCount = 20;
+    static constexpr int kCount = 46;
 
     static std::string Text(Id id, const std::vector<std::string>& arguments = {});
     // The same in one language (0 English, 1 French, 2 Italian, 3 Dutch, 4 German).

@@ -10,9 +10,11 @@
 #include "ui/ModalRunner.h"
 #include "ui/TchangeODataForm.h"
 #include "ui/history/TFXULogTab.h"
+#include "ui/history/TTrendsPage.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QChart>
 #include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -22,8 +24,10 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScatterSeries>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QToolButton>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -161,7 +165,7 @@ TEST_F(TChildFormTest, RightClickActivatesTheTabUnderItAndDeleteAppliesToThatTab
     EXPECT_EQ(popups[0].at, bar->mapToGlobal(onR1));
     EXPECT_EQ(popups[0].activeTab, 0);
     EXPECT_TRUE(popups[0].deleteEnabled);
-    EXPECT_EQ(form->tabPopupMenu->actions(), QList<QAction*>{form->deleteItem});
+    EXPECT_EQ(form->tabPopupMenu->actions(), (QList<QAction*>{form->deleteItem, form->reportItem}));
     EXPECT_EQ(said(0), confirmation(" 1-4-2006 8:0:0"));
     EXPECT_EQ(machine.logTimeVect(), (std::vector<FXULogTime>{kT2, kT3}));
 
@@ -309,4 +313,60 @@ TEST_F(TChildFormTest, ClosingMinimisesAndKeepsTabsAndTypedCommentsWhichStoreEdi
     EXPECT_EQ(r1->comment(), "lame\r\nchang\xe9"
                              "e\r\n");
     EXPECT_EQ(r2->comment(), "ok\r\n");
+}
+
+TEST_F(TChildFormTest, TrendsComeWithTheSecondRecordAndAPointOpensItsRecord) {
+    add(kT1, kS);
+    auto form = open(true);
+    auto* button = form->findChild<QToolButton*>(QStringLiteral("trendsButton"));
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(button->isHidden()) << "one record has no trend";
+    FXULog* second = add(kT2, kS);
+    add(kT3, kS);
+    form->ShowRecord(kT3);
+    ASSERT_FALSE(button->isHidden());
+
+    button->setChecked(true);
+    auto* page = form->findChild<TTrendsPage*>(QStringLiteral("trendsPage"));
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->isVisible());
+    const auto* points = qobject_cast<QScatterSeries*>(page->chart()->series().at(1));
+    ASSERT_NE(points, nullptr);
+    ASSERT_EQ(points->count(), 3);
+    EXPECT_EQ(points->at(1).y(), second->statistic(0)) << "the mowing time of the second record";
+    EXPECT_NE(page->pointText(1).indexOf(QStringLiteral("%1 min").arg(second->statistic(1))), -1);
+
+    QMetaObject::invokeMethod(const_cast<QScatterSeries*>(points), "hovered", Q_ARG(QPointF, points->at(1)),
+                              Q_ARG(bool, true));
+    EXPECT_NE(page->hintLabel()->text().indexOf(QStringLiteral("%1 m").arg(second->statistic(3))), -1)
+        << "hovering shows every value of the record, the left wheel's too";
+
+    // A click on the second point: the trends go, the second record's tab is up.
+    QMetaObject::invokeMethod(const_cast<QScatterSeries*>(points), "clicked", Q_ARG(QPointF, points->at(1)));
+    EXPECT_FALSE(page->isVisible());
+    EXPECT_FALSE(button->isChecked());
+    EXPECT_EQ(form->tab(form->MainLogPageControl()->currentIndex())->record(), second);
+
+    // A deleted record leaves the chart too.
+    form->MainLogPageControl()->setCurrentIndex(0);
+    prompts.answers.push_back(Prompts::Answer::Ok);
+    form->deleteRecordClick();
+    button->setChecked(true);
+    EXPECT_EQ(qobject_cast<QScatterSeries*>(page->chart()->series().at(1))->count(), 2);
+}
+
+TEST_F(TChildFormTest, ServiceReportAsksForTheShownRecordFromMenuAndTabPopup) {
+    add(kT1, kS);
+    FXULog* shownRecord = add(kT2, kS);
+    auto form = open(true);
+    std::vector<const FXULog*> asked;
+    QObject::connect(form.get(), &TChildForm::serviceReportRequested,
+                     [&](const FXUMowerLog* m, const FXULog* r) {
+                         EXPECT_EQ(m, &machine);
+                         asked.push_back(r);
+                     });
+    form->reportMenuItem->trigger();
+    form->MainLogPageControl()->setCurrentIndex(0);
+    form->reportItem->trigger();
+    EXPECT_EQ(asked, (std::vector<const FXULog*>{shownRecord, form->tab(0)->record()}));
 }

@@ -10,6 +10,7 @@
 #include "support/TempDir.h"
 #include "support/TestMachines.h"
 #include "tools/gen/HistoryGenerator.h"
+#include "ui/MachineFindBar.h"
 #include "ui/TChildForm.h"
 #include "ui/TDBMower.h"
 #include "ui/TilePictures.h"
@@ -17,6 +18,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -502,4 +507,46 @@ TEST_F(TDBMowerListTest, ASaveRespectsWhatItFindsOnDisk) {
     auto third = makeRecord(serial, timeOf(9));
     EXPECT_EQ(entry->InsertRecord(third), Filing::Saved);
     EXPECT_EQ(logged().size(), lines) << "its own file is not kept again";
+}
+
+TEST_F(TDBMowerListTest, TheFindBarFiltersTilesCountsThemAndSaysWhenNoneIsLeft) {
+    loaded({{1, "Zo\xEB", "Adam", 9, 7}, {2, "Martin", "Zoe", 4, 8}, {3, "Dupont", "Luc", 4, 9}}, 300);
+    MachineFindBar bar;
+    QObject::connect(&bar, &MachineFindBar::changed, [&] { list->setFilter(bar.filter()); });
+    QObject::connect(list.get(), &TDBMowerList::shownChanged,
+                     [&](int shown, int total) { bar.showCount(shown, total, list->filtered()); });
+    const auto visibleNames = [this] {
+        std::vector<std::string> shown;
+        for (const TDBMower* entry : list->entries())
+            if (entry->isVisible())
+                shown.push_back(entry->GetNameText());
+        return shown;
+    };
+    const auto* none = list->viewport()->findChild<QLabel*>(QStringLiteral("noMachineFound"));
+    ASSERT_NE(none, nullptr);
+
+    bar.searchField()->setText(QString::fromUtf8("ZOË"));
+    EXPECT_EQ(visibleNames(), (std::vector<std::string>{"Martin Zoe", "Zo\xEB Adam"}));
+    EXPECT_EQ(list->entries()[2]->pos(), QPoint(105, 0)) << "the shown tiles close up";
+    EXPECT_FALSE(bar.countLabel()->isHidden());
+    EXPECT_EQ(bar.countLabel()->text().toStdString(),
+              ProgramTexts::Text(ProgramTexts::Id::MachinesShown, {"2", "3"}));
+    list->SortByMachineId();
+    EXPECT_EQ(visibleNames(), (std::vector<std::string>{"Martin Zoe", "Zo\xEB Adam"})) << "QA before QB";
+
+    bar.typeBox()->setCurrentIndex(bar.typeBox()->findText(QStringLiteral("QB")));
+    EXPECT_EQ(visibleNames(), (std::vector<std::string>{"Zo\xEB Adam"}));
+    bar.searchField()->setText(QString::fromUtf8("zoe \u0142")); // a letter the code page lacks
+    EXPECT_TRUE(visibleNames().empty());
+    EXPECT_FALSE(none->isHidden());
+
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    bar.show();
+    bar.searchField()->setFocus();
+    QApplication::sendEvent(bar.searchField(), &escape);
+    EXPECT_TRUE(bar.searchField()->text().isEmpty());
+    bar.typeBox()->setCurrentIndex(0);
+    EXPECT_EQ(visibleNames().size(), 3u);
+    EXPECT_TRUE(none->isHidden());
+    EXPECT_TRUE(bar.countLabel()->isHidden());
 }
