@@ -3,11 +3,14 @@
 //   orvane-report MACHINE.dat --pdf OUT [--record YYYY-MM-DDTHH:MM:SS] [--language N]
 //
 // The newest record by default; languages numbered as in the settings (0 English, 1 French, 2 Italian,
-// 3 Dutch, 4 German), English by default. The workshop is the one kept in orvane-service-kit.INI beside
-// this program, when there is one. Exit 0, or 2 with one line on standard error.
+// 3 Dutch, 4 German), English by default. The workshop is the one kept in the service program's settings
+// (beside the programs, or the user's settings folder for an installed kit), when there are any. Exit 0, or
+// 2 with one line on standard error.
 
 #include "core/base/AppSettings.h"
 #include "core/base/ProgramFile.h"
+#include "core/base/ProgramFolders.h"
+#include "core/base/ToolOptions.h"
 #include "core/database/DBMowerFile.h"
 #include "core/historyview/ServiceReport.h"
 #include "core/i18n/FXUStringTable.h"
@@ -43,19 +46,27 @@ std::optional<FXULogTime> parseTime(const std::string& text) {
     return time;
 }
 
-Workshop workshopBeside(const std::string& programPath) {
-    const std::filesystem::path ini =
-        std::filesystem::path(programPath).parent_path() / "orvane-service-kit.INI";
+Workshop workshopOf(const std::string& programPath) {
+    const std::string ini = ProgramFolders::ForProgram(programPath).settingsFile();
     std::error_code error;
     if (!std::filesystem::is_regular_file(ini, error))
         return {};
-    const AppSettings settings(ini.string());
+    const AppSettings settings(ini);
     return {settings.WorkshopName(), settings.WorkshopAddress()};
 }
+
+constexpr const char* kUsage =
+    "usage: orvane-report MACHINE.dat --pdf OUT [--record YYYY-MM-DDTHH:MM:SS] [--language N]";
+constexpr const char* kHelp =
+    "usage: orvane-report MACHINE.dat --pdf OUT [--record YYYY-MM-DDTHH:MM:SS] [--language N]\n"
+    "Writes the service report of a machine's record (the newest by default) as a PDF, in English or in the "
+    "language N (0 English, 1 French, 2 Italian, 3 Dutch, 4 German).\n";
 
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const auto answered = ToolOptions::Answer(argc, argv, "orvane-report", kHelp, std::cout))
+        return *answered;
     std::string machinePath, pdfPath, recordText;
     int language = 0;
     for (int i = 1; i < argc; ++i) {
@@ -75,12 +86,10 @@ int main(int argc, char** argv) {
         } else if (!arg.empty() && arg[0] != '-' && machinePath.empty())
             machinePath = arg;
         else
-            return refuse("usage: orvane-report MACHINE.dat --pdf OUT [--record YYYY-MM-DDTHH:MM:SS] "
-                          "[--language N]");
+            return refuse(kUsage);
     }
     if (machinePath.empty() || pdfPath.empty())
-        return refuse(
-            "usage: orvane-report MACHINE.dat --pdf OUT [--record YYYY-MM-DDTHH:MM:SS] [--language N]");
+        return refuse(kUsage);
 
     DBMowerFile file;
     file.SetFileName(machinePath);
@@ -115,7 +124,7 @@ int main(int argc, char** argv) {
     QGuiApplication application(argc, argv);
     FXUStringTable::getInstance()->SetLanguage(static_cast<std::uint8_t>(language));
     const ServiceReport report =
-        ServiceReport::Build(machine, *record, workshopBeside(ProgramFile::executablePath()), FXULogTime());
+        ServiceReport::Build(machine, *record, workshopOf(ProgramFile::executablePath()), FXULogTime());
     QString error;
     if (!ServiceReportPainter::WritePdf(report, QString::fromLocal8Bit(pdfPath.c_str()), &error))
         return refuse(error.toStdString());
