@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <sstream>
+#include <sys/wait.h>
 
 using namespace testmachines;
 
@@ -225,6 +226,21 @@ TEST(CentralSync, BlocksThatAreNoRecordsAreRefused) {
     EXPECT_EQ(CentralSync::ParseBlock(block.substr(0, block.size() - 1), 4), nullptr);
     EXPECT_EQ(CentralSync::ParseBlock(block + "x", 4), nullptr);
     EXPECT_EQ(CentralSync::ParseBlock(block.substr(0, 10), 4), nullptr);
+}
+
+TEST(OrvaneSync, SynchronisesAFolderFromTheCommandLine) {
+    const std::string store = freshStore("tool");
+    Folder a;
+    ASSERT_TRUE(a.db.Create(makeMachine({0x77})).entry);
+    const std::string tool = std::string(OSK_SYNC_PROGRAM) + " --db " + a.dir.path().string();
+    auto exitCode = [](const std::string& command) {
+        return WEXITSTATUS(std::system((command + " >/dev/null 2>&1").c_str()));
+    };
+    EXPECT_EQ(exitCode(tool), 2);
+    EXPECT_EQ(exitCode(tool + " --store 'host=" + cluster->dir() + "/absent user=osk'"), 1);
+    EXPECT_EQ(countIn(store, "SELECT (to_regclass('records') IS NULL)::int"), 1); // nothing touched yet
+    EXPECT_EQ(exitCode(tool + " --store '" + store + "' --workshop north"), 0);
+    EXPECT_EQ(countIn(store, "SELECT count(*) FROM records WHERE filed_by = 'north'"), 2);
 }
 
 } // namespace
