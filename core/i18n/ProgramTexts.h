@@ -28,8 +28,14 @@ public:
         MachineFileNotWrittenHistoryKept, // machine number text, folder the history was kept in
         MachineFileNotWrittenHistoryLost, // machine number text
         MachineFileChanged,               // machine number text, file path
+        CentralUnreachable,               // the status bar line while the central store is away
+        CentralSynchroniseMenu,           // the menu item
+        CentralSynchronising,             // the progress window's caption
+        CentralOwnerConflict,             // machine number text, owner data here, owner data in the store
+        CentralKeepHere,                  // a button of the owner conflict
+        CentralKeepStore,                 // the other button
     };
-    static constexpr int kCount = 19;
+    static constexpr int kCount = 25;
 
     static std::string Text(Id id, const std::vector<std::string>& arguments = {});
     // The same in one language (0 English, 1 French, 2 Italian, 3 Dutch, 4 German).
