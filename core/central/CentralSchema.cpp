@@ -29,6 +29,8 @@ CREATE TABLE records (
     filed_by text NOT NULL,
     PRIMARY KEY (serial, time)
 );
+-- Tells one store from another, so that what a folder agreed with one is not taken for another's.
+CREATE TABLE store_identity AS SELECT gen_random_uuid()::text AS id;
 INSERT INTO schema_version (version) VALUES (1);
 )";
 

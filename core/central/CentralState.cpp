@@ -12,19 +12,27 @@ std::string pathIn(const std::string& directory) {
 }
 } // namespace
 
-void CentralState::Load(const std::string& directory) {
+void CentralState::Load(const std::string& directory, const std::string& storeId) {
     agreed_.clear();
+    storeId_ = storeId;
     std::ifstream in(pathIn(directory));
+    std::string line;
+    if (!std::getline(in, line) || line != "store " + storeId)
+        return;
     std::uint32_t serial = 0;
-    Agreed agreed;
-    while (in >> serial >> agreed.version >> agreed.digest)
-        agreed_[serial] = agreed;
+    Agreed a;
+    while (in >> serial >> a.version >> a.digest >> a.file.device >> a.file.inode >> a.file.size >>
+           a.file.modifiedSeconds >> a.file.modifiedNanoseconds >> a.count)
+        agreed_[serial] = a;
 }
 
 bool CentralState::Save(const std::string& directory) {
     std::ostringstream out;
-    for (const auto& [serial, agreed] : agreed_)
-        out << serial << ' ' << agreed.version << ' ' << agreed.digest << '\n';
+    out << "store " << storeId_ << '\n';
+    for (const auto& [serial, a] : agreed_)
+        out << serial << ' ' << a.version << ' ' << a.digest << ' ' << a.file.device << ' ' << a.file.inode
+            << ' ' << a.file.size << ' ' << a.file.modifiedSeconds << ' ' << a.file.modifiedNanoseconds << ' '
+            << a.count << '\n';
     try {
         AtomicFile::write(pathIn(directory), out.str());
         return true;

@@ -11,6 +11,7 @@
 #include <ios>
 #include <memory>
 #include <sstream>
+#include <sys/stat.h>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -79,6 +80,37 @@ std::unique_ptr<FXULog> CentralSync::ParseBlock(std::string_view block, std::uin
     return nullptr;
 }
 
+bool CentralSync::loadState() {
+    const auto id = store_.Exec("SELECT id FROM store_identity");
+    if (!id || id->rows() != 1)
+        return false;
+    state_.Load(database_.directory(), std::string(id->value(0, 0)));
+    return true;
+}
+
+namespace {
+std::optional<FileStamp> stampOf(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return std::nullopt;
+    return FileStamp::Of(status);
+}
+} // namespace
+
+bool CentralSync::unchanged(const MachineEntry& entry, const StoreMachine& store) const {
+    const CentralState::Agreed* agreed = state_.Find(entry.serialNumber());
+    if (!agreed || agreed->count == 0 || agreed->count != store.times.size() ||
+        agreed->version != store.version)
+        return false;
+    const std::optional<FileStamp> now = stampOf(entry.fileName());
+    return now && *now == agreed->file;
+}
+
+void CentralSync::agreeRecords(const MachineEntry& entry) {
+    if (const std::optional<FileStamp> now = stampOf(entry.fileName()))
+        state_.SetRecords(entry.serialNumber(), *now, entry.machine().Count());
+}
+
 std::string CentralSync::utf8(const std::string& text) const {
     return cp1252::toUtf8(text);
 }
@@ -95,7 +127,8 @@ CentralSync::Report CentralSync::Run(const ProgressFn& progress) {
         report.log.push_back(report.error);
         return report;
     };
-    state_.Load(database_.directory());
+    if (!loadState())
+        return stop("The central store's identity cannot be read");
 
     // One query per side of the comparison, not one per machine.
     std::unordered_map<std::uint32_t, StoreMachine> store;
@@ -136,10 +169,16 @@ CentralSync::Report CentralSync::Run(const ProgressFn& progress) {
             progress(done, total);
         ++done;
         const std::uint32_t serial = entry->serialNumber();
+        const auto found = store.find(serial);
+        if (found != store.end() && unchanged(*entry, found->second)) {
+            seen.insert(serial);
+            continue;
+        }
         if (!database_.Open(*entry, report.log))
             continue; // logged; it is compared again next time
         seen.insert(serial);
-        const auto found = store.find(serial);
+        clean_ = true;
+        const std::size_t conflicts = report.conflicts.size();
         const std::vector<std::int64_t> none;
         const std::vector<std::int64_t>& storeTimes = found == store.end() ? none : found->second.times;
         std::vector<const FXULog*> missing;
@@ -154,7 +193,8 @@ CentralSync::Report CentralSync::Run(const ProgressFn& progress) {
             !pushMachine(serial, missing, found == store.end(), report))
             return report;
         if (found == store.end()) {
-            state_.Set(serial, {1, digestOf(ownerOf(entry->machine()))});
+            state_.SetOwner(serial, 1, digestOf(ownerOf(entry->machine())));
+            agreeRecords(*entry);
             continue;
         }
         std::vector<std::int64_t> wanted;
@@ -164,6 +204,8 @@ CentralSync::Report CentralSync::Run(const ProgressFn& progress) {
             return report;
         if (!reconcileOwner(serial, found->second, report))
             return report;
+        if (clean_ && report.conflicts.size() == conflicts)
+            agreeRecords(*entry);
     }
     for (const auto& [serial, machine] : store) {
         if (progress)
@@ -237,6 +279,8 @@ bool CentralSync::pushMachine(std::uint32_t serial, const std::vector<const FXUL
 
 bool CentralSync::pullRecords(std::uint32_t serial, const StoreMachine& machine,
                               const std::vector<std::int64_t>* times, Report& report) {
+    if (!times)
+        clean_ = true;
     using Param = PgConnection::Param;
     std::optional<PgResult> rows;
     if (times) {
@@ -262,6 +306,7 @@ bool CentralSync::pullRecords(std::uint32_t serial, const StoreMachine& machine,
         const std::int64_t time = bigEndian64(rows->value(row, 0));
         std::unique_ptr<FXULog> record = ParseBlock(rows->value(row, 1), machine.typeCode);
         if (!record || TimeKey(record->logTime()) != time) {
+            clean_ = false;
             report.log.push_back("Record " + std::to_string(time) + " of machine " + serialText(serial) +
                                  " in the central store is no valid record block: left out");
             continue;
@@ -275,6 +320,7 @@ bool CentralSync::pullRecords(std::uint32_t serial, const StoreMachine& machine,
     if (MachineEntry* entry = database_.FindBySerial(serial)) {
         MachineDatabase::MergeReport merged = database_.Merge(*entry, *incoming);
         report.log.insert(report.log.end(), merged.save.log.begin(), merged.save.log.end());
+        clean_ = clean_ && merged.opened && merged.save.saved;
         report.pulledRecords += merged.added.size();
         return true;
     }
@@ -295,7 +341,9 @@ bool CentralSync::pullRecords(std::uint32_t serial, const StoreMachine& machine,
     if (created.entry && created.save.saved) {
         ++report.newMachines;
         report.pulledRecords += count;
-        state_.Set(serial, {machine.version, digestOf(machine.owner)});
+        state_.SetOwner(serial, machine.version, digestOf(machine.owner));
+        if (clean_)
+            agreeRecords(*created.entry);
     }
     return true;
 }
@@ -322,14 +370,14 @@ bool CentralSync::reconcileOwner(std::uint32_t serial, const StoreMachine& store
         return true;
     }
     if (here == store.owner) {
-        state_.Set(serial, {store.version, digestOf(here)});
+        state_.SetOwner(serial, store.version, digestOf(here));
         return true;
     }
     const CentralState::Agreed* agreed = state_.Find(serial);
     if (agreed && agreed->digest == digestOf(here)) {
         // Unchanged here since the last agreement: the edit made elsewhere comes down.
         if (setLocalOwner(serial, store.owner, report.log)) {
-            state_.Set(serial, {store.version, digestOf(store.owner)});
+            state_.SetOwner(serial, store.version, digestOf(store.owner));
             ++report.ownerPulled;
         }
         return true;
@@ -344,7 +392,7 @@ bool CentralSync::reconcileOwner(std::uint32_t serial, const StoreMachine& store
             return false;
         }
         if (updated) {
-            state_.Set(serial, {store.version + 1, digestOf(here)});
+            state_.SetOwner(serial, store.version + 1, digestOf(here));
             ++report.ownerPushed;
             return true;
         }
@@ -366,7 +414,10 @@ bool CentralSync::setLocalOwner(std::uint32_t serial, const Owner& owner, std::v
 }
 
 bool CentralSync::Resolve(const Conflict& conflict, bool keepLocal, std::string& error) {
-    state_.Load(database_.directory());
+    if (!loadState()) {
+        error = "The central store cannot be read: " + store_.lastError();
+        return false;
+    }
     std::vector<std::string> log;
     if (keepLocal) {
         bool updated = false;
@@ -378,13 +429,13 @@ bool CentralSync::Resolve(const Conflict& conflict, bool keepLocal, std::string&
             error = "The owner data in the central store changed again: synchronise to compare them anew";
             return false;
         }
-        state_.Set(conflict.serial, {conflict.storeVersion + 1, digestOf(conflict.local)});
+        state_.SetOwner(conflict.serial, conflict.storeVersion + 1, digestOf(conflict.local));
     } else {
         if (!setLocalOwner(conflict.serial, conflict.store, log)) {
             error = log.empty() ? "The machine file cannot be written" : log.back();
             return false;
         }
-        state_.Set(conflict.serial, {conflict.storeVersion, digestOf(conflict.store)});
+        state_.SetOwner(conflict.serial, conflict.storeVersion, digestOf(conflict.store));
     }
     if (!state_.Save(database_.directory())) {
         error = "Central store state not written: " + state_.error();

@@ -13,6 +13,7 @@
 
 class FXULog;
 class MachineDatabase;
+class MachineEntry;
 class PgConnection;
 struct FXULogTime;
 
@@ -67,6 +68,10 @@ private:
     bool updateStoreOwner(std::uint32_t serial, const Owner& owner, std::int64_t version, bool& updated);
     bool reconcileOwner(std::uint32_t serial, const StoreMachine& store, Report& report);
     bool setLocalOwner(std::uint32_t serial, const Owner& owner, std::vector<std::string>& log);
+    bool loadState();
+    // The machine file and the store's records of it are as they were when they last matched.
+    bool unchanged(const MachineEntry& entry, const StoreMachine& store) const;
+    void agreeRecords(const MachineEntry& entry);
     std::string utf8(const std::string& text) const;
     std::optional<std::string> local(std::string_view utf8Text) const;
 
@@ -74,4 +79,5 @@ private:
     PgConnection& store_;
     std::string workshop_;
     CentralState state_;
+    bool clean_ = true; // the machine in hand has every store record in its file
 };

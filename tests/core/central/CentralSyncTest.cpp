@@ -107,6 +107,30 @@ TEST(CentralSync, RecordsAndNewMachinesTravelByteForByte) {
         idle.pushedRecords + idle.pulledRecords + idle.newMachines + idle.ownerPushed + idle.ownerPulled, 0u);
     EXPECT_EQ(countIn(store, "SELECT count(*) FROM records"), 3);
 
+    // A machine file changed behind the program's back (and the state of another store) is compared again.
+    {
+        MachineDatabase beside;
+        beside.Load(a.dir.path().string());
+        auto late = makeRecord(wanted.serial, timeOf(9));
+        ASSERT_EQ(beside.File(*beside.FindBySerial(wanted.serial), late).filing, Filing::Saved);
+    }
+    a.reload();
+    EXPECT_EQ(a.sync(store).pushedRecords, 1u);
+    Folder c;
+    ASSERT_TRUE(c.sync(store).ok);
+    // A copy of the store with one record swapped for one that cannot be read: the same count.
+    PgConnection admin;
+    ASSERT_TRUE(admin.Connect(cluster->conninfo()));
+    ASSERT_TRUE(admin.Run("CREATE DATABASE travel2 TEMPLATE travel")) << admin.lastError();
+    const std::string other = cluster->conninfo("travel2");
+    PgConnection copy;
+    ASSERT_TRUE(copy.Connect(other));
+    ASSERT_TRUE(
+        copy.Run("UPDATE store_identity SET id = 'another'; INSERT INTO records SELECT serial, time + 1, "
+                 "block, comment, filed_at, filed_by FROM records WHERE time = (SELECT max(time) FROM "
+                 "records); DELETE FROM records WHERE time = (SELECT max(time) FROM records) - 1"));
+    EXPECT_EQ(c.sync(other).pushedRecords, 1u); // what was agreed with one store says nothing of another
+
     // A block the store holds that is no record is left out, named, and the rest still comes.
     PgConnection raw;
     ASSERT_TRUE(raw.Connect(store));
