@@ -15,10 +15,12 @@ std::string pathIn(const std::string& directory) {
 void CentralState::Load(const std::string& directory, const std::string& storeId) {
     agreed_.clear();
     storeId_ = storeId;
+    changed_ = true;
     std::ifstream in(pathIn(directory));
     std::string line;
     if (!std::getline(in, line) || line != "store " + storeId)
         return;
+    changed_ = false;
     std::uint32_t serial = 0;
     Agreed a;
     while (in >> serial >> a.version >> a.digest >> a.file.device >> a.file.inode >> a.file.size >>
@@ -27,6 +29,8 @@ void CentralState::Load(const std::string& directory, const std::string& storeId
 }
 
 bool CentralState::Save(const std::string& directory) {
+    if (!changed_)
+        return true;
     std::ostringstream out;
     out << "store " << storeId_ << '\n';
     for (const auto& [serial, a] : agreed_)
@@ -35,6 +39,7 @@ bool CentralState::Save(const std::string& directory) {
             << a.count << '\n';
     try {
         AtomicFile::write(pathIn(directory), out.str());
+        changed_ = false;
         return true;
     } catch (const std::ios_base::failure& failure) {
         error_ = failure.what();

@@ -25,18 +25,22 @@ public:
 
     // Forgets what was agreed with any store other than storeId.
     void Load(const std::string& directory, const std::string& storeId);
-    // Atomic; false with error() when it cannot be written.
+    // Atomic, and only when something changed; false with error() when it cannot be written.
     bool Save(const std::string& directory);
     const std::string& error() const { return error_; }
 
     const Agreed* Find(std::uint32_t serial) const;
     void SetOwner(std::uint32_t serial, std::int64_t version, std::uint64_t digest) {
-        agreed_[serial].version = version;
-        agreed_[serial].digest = digest;
+        Agreed& agreed = agreed_[serial];
+        changed_ = changed_ || agreed.version != version || agreed.digest != digest;
+        agreed.version = version;
+        agreed.digest = digest;
     }
     void SetRecords(std::uint32_t serial, const FileStamp& file, std::uint64_t count) {
-        agreed_[serial].file = file;
-        agreed_[serial].count = count;
+        Agreed& agreed = agreed_[serial];
+        changed_ = changed_ || !(agreed.file == file) || agreed.count != count;
+        agreed.file = file;
+        agreed.count = count;
     }
 
     static std::uint64_t Digest(const std::string& name, const std::string& firstName,
@@ -45,5 +49,6 @@ public:
 private:
     std::map<std::uint32_t, Agreed> agreed_;
     std::string storeId_;
+    bool changed_ = false;
     std::string error_;
 };

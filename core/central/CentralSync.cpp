@@ -21,7 +21,8 @@ struct CentralSync::StoreMachine {
     Owner owner;
     bool ownerReadable = true;
     std::int64_t version = 0;
-    std::vector<std::int64_t> times; // ascending once read
+    std::size_t count = 0;           // records in the store
+    std::vector<std::int64_t> times; // ascending; read only for the machines compared
 };
 
 namespace {
@@ -99,8 +100,7 @@ std::optional<FileStamp> stampOf(const std::string& path) {
 
 bool CentralSync::unchanged(const MachineEntry& entry, const StoreMachine& store) const {
     const CentralState::Agreed* agreed = state_.Find(entry.serialNumber());
-    if (!agreed || agreed->count == 0 || agreed->count != store.times.size() ||
-        agreed->version != store.version)
+    if (!agreed || agreed->count == 0 || agreed->count != store.count || agreed->version != store.version)
         return false;
     const std::optional<FileStamp> now = stampOf(entry.fileName());
     return now && *now == agreed->file;
@@ -132,8 +132,10 @@ CentralSync::Report CentralSync::Run(const ProgressFn& progress) {
 
     // One query per side of the comparison, not one per machine.
     std::unordered_map<std::uint32_t, StoreMachine> store;
-    const auto machines = store_.Exec("SELECT serial, type_code, year, machine_number, factory_flag, name, "
-                                      "first_name, address, owner_version FROM machines");
+    const auto machines = store_.Exec("SELECT m.serial, m.type_code, m.year, m.machine_number, "
+                                      "m.factory_flag, m.name, m.first_name, m.address, "
+                                      "m.owner_version, count(r.time) FROM machines m LEFT JOIN records r ON "
+                                      "r.serial = m.serial GROUP BY m.serial");
     if (!machines)
         return stop("The central store's machines cannot be read");
     for (int row = 0; row < machines->rows(); ++row) {
@@ -149,31 +151,47 @@ CentralSync::Report CentralSync::Run(const ProgressFn& progress) {
         if (machine.ownerReadable)
             machine.owner = {*name, *firstName, *address};
         machine.version = machines->number(row, 8);
-    }
-    const auto times = store_.Exec("SELECT serial, time FROM records ORDER BY serial, time");
-    if (!times)
-        return stop("The central store's records cannot be read");
-    for (int row = 0; row < times->rows(); ++row) {
-        const auto found = store.find(static_cast<std::uint32_t>(times->number(row, 0)));
-        if (found != store.end())
-            found->second.times.push_back(times->number(row, 1));
+        machine.count = static_cast<std::size_t>(machines->number(row, 9));
     }
 
-    // The list grows while new machines come down: walk the entries as they were.
-    const std::vector<MachineEntry*> entries = database_.entries();
-    const std::size_t total = entries.size() + store.size();
-    std::size_t done = 0;
+    // The list grows while new machines come down: walk the entries as they were. Those that match the
+    // store since the last synchronisation are not read; the record times of the others come in one query.
     std::unordered_set<std::uint32_t> seen;
-    for (MachineEntry* entry : entries) {
-        if (progress)
-            progress(done, total);
-        ++done;
+    std::vector<MachineEntry*> compared;
+    std::string serials = "{";
+    for (MachineEntry* entry : database_.entries()) {
         const std::uint32_t serial = entry->serialNumber();
         const auto found = store.find(serial);
         if (found != store.end() && unchanged(*entry, found->second)) {
             seen.insert(serial);
             continue;
         }
+        compared.push_back(entry);
+        if (found != store.end())
+            serials += (serials.size() > 1 ? "," : "") + std::to_string(serial);
+    }
+    if (serials.size() > 1) {
+        const auto times =
+            store_.Exec("SELECT serial, time FROM records WHERE serial = ANY($1::bigint[]) ORDER BY "
+                        "serial, time",
+                        {PgConnection::Param{serials + "}"}});
+        if (!times)
+            return stop("The central store's records cannot be read");
+        for (int row = 0; row < times->rows(); ++row) {
+            const auto found = store.find(static_cast<std::uint32_t>(times->number(row, 0)));
+            if (found != store.end())
+                found->second.times.push_back(times->number(row, 1));
+        }
+    }
+
+    const std::size_t total = compared.size() + store.size();
+    std::size_t done = 0;
+    for (MachineEntry* entry : compared) {
+        if (progress)
+            progress(done, total);
+        ++done;
+        const std::uint32_t serial = entry->serialNumber();
+        const auto found = store.find(serial);
         if (!database_.Open(*entry, report.log))
             continue; // logged; it is compared again next time
         seen.insert(serial);

@@ -121,6 +121,7 @@ TEST(CentralSync, RecordsAndNewMachinesTravelByteForByte) {
     // A copy of the store with one record swapped for one that cannot be read: the same count.
     PgConnection admin;
     ASSERT_TRUE(admin.Connect(cluster->conninfo()));
+    admin.Run("DROP DATABASE IF EXISTS travel2");
     ASSERT_TRUE(admin.Run("CREATE DATABASE travel2 TEMPLATE travel")) << admin.lastError();
     const std::string other = cluster->conninfo("travel2");
     PgConnection copy;
