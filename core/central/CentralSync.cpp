@@ -211,7 +211,9 @@ CentralSync::Report CentralSync::Run(const ProgressFn& progress) {
             !pushMachine(serial, missing, found == store.end(), report))
             return report;
         if (found == store.end()) {
-            state_.SetOwner(serial, 1, digestOf(ownerOf(entry->machine())));
+            // Another workshop may have entered the machine meanwhile: its owner data are then compared.
+            if (insertedMachine_)
+                state_.SetOwner(serial, 1, digestOf(ownerOf(entry->machine())));
             agreeRecords(*entry);
             continue;
         }
@@ -264,6 +266,7 @@ bool CentralSync::pushMachine(std::uint32_t serial, const std::vector<const FXUL
              Param{utf8(machine.firstName())}, Param{utf8(machine.address())}, Param{workshop_}});
         if (!inserted)
             return fail("Machine not sent to the central store");
+        insertedMachine_ = inserted->affected() == 1;
     }
     std::size_t pushed = 0;
     for (std::size_t first = 0; first < records.size(); first += kBatchRows) {

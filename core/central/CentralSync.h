@@ -79,5 +79,6 @@ private:
     PgConnection& store_;
     std::string workshop_;
     CentralState state_;
-    bool clean_ = true; // the machine in hand has every store record in its file
+    bool clean_ = true;            // the machine in hand has every store record in its file
+    bool insertedMachine_ = false; // the last push entered its machine (none of that serial was there)
 };

@@ -11,6 +11,7 @@
 #include <memory>
 #include <sstream>
 #include <sys/wait.h>
+#include <utility>
 
 using namespace testmachines;
 
@@ -200,6 +201,20 @@ TEST(CentralSync, OwnerEditsFollowTheVersionAndClashesAreChosen) {
     b.reload();
     EXPECT_EQ(b.db.FindBySerial(serial)->machine().name(), "A again");
     EXPECT_TRUE(b.sync(store).conflicts.empty());
+
+    // Both enter the same new machine with other owners at once: the second is asked, not overwritten.
+    ASSERT_TRUE(a.db.Create(makeMachine({0x2C, "Ann"})).entry);
+    ASSERT_TRUE(b.db.Create(makeMachine({0x2C, "Bob"})).entry);
+    bool once = false;
+    ASSERT_TRUE(b.sync(store, [&](std::size_t, std::size_t) {
+                     if (!std::exchange(once, true)) {
+                         EXPECT_TRUE(a.sync(store).ok);
+                     }
+                 }).ok);
+    const auto race = b.sync(store);
+    ASSERT_EQ(race.conflicts.size(), 1u);
+    EXPECT_EQ(race.conflicts[0].store.name, "Ann");
+    EXPECT_EQ(b.db.FindBySerial(0x2C)->machine().name(), "Bob");
 }
 
 TEST(CentralSync, AServerThatStopsMidwayLosesNothing) {
