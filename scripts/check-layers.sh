@@ -14,6 +14,7 @@ declare -A allowed=(
     [historyview]="base i18n history"
     [database]="base i18n history"
     [link]="base i18n history"
+    [central]="base i18n history database"
 )
 
 status=0

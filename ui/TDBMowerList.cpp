@@ -284,6 +284,18 @@ bool TDBMowerList::viewportEvent(QEvent* event) {
     return QScrollArea::viewportEvent(event);
 }
 
+void TDBMowerList::AddNewTiles() {
+    bool added = false;
+    for (MachineEntry* entry : database_.entries()) {
+        if (!tileOf(entry)) {
+            addTile(*entry);
+            added = true;
+        }
+    }
+    if (added)
+        Arrange();
+}
+
 bool TDBMowerList::CreateMachine(std::unique_ptr<FXUMowerLog> machine) {
     const MachineDatabase::CreateReport report = database_.Create(std::move(machine));
     Log(report.log);

@@ -70,6 +70,8 @@ public:
     // Saves every machine whose window was opened. When a file cannot be written the user chooses: try
     // again, close without it, or cancel: false at once, the program stays and nothing is lost.
     bool SaveAll();
+    // Tiles for the machines the database gained without this list (a synchronisation brought them).
+    void AddNewTiles();
 
     const std::vector<TDBMower*>& entries() const { return entries_; } // display order
     MachineDatabase& database() { return database_; }

@@ -15,6 +15,7 @@
 #include "core/link/LinkLog.h"
 #include "core/link/MachineLink.h"
 #include "core/link/Port.h"
+#include "ui/CentralStoreLink.h"
 #include "ui/DatabaseImport.h"
 #include "ui/MachineFindBar.h"
 #include "ui/MenuMergeSource.h"
@@ -47,6 +48,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -126,6 +128,11 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
         return;
     }
     machineList->LoadDatabase(databaseDirectory);
+    central_ =
+        std::make_unique<CentralStoreLink>(*machineList, *statusBar(), *this, settings_->CentralStore(),
+                                           settings_->Workshop(), [this] { return operationRunning_; });
+    SynchroniseMenuItem->setEnabled(central_->configured());
+    central_->synchronise(false);
 
     setCaptions();
 
@@ -211,6 +218,10 @@ void TFXUMainForm::buildMenus() {
     FileMenuItem = new QMenu(this);
     ImportMenuItem = FileMenuItem->addAction(QString());
     ImportBinMenuItem = FileMenuItem->addAction(QString());
+    SynchroniseMenuItem = FileMenuItem->addAction(QString());
+    SynchroniseMenuItem->setObjectName(QStringLiteral("SynchroniseMenuItem"));
+    SynchroniseMenuItem->setEnabled(false);
+    connect(SynchroniseMenuItem, &QAction::triggered, this, &TFXUMainForm::SynchroniseMenuItemClick);
     FileMenuItem->addSeparator();
     ExitMenuItem = FileMenuItem->addAction(QString());
     connect(ImportMenuItem, &QAction::triggered, this, &TFXUMainForm::ImportMenuItemClick);
@@ -344,6 +355,7 @@ void TFXUMainForm::setCaptions() {
     FileMenuItem->setTitle(q(TextId::File));
     ImportMenuItem->setText(q(TextId::ImportDatabase));
     ImportBinMenuItem->setText(q(TextId::ImportHistory));
+    SynchroniseMenuItem->setText(WinText::toQt(ProgramTexts::Text(ProgramTexts::Id::CentralSynchroniseMenu)));
     ExitMenuItem->setText(q(TextId::Exit));
     ToolMenuItem->setTitle(q(TextId::Options));
     LanguageMenuItem->setTitle(q(TextId::Language));
@@ -566,6 +578,14 @@ void TFXUMainForm::storeHistory() {
                                " not filed before the close and not kept: " + unsaved.lastError());
     }
     machineList->viewport()->update();
+    // A record leaves the building as soon as it is filed.
+    if (central_)
+        central_->synchronise(false);
+}
+
+void TFXUMainForm::SynchroniseMenuItemClick() {
+    if (central_ && !closed_)
+        central_->synchronise(true);
 }
 
 const std::string& TFXUMainForm::lastFolder() const {
@@ -590,7 +610,10 @@ void TFXUMainForm::ImportBinMenuItemClick() {
 }
 
 bool TFXUMainForm::ImportDatabaseFile(const std::string& path) {
-    return import_->ImportDatabaseFile(path);
+    const bool imported = import_->ImportDatabaseFile(path);
+    if (imported && central_)
+        central_->synchronise(false);
+    return imported;
 }
 
 bool TFXUMainForm::LoadBinFile(const std::string& path) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 class AppSettings;
+class CentralStoreLink;
 class CLogger;
 class ProgramSession;
 class Clock;
@@ -92,6 +93,7 @@ public slots:
     void loadHistMenuItemClick();
     void ImportMenuItemClick();
     void ImportBinMenuItemClick();
+    void SynchroniseMenuItemClick();
     // Files dropped onto the machine list, each imported as if chosen in the import dialog.
     void importDroppedFiles(const QStringList& paths);
     void ExitMenuItemClick();
@@ -154,6 +156,7 @@ private:
     std::unique_ptr<FirmwareUpgrade> upgrade_;
     std::unique_ptr<DatabaseImport> import_;
     std::unique_ptr<QtStandardTexts> qtTexts_;
+    std::unique_ptr<CentralStoreLink> central_; // none until the database is loaded
     std::vector<std::pair<int, QMenu*>> ownMenus_;
 
     // The window's parts, each named after its member (tests find them by that name).
@@ -172,6 +175,7 @@ private:
     QMenu* FileMenuItem = nullptr;
     QAction* ImportMenuItem = nullptr;
     QAction* ImportBinMenuItem = nullptr;
+    QAction* SynchroniseMenuItem = nullptr;
     QAction* ExitMenuItem = nullptr;
     QMenu* ToolMenuItem = nullptr;
     QAction* autoCOMMenuItem = nullptr;

@@ -32,6 +32,10 @@ public:
     std::string Port() const { return ini_.ReadString("COM", "PORT", ""); }
     // The folder the file dialogs last chose from. A section of its own: older settings files lack it.
     std::string LastFolder() const { return ini_.ReadString("DIALOGS", "LASTFOLDER", ""); }
+    // The central store as a libpq connection string or URI (no password: libpq's own password file
+    // holds it); none when empty. The workshop's name goes with every change it makes there.
+    std::string CentralStore() const { return ini_.ReadString("CENTRAL", "STORE", ""); }
+    std::string Workshop() const { return ini_.ReadString("CENTRAL", "WORKSHOP", ""); }
 
     void SetHeight(int value) { ini_.WriteInteger("MainForm", "Height", value); }
     void SetWidth(int value) { ini_.WriteInteger("MainForm", "Width", value); }

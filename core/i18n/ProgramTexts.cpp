@@ -251,6 +251,26 @@ const char* const kRows[ProgramTexts::kCount][FXUStringTable::kLanguages] = {
      "Passare sopra un punto per leggerne il valore; fare clic per aprire il suo rilevamento.",
      "Wijs een punt aan om de waarde te lezen; klik erop om de uitlezing te openen.",
      "Zeigen Sie auf einen Punkt, um den Wert zu lesen; klicken Sie darauf, um seine Auslesung zu öffnen."},
+    {"Central store unreachable: working locally", "Base centrale injoignable : travail en local",
+     "Archivio centrale non raggiungibile: si lavora in locale",
+     "Centrale opslag onbereikbaar: lokaal werken", "Zentraler Speicher nicht erreichbar: lokale Arbeit"},
+    {"Synchronise", "Synchroniser", "Sincronizza", "Synchroniseren", "Synchronisieren"},
+    {"Synchronising with the central store", "Synchronisation avec la base centrale",
+     "Sincronizzazione con l'archivio centrale", "Synchroniseren met de centrale opslag",
+     "Abgleich mit dem zentralen Speicher"},
+    {"The owner data of machine %1 were changed here and in the central store.\n\nHere: %2\nCentral store: "
+     "%3\n\nWhich shall be kept?",
+     "Les données du propriétaire de la machine %1 ont été modifiées ici et dans la base centrale.\n\nIci : "
+     "%2\nBase centrale : %3\n\nLesquelles faut-il garder ?",
+     "I dati del proprietario della macchina %1 sono stati modificati qui e nell'archivio centrale.\n\nQui: "
+     "%2\nArchivio centrale: %3\n\nQuali vanno conservati?",
+     "De eigenaarsgegevens van machine %1 zijn hier en in de centrale opslag gewijzigd.\n\nHier: "
+     "%2\nCentrale opslag: %3\n\nWelke moeten blijven?",
+     "Die Eigentümerdaten der Maschine %1 wurden hier und im zentralen Speicher geändert.\n\nHier: "
+     "%2\nZentraler Speicher: %3\n\nWelche sollen bleiben?"},
+    {"Keep these", "Garder celles d'ici", "Conserva questi", "Deze houden", "Diese behalten"},
+    {"Take the central store's", "Prendre celles de la base centrale", "Prendi quelli dell'archivio centrale",
+     "Die van de centrale opslag nemen", "Die des zentralen Speichers übernehmen"},
 };
 
 } // namespace

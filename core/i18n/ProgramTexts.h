@@ -55,8 +55,14 @@ public:
         ReportNotWritten, // the reason
         TrendsTab,
         TrendsHint,
+        CentralUnreachable,               // the status bar line while the central store is away
+        CentralSynchroniseMenu,           // the menu item
+        CentralSynchronising,             // the progress window's caption
+        CentralOwnerConflict,             // machine number text, owner data here, owner data in the store
+        CentralKeepHere,                  // a button of the owner conflict
+        CentralKeepStore,                 // the other button
     };
-    static constexpr int kCount = 46;
+    static constexpr int kCount = 52;
 
     static std::string Text(Id id, const std::vector<std::string>& arguments = {});
     // The same in one language (0 English, 1 French, 2 Italian, 3 Dutch, 4 German).

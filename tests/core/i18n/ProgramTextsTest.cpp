@@ -25,7 +25,9 @@ TEST(ProgramTexts, EveryLanguageHoldsTheSameArgumentsAndFollowsTheCatalogue) {
         const bool caption =
             id == Id::RetryButton || id == Id::CloseWithoutSavingButton || id == Id::CancelButton;
         const bool plain = id == Id::OperationRunning || id == Id::FileNotOpened ||
-                           id == Id::ExportIntoDatabase ||
+                           id == Id::ExportIntoDatabase || id == Id::CentralUnreachable ||
+                           id == Id::CentralSynchroniseMenu || id == Id::CentralSynchronising ||
+                           id == Id::CentralKeepHere || id == Id::CentralKeepStore ||
                            (id >= Id::FindPlaceholder && id <= Id::TrendsHint && id != Id::MachinesShown &&
                             id != Id::ReportRecordOf && id != Id::ReportPrintedOn &&
                             id != Id::ReportLastEvents && id != Id::ReportNotWritten);

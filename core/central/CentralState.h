@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/base/FileStamp.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+// What this folder last agreed with the central store about each machine's owner data: the store's
+// version then and a digest of the owner data as they were. It tells an edit made here (the digest no
+// longer matches) from one made elsewhere (the store's version moved on). Records need no state: their sets
+// are compared each time, except that a machine whose file is as it was after the last synchronisation
+// and whose record count in the store is the count agreed then is known to match without being read
+// (records are never deleted, so an equal count is an equal set). A missing or damaged file, or one
+// written for another store, only means "never agreed": everything is compared.
+class CentralState {
+public:
+    static constexpr const char* kFileName = "central-store.state";
+    struct Agreed {
+        std::int64_t version = 0; // owner data
+        std::uint64_t digest = 0;
+        FileStamp file;          // the machine file after the last synchronisation
+        std::uint64_t count = 0; // its records, all of which the store had then; 0: unknown
+    };
+
+    // Forgets what was agreed with any store other than storeId.
+    void Load(const std::string& directory, const std::string& storeId);
+    // Atomic, and only when something changed; false with error() when it cannot be written.
+    bool Save(const std::string& directory);
+    const std::string& error() const { return error_; }
+
+    const Agreed* Find(std::uint32_t serial) const;
+    void SetOwner(std::uint32_t serial, std::int64_t version, std::uint64_t digest) {
+        Agreed& agreed = agreed_[serial];
+        changed_ = changed_ || agreed.version != version || agreed.digest != digest;
+        agreed.version = version;
+        agreed.digest = digest;
+    }
+    void SetRecords(std::uint32_t serial, const FileStamp& file, std::uint64_t count) {
+        Agreed& agreed = agreed_[serial];
+        changed_ = changed_ || !(agreed.file == file) || agreed.count != count;
+        agreed.file = file;
+        agreed.count = count;
+    }
+
+    static std::uint64_t Digest(const std::string& name, const std::string& firstName,
+                                const std::string& address);
+
+private:
+    std::map<std::uint32_t, Agreed> agreed_;
+    std::string storeId_;
+    bool changed_ = false;
+    std::string error_;
+};

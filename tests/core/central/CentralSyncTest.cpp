@@ -1,0 +1,286 @@
+#include "core/central/CentralSync.h"
+
+#include "core/central/CentralSchema.h"
+#include "core/central/PgConnection.h"
+#include "core/database/MachineDatabase.h"
+#include "support/PgCluster.h"
+#include "support/TempDir.h"
+#include "support/TestMachines.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <sstream>
+#include <sys/wait.h>
+#include <utility>
+
+using namespace testmachines;
+
+namespace {
+
+PgCluster* cluster = nullptr;
+
+class ClusterEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { cluster = new PgCluster; }
+    void TearDown() override {
+        delete cluster; // stopped and removed also when a test failed
+        cluster = nullptr;
+    }
+};
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new ClusterEnvironment);
+
+// A store of its own for each test.
+std::string freshStore(const std::string& name) {
+    PgConnection admin;
+    EXPECT_TRUE(admin.Connect(cluster->conninfo())) << admin.lastError();
+    admin.Run("DROP DATABASE IF EXISTS " + name);
+    EXPECT_TRUE(admin.Run("CREATE DATABASE " + name)) << admin.lastError();
+    return cluster->conninfo(name);
+}
+
+struct Folder {
+    TempDir dir;
+    MachineDatabase db;
+    Folder() { db.Load(dir.path().string()); }
+    void reload() { db.Load(dir.path().string()); }
+    CentralSync::Report sync(const std::string& store, const CentralSync::ProgressFn& progress = {}) {
+        PgConnection connection;
+        CentralSync::Report failed;
+        failed.ok = false;
+        if (!connection.Connect(store))
+            return failed;
+        CentralSchema schema;
+        if (!schema.Prepare(connection))
+            return failed;
+        return CentralSync(db, connection, "bench-" + dir.path().filename().string()).Run(progress);
+    }
+    std::string blockOf(std::uint32_t serial, const FXULogTime& time) {
+        MachineEntry* entry = db.FindBySerial(serial);
+        std::vector<std::string> log;
+        if (!entry || !db.Open(*entry, log) || !entry->machine().records().count(time))
+            return {};
+        std::ostringstream out;
+        entry->machine().Find(time).WriteRecord(out);
+        return out.str();
+    }
+};
+
+long long countIn(const std::string& store, const std::string& sql) {
+    PgConnection connection;
+    EXPECT_TRUE(connection.Connect(store));
+    auto result = connection.Exec(sql);
+    return result ? result->number(0, 0) : -1;
+}
+
+TEST(CentralSync, RecordsAndNewMachinesTravelByteForByte) {
+    const std::string store = freshStore("travel");
+    Folder a, b;
+    TestMachine wanted{0x1A2F3, "D\xE9sir\xE9", "Ren\xE9"}; // Windows-1252 owner texts
+    ASSERT_TRUE(a.db.Create(makeMachine(wanted)).entry);
+    const auto first = a.sync(store);
+    ASSERT_TRUE(first.ok) << first.error;
+    EXPECT_EQ(first.pushedRecords, 2u);
+
+    const auto down = b.sync(store);
+    ASSERT_TRUE(down.ok) << down.error;
+    EXPECT_EQ(down.newMachines, 1u);
+    EXPECT_EQ(TempDir::read(b.db.PathFor(wanted.serial)), TempDir::read(a.db.PathFor(wanted.serial)));
+    b.reload(); // the new machine is in the check file: a start finds it
+    ASSERT_NE(b.db.FindBySerial(wanted.serial), nullptr);
+    EXPECT_EQ(b.db.FindBySerial(wanted.serial)->machine().name(), wanted.name);
+
+    // A record filed in one folder reaches the other whole.
+    auto record = makeRecord(wanted.serial, timeOf(7));
+    const FXULogTime time = record->logTime();
+    ASSERT_EQ(b.db.File(*b.db.FindBySerial(wanted.serial), record).filing, Filing::Saved);
+    EXPECT_EQ(b.sync(store).pushedRecords, 1u);
+    const auto pulled = a.sync(store);
+    EXPECT_EQ(pulled.pulledRecords, 1u);
+    ASSERT_FALSE(a.blockOf(wanted.serial, time).empty());
+    EXPECT_EQ(a.blockOf(wanted.serial, time), b.blockOf(wanted.serial, time));
+    a.reload();
+    EXPECT_EQ(a.blockOf(wanted.serial, time), b.blockOf(wanted.serial, time)); // written, not only held
+
+    // Nothing new: nothing moves.
+    const auto idle = a.sync(store);
+    EXPECT_TRUE(idle.ok);
+    EXPECT_EQ(
+        idle.pushedRecords + idle.pulledRecords + idle.newMachines + idle.ownerPushed + idle.ownerPulled, 0u);
+    EXPECT_EQ(countIn(store, "SELECT count(*) FROM records"), 3);
+
+    // A machine file changed behind the program's back (and the state of another store) is compared again.
+    {
+        MachineDatabase beside;
+        beside.Load(a.dir.path().string());
+        auto late = makeRecord(wanted.serial, timeOf(9));
+        ASSERT_EQ(beside.File(*beside.FindBySerial(wanted.serial), late).filing, Filing::Saved);
+    }
+    a.reload();
+    EXPECT_EQ(a.sync(store).pushedRecords, 1u);
+    Folder c;
+    ASSERT_TRUE(c.sync(store).ok);
+    // A copy of the store with one record swapped for one that cannot be read: the same count.
+    PgConnection admin;
+    ASSERT_TRUE(admin.Connect(cluster->conninfo()));
+    admin.Run("DROP DATABASE IF EXISTS travel2");
+    ASSERT_TRUE(admin.Run("CREATE DATABASE travel2 TEMPLATE travel")) << admin.lastError();
+    const std::string other = cluster->conninfo("travel2");
+    PgConnection copy;
+    ASSERT_TRUE(copy.Connect(other));
+    ASSERT_TRUE(
+        copy.Run("UPDATE store_identity SET id = 'another'; INSERT INTO records SELECT serial, time + 1, "
+                 "block, comment, filed_at, filed_by FROM records WHERE time = (SELECT max(time) FROM "
+                 "records); DELETE FROM records WHERE time = (SELECT max(time) FROM records) - 1"));
+    EXPECT_EQ(c.sync(other).pushedRecords, 1u); // what was agreed with one store says nothing of another
+
+    // A block the store holds that is no record is left out, named, and the rest still comes.
+    PgConnection raw;
+    ASSERT_TRUE(raw.Connect(store));
+    ASSERT_TRUE(raw.Run("INSERT INTO records VALUES (" + std::to_string(wanted.serial) +
+                        ", 20240101000000, '\\x0102', '', now(), 'x')"));
+    const auto broken = a.sync(store);
+    EXPECT_TRUE(broken.ok);
+    EXPECT_EQ(broken.pulledRecords, 0u);
+    EXPECT_NE(testing::PrintToString(broken.log).find("20240101000000 of machine 0001A2F3"),
+              std::string::npos);
+}
+
+TEST(CentralSync, OwnerEditsFollowTheVersionAndClashesAreChosen) {
+    const std::string store = freshStore("owners");
+    Folder a, b;
+    const std::uint32_t serial = 0x2B;
+    ASSERT_TRUE(a.db.Create(makeMachine({serial})).entry);
+    ASSERT_TRUE(a.sync(store).ok);
+    ASSERT_TRUE(b.sync(store).ok);
+    auto rename = [](Folder& folder, const std::string& name) {
+        MachineEntry& entry = *folder.db.FindBySerial(serial);
+        std::vector<std::string> log;
+        ASSERT_TRUE(folder.db.Open(entry, log));
+        entry.machine().SetName(name);
+        ASSERT_TRUE(folder.db.Save(entry, log));
+    };
+
+    rename(a, "Moved");
+    EXPECT_EQ(a.sync(store).ownerPushed, 1u);
+    EXPECT_EQ(b.sync(store).ownerPulled, 1u);
+    EXPECT_EQ(b.db.FindBySerial(serial)->machine().name(), "Moved");
+
+    rename(a, "From A");
+    rename(b, "From B");
+    EXPECT_EQ(a.sync(store).ownerPushed, 1u);
+    const auto clash = b.sync(store);
+    ASSERT_EQ(clash.conflicts.size(), 1u);
+    EXPECT_EQ(clash.conflicts[0].local.name, "From B");
+    EXPECT_EQ(clash.conflicts[0].store.name, "From A");
+    EXPECT_EQ(b.db.FindBySerial(serial)->machine().name(), "From B"); // nothing overwritten yet
+    EXPECT_EQ(b.sync(store).conflicts.size(), 1u);                    // still open until chosen
+
+    // Chosen on a version that moved on meanwhile: refused, nothing lost.
+    PgConnection connection;
+    ASSERT_TRUE(connection.Connect(store));
+    CentralSync onB(b.db, connection, "b");
+    std::string error;
+    CentralSync::Conflict stale = clash.conflicts[0];
+    stale.storeVersion -= 1;
+    EXPECT_FALSE(onB.Resolve(stale, true, error));
+    EXPECT_NE(error.find("changed again"), std::string::npos);
+
+    ASSERT_TRUE(onB.Resolve(clash.conflicts[0], true, error)) << error;
+    EXPECT_TRUE(b.sync(store).conflicts.empty());
+    const auto settled = a.sync(store);
+    EXPECT_TRUE(settled.conflicts.empty());
+    EXPECT_EQ(a.db.FindBySerial(serial)->machine().name(), "From B");
+
+    // Taking the store's side writes it into the machine file.
+    rename(a, "A again");
+    rename(b, "B again");
+    ASSERT_EQ(a.sync(store).ownerPushed, 1u);
+    const auto second = b.sync(store);
+    ASSERT_EQ(second.conflicts.size(), 1u);
+    ASSERT_TRUE(onB.Resolve(second.conflicts[0], false, error)) << error;
+    b.reload();
+    EXPECT_EQ(b.db.FindBySerial(serial)->machine().name(), "A again");
+    EXPECT_TRUE(b.sync(store).conflicts.empty());
+
+    // Both enter the same new machine with other owners at once: the second is asked, not overwritten.
+    ASSERT_TRUE(a.db.Create(makeMachine({0x2C, "Ann"})).entry);
+    ASSERT_TRUE(b.db.Create(makeMachine({0x2C, "Bob"})).entry);
+    bool once = false;
+    ASSERT_TRUE(b.sync(store, [&](std::size_t, std::size_t) {
+                     if (!std::exchange(once, true)) {
+                         EXPECT_TRUE(a.sync(store).ok);
+                     }
+                 }).ok);
+    const auto race = b.sync(store);
+    ASSERT_EQ(race.conflicts.size(), 1u);
+    EXPECT_EQ(race.conflicts[0].store.name, "Ann");
+    EXPECT_EQ(b.db.FindBySerial(0x2C)->machine().name(), "Bob");
+}
+
+TEST(CentralSync, AServerThatStopsMidwayLosesNothing) {
+    const std::string store = freshStore("outage");
+    Folder a, b;
+    for (std::uint32_t serial : {0x10u, 0x11u, 0x12u})
+        ASSERT_TRUE(a.db.Create(makeMachine({serial})).entry);
+    const auto cut = a.sync(store, [](std::size_t done, std::size_t) {
+        if (done == 1)
+            cluster->Stop();
+    });
+    cluster->Start();
+    EXPECT_FALSE(cut.ok);
+    EXPECT_FALSE(cut.error.empty());
+    EXPECT_EQ(countIn(store, "SELECT count(*) FROM records"), 2); // the first machine, whole
+
+    const auto resumed = a.sync(store);
+    ASSERT_TRUE(resumed.ok) << resumed.error;
+    EXPECT_EQ(resumed.pushedRecords, 4u);
+    EXPECT_EQ(b.sync(store).newMachines, 3u);
+
+    // Unreachable from the start: refused at once, the folder untouched.
+    PgConnection nowhere;
+    EXPECT_FALSE(nowhere.Connect("host=" + cluster->dir() + "/absent user=osk connect_timeout=2"));
+    EXPECT_FALSE(nowhere.lastError().empty());
+}
+
+TEST(CentralSchema, CreatesOnceAndRefusesANewerSchema) {
+    const std::string store = freshStore("schema");
+    PgConnection connection;
+    ASSERT_TRUE(connection.Connect(store));
+    CentralSchema schema;
+    ASSERT_TRUE(schema.Prepare(connection)) << schema.error();
+    EXPECT_EQ(schema.found(), 0);
+    ASSERT_TRUE(schema.Prepare(connection)) << schema.error();
+    EXPECT_EQ(schema.found(), 1);
+    ASSERT_TRUE(connection.Run("UPDATE schema_version SET version = 2"));
+    EXPECT_FALSE(schema.Prepare(connection));
+    EXPECT_NE(schema.error().find("schema version 2"), std::string::npos) << schema.error();
+    EXPECT_EQ(countIn(store, "SELECT count(*) FROM schema_version"), 1);
+}
+
+TEST(CentralSync, BlocksThatAreNoRecordsAreRefused) {
+    auto record = makeRecord(5, timeOf(1));
+    std::ostringstream out;
+    record->WriteRecord(out);
+    const std::string block = out.str();
+    ASSERT_NE(CentralSync::ParseBlock(block, 4), nullptr);
+    EXPECT_EQ(CentralSync::ParseBlock(block.substr(0, block.size() - 1), 4), nullptr);
+    EXPECT_EQ(CentralSync::ParseBlock(block + "x", 4), nullptr);
+    EXPECT_EQ(CentralSync::ParseBlock(block.substr(0, 10), 4), nullptr);
+}
+
+TEST(OrvaneSync, SynchronisesAFolderFromTheCommandLine) {
+    const std::string store = freshStore("tool");
+    Folder a;
+    ASSERT_TRUE(a.db.Create(makeMachine({0x77})).entry);
+    const std::string tool = std::string(OSK_SYNC_PROGRAM) + " --db " + a.dir.path().string();
+    auto exitCode = [](const std::string& command) {
+        return WEXITSTATUS(std::system((command + " >/dev/null 2>&1").c_str()));
+    };
+    EXPECT_EQ(exitCode(tool), 2);
+    EXPECT_EQ(exitCode(tool + " --store 'host=" + cluster->dir() + "/absent user=osk'"), 1);
+    EXPECT_EQ(countIn(store, "SELECT (to_regclass('records') IS NULL)::int"), 1); // nothing touched yet
+    EXPECT_EQ(exitCode(tool + " --store '" + store + "' --workshop north"), 0);
+    EXPECT_EQ(countIn(store, "SELECT count(*) FROM records WHERE filed_by = 'north'"), 2);
+}
+
+} // namespace
