@@ -2,10 +2,10 @@
 // store. Exit 0 when done, 1 when the store or the folder failed (what was done stays done; the next run
 // picks up the rest), 2 on a wrong command line, 3 when owner data differ and wait for a dealer's choice in
 // the program.
+#include "core/base/ToolOptions.h"
 #include "core/central/CentralSchema.h"
 #include "core/central/CentralSync.h"
 #include "core/central/PgConnection.h"
-#include "core/base/ToolOptions.h"
 #include "core/database/DatabaseLock.h"
 #include "core/database/MachineDatabase.h"
 #include "core/i18n/Cp1252.h"
@@ -25,7 +25,8 @@ int usage() {
 constexpr const char* kHelp =
     "usage: orvane-sync --db DIR --store CONNINFO [--workshop NAME]\n"
     "Synchronises a database folder with the central store once: sends the records the store lacks, takes "
-    "in those the folder lacks. CONNINFO is a libpq connection string or URI; passwords belong in ~/.pgpass.\n";
+    "in those the folder lacks. CONNINFO is a libpq connection string or URI; passwords belong in "
+    "~/.pgpass.\n";
 
 void print(const std::vector<std::string>& lines) {
     for (const std::string& line : lines)

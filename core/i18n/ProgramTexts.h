@@ -55,12 +55,12 @@ public:
         ReportNotWritten, // the reason
         TrendsTab,
         TrendsHint,
-        CentralUnreachable,               // the status bar line while the central store is away
-        CentralSynchroniseMenu,           // the menu item
-        CentralSynchronising,             // the progress window's caption
-        CentralOwnerConflict,             // machine number text, owner data here, owner data in the store
-        CentralKeepHere,                  // a button of the owner conflict
-        CentralKeepStore,                 // the other button
+        CentralUnreachable,     // the status bar line while the central store is away
+        CentralSynchroniseMenu, // the menu item
+        CentralSynchronising,   // the progress window's caption
+        CentralOwnerConflict,   // machine number text, owner data here, owner data in the store
+        CentralKeepHere,        // a button of the owner conflict
+        CentralKeepStore,       // the other button
     };
     static constexpr int kCount = 52;
 
