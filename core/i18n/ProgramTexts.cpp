@@ -268,9 +268,21 @@ const char* const kRows[ProgramTexts::kCount][FXUStringTable::kLanguages] = {
      "%2\nCentrale opslag: %3\n\nWelke moeten blijven?",
      "Die Eigentümerdaten der Maschine %1 wurden hier und im zentralen Speicher geändert.\n\nHier: "
      "%2\nZentraler Speicher: %3\n\nWelche sollen bleiben?"},
-    {"Keep these", "Garder celles d'ici", "Conserva questi", "Deze houden", "Diese behalten"},
-    {"Take the central store's", "Prendre celles de la base centrale", "Prendi quelli dell'archivio centrale",
-     "Die van de centrale opslag nemen", "Die des zentralen Speichers übernehmen"},
+    {"Keep the version here", "Garder la version d'ici", "Conserva la versione di qui",
+     "De versie van hier houden", "Die Fassung von hier behalten"},
+    {"Take the central store's version", "Prendre la version de la base centrale",
+     "Prendi la versione dell'archivio centrale", "De versie van de centrale opslag nemen",
+     "Die Fassung des zentralen Speichers übernehmen"},
+    {"The comment of the record of %1 of machine %2 was changed here and in the central store.\n\nHere: "
+     "%3\nCentral store: %4\n\nWhich shall be kept?",
+     "Le commentaire de l'historique du %1 de la machine %2 a été modifié ici et dans la base "
+     "centrale.\n\nIci : %3\nBase centrale : %4\n\nLequel faut-il garder ?",
+     "Il commento della registrazione del %1 della macchina %2 è stato modificato qui e nell'archivio "
+     "centrale.\n\nQui: %3\nArchivio centrale: %4\n\nQuale va conservato?",
+     "De opmerking bij de registratie van %1 van machine %2 is hier en in de centrale opslag "
+     "gewijzigd.\n\nHier: %3\nCentrale opslag: %4\n\nWelke moet blijven?",
+     "Der Kommentar des Eintrags vom %1 der Maschine %2 wurde hier und im zentralen Speicher "
+     "geändert.\n\nHier: %3\nZentraler Speicher: %4\n\nWelcher soll bleiben?"},
 };
 
 } // namespace

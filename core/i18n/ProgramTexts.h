@@ -58,11 +58,12 @@ public:
         CentralUnreachable,     // the status bar line while the central store is away
         CentralSynchroniseMenu, // the menu item
         CentralSynchronising,   // the progress window's caption
-        CentralOwnerConflict,   // machine number text, owner data here, owner data in the store
-        CentralKeepHere,        // a button of the owner conflict
+        CentralOwnerConflict,   // serial number, owner data here, owner data in the store
+        CentralKeepHere,        // a button of the owner and comment conflicts
         CentralKeepStore,       // the other button
+        CentralCommentConflict, // record date and time, serial number, comment here, comment in the store
     };
-    static constexpr int kCount = 52;
+    static constexpr int kCount = 53;
 
     static std::string Text(Id id, const std::vector<std::string>& arguments = {});
     // The same in one language (0 English, 1 French, 2 Italian, 3 Dutch, 4 German).
