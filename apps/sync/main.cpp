@@ -82,17 +82,26 @@ int main(int argc, char** argv) {
     }
     const CentralSync::Report report = CentralSync(database, connection, workshop).Run();
     print(report.log);
-    std::printf("%zu records sent, %zu received, %zu new machines, owner data %zu sent and %zu received\n",
+    std::printf("%zu records sent, %zu received, %zu new machines, owner data %zu sent and %zu received, "
+                "comments %zu sent and %zu received\n",
                 report.pushedRecords, report.pulledRecords, report.newMachines, report.ownerPushed,
-                report.ownerPulled);
+                report.ownerPulled, report.commentsPushed, report.commentsPulled);
     if (!report.ok) {
         std::fprintf(stderr, "%s\n", report.error.c_str());
         return 1;
     }
-    for (const CentralSync::Conflict& conflict : report.conflicts)
-        std::printf(
-            "Machine %08X: owner data differ here (%s) and in the store (%s): choose in the program\n",
-            conflict.serial, cp1252::toUtf8(conflict.local.name).c_str(),
-            cp1252::toUtf8(conflict.store.name).c_str());
+    for (const CentralSync::Conflict& conflict : report.conflicts) {
+        if (conflict.record != 0)
+            std::printf("Machine %08X, record %lld: the comment differs here (%s) and in the store (%s): "
+                        "choose in the program\n",
+                        conflict.serial, static_cast<long long>(conflict.record),
+                        cp1252::toUtf8(conflict.localComment).c_str(),
+                        cp1252::toUtf8(conflict.storeComment).c_str());
+        else
+            std::printf(
+                "Machine %08X: owner data differ here (%s) and in the store (%s): choose in the program\n",
+                conflict.serial, cp1252::toUtf8(conflict.local.name).c_str(),
+                cp1252::toUtf8(conflict.store.name).c_str());
+    }
     return report.conflicts.empty() ? 0 : 3;
 }

@@ -34,6 +34,14 @@ CREATE TABLE store_identity AS SELECT gen_random_uuid()::text AS id;
 INSERT INTO schema_version (version) VALUES (1);
 )";
 
+// Record comments can be edited after filing: each carries a version, as owner data do.
+const char* const kMigrateTo2 = R"(
+ALTER TABLE records ADD COLUMN comment_version integer NOT NULL DEFAULT 1;
+INSERT INTO schema_version (version) VALUES (2);
+)";
+
+const char* const kMigrations[] = {kCreateVersion1, kMigrateTo2}; // [v]: from version v to v + 1
+
 } // namespace
 
 bool CentralSchema::Prepare(PgConnection& connection) {
@@ -56,25 +64,33 @@ bool CentralSchema::Prepare(PgConnection& connection) {
         return fail("The central store cannot be read");
     if (exists->value(0, 0) == "t" && !readVersion())
         return fail("The central store's schema version cannot be read");
-    if (found_ == 0) {
-        // Two programs preparing an empty store at once: the lock makes the second wait, then find the
-        // tables.
+    auto newer = [&] {
+        error_ = "The central store has schema version " + std::to_string(found_) +
+                 "; this program knows up to version " + std::to_string(kVersion) +
+                 ": install the newer program to use this store";
+        return false;
+    };
+    if (found_ > kVersion)
+        return newer();
+    if (found_ < kVersion) {
+        // Two programs preparing the store at once: the lock makes the second wait, then find the tables
+        // as the first left them. A workshop role may not change tables: the owner's role must do it once.
         if (!connection.Run("BEGIN; CREATE TABLE IF NOT EXISTS schema_version (version integer NOT NULL); "
                             "LOCK TABLE schema_version IN EXCLUSIVE MODE"))
             return fail("The central store cannot be prepared");
         if (!readVersion())
             return fail("The central store's schema version cannot be read");
-        if (found_ == 0 && !connection.Run(kCreateVersion1))
-            return fail("The central store's tables cannot be created");
+        if (found_ > kVersion) {
+            connection.Run("ROLLBACK");
+            return newer();
+        }
+        for (int version = found_; version < kVersion; ++version)
+            if (!connection.Run(kMigrations[version]))
+                return fail(version == 0 ? std::string("The central store's tables cannot be created")
+                                         : "The central store cannot be brought to schema version " +
+                                               std::to_string(version + 1));
         if (!connection.Run("COMMIT"))
             return fail("The central store cannot be prepared");
     }
-    if (found_ > kVersion) {
-        error_ = "The central store has schema version " + std::to_string(found_) +
-                 "; this program knows up to version " + std::to_string(kVersion) +
-                 ": install the newer program to use this store";
-        return false;
-    }
-    // Migrations go here, each from the version before it, in one transaction with the version row.
     return true;
 }

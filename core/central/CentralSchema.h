@@ -8,7 +8,7 @@ class PgConnection;
 // brought up to date; a newer one, written by a later program, is refused rather than misread.
 class CentralSchema {
 public:
-    static constexpr int kVersion = 1;
+    static constexpr int kVersion = 2;
 
     // False with error() saying why: the store cannot be read, or it holds a schema this program does not
     // know.

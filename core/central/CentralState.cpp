@@ -2,8 +2,11 @@
 
 #include "core/base/AtomicFile.h"
 
+#include <charconv>
+#include <cstring>
 #include <fstream>
 #include <ios>
+#include <iterator>
 #include <sstream>
 
 namespace {
@@ -12,20 +15,58 @@ std::string pathIn(const std::string& directory) {
 }
 } // namespace
 
+namespace {
+// Reads the blank-separated numbers of one line; false when one is missing or no number.
+template <typename... T> bool readNumbers(const char*& at, const char* end, T&... numbers) {
+    auto one = [&](auto& number) {
+        while (at < end && *at == ' ')
+            ++at;
+        const auto [next, failure] = std::from_chars(at, end, number);
+        at = next;
+        return failure == std::errc();
+    };
+    return (one(numbers) && ...);
+}
+} // namespace
+
 void CentralState::Load(const std::string& directory, const std::string& storeId) {
     agreed_.clear();
+    comments_.clear();
     storeId_ = storeId;
     changed_ = true;
-    std::ifstream in(pathIn(directory));
-    std::string line;
-    if (!std::getline(in, line) || line != "store " + storeId)
+    std::ifstream in(pathIn(directory), std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string header = "store " + storeId + "\n";
+    if (!text.starts_with(header))
         return;
     changed_ = false;
-    std::uint32_t serial = 0;
-    Agreed a;
-    while (in >> serial >> a.version >> a.digest >> a.file.device >> a.file.inode >> a.file.size >>
-           a.file.modifiedSeconds >> a.file.modifiedNanoseconds >> a.count)
-        agreed_[serial] = a;
+    // A machine per line; a line starting with "c" holds a record's comment. The sum of comment versions
+    // ends a machine's line; a file written before comments had versions lacks it: compared again.
+    const char* at = text.data() + header.size();
+    const char* const end = text.data() + text.size();
+    while (at < end) {
+        const char* lineEnd =
+            static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
+        if (!lineEnd)
+            lineEnd = end;
+        std::uint32_t serial = 0;
+        if (*at == 'c') {
+            ++at;
+            std::int64_t time = 0;
+            AgreedComment c;
+            if (readNumbers(at, lineEnd, serial, time, c.version, c.digest))
+                comments_[{serial, time}] = c;
+        } else {
+            Agreed a;
+            if (!readNumbers(at, lineEnd, serial, a.version, a.digest, a.file.device, a.file.inode,
+                             a.file.size, a.file.modifiedSeconds, a.file.modifiedNanoseconds, a.count))
+                break;
+            if (!readNumbers(at, lineEnd, a.comments))
+                a.count = 0;
+            agreed_[serial] = a;
+        }
+        at = lineEnd + 1;
+    }
 }
 
 bool CentralState::Save(const std::string& directory) {
@@ -36,7 +77,9 @@ bool CentralState::Save(const std::string& directory) {
     for (const auto& [serial, a] : agreed_)
         out << serial << ' ' << a.version << ' ' << a.digest << ' ' << a.file.device << ' ' << a.file.inode
             << ' ' << a.file.size << ' ' << a.file.modifiedSeconds << ' ' << a.file.modifiedNanoseconds << ' '
-            << a.count << '\n';
+            << a.count << ' ' << a.comments << '\n';
+    for (const auto& [key, c] : comments_)
+        out << "c " << key.first << ' ' << key.second << ' ' << c.version << ' ' << c.digest << '\n';
     try {
         AtomicFile::write(pathIn(directory), out.str());
         changed_ = false;
@@ -50,6 +93,15 @@ bool CentralState::Save(const std::string& directory) {
 const CentralState::Agreed* CentralState::Find(std::uint32_t serial) const {
     const auto found = agreed_.find(serial);
     return found == agreed_.end() ? nullptr : &found->second;
+}
+
+const CentralState::AgreedComment* CentralState::FindComment(std::uint32_t serial, std::int64_t time) const {
+    const auto found = comments_.find({serial, time});
+    return found == comments_.end() ? nullptr : &found->second;
+}
+
+std::uint64_t CentralState::Digest(const std::string& comment) {
+    return Digest(comment, {}, {});
 }
 
 std::uint64_t CentralState::Digest(const std::string& name, const std::string& firstName,

@@ -7,10 +7,14 @@
 #include "support/TempDir.h"
 #include "support/TestMachines.h"
 
+#include <condition_variable>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <mutex>
 #include <sstream>
 #include <sys/wait.h>
+#include <thread>
 #include <utility>
 
 using namespace testmachines;
@@ -43,7 +47,8 @@ struct Folder {
     MachineDatabase db;
     Folder() { db.Load(dir.path().string()); }
     void reload() { db.Load(dir.path().string()); }
-    CentralSync::Report sync(const std::string& store, const CentralSync::ProgressFn& progress = {}) {
+    CentralSync::Report sync(const std::string& store, const CentralSync::ProgressFn& progress = {},
+                             CentralSync::Local local = {}) {
         PgConnection connection;
         CentralSync::Report failed;
         failed.ok = false;
@@ -52,7 +57,21 @@ struct Folder {
         CentralSchema schema;
         if (!schema.Prepare(connection))
             return failed;
-        return CentralSync(db, connection, "bench-" + dir.path().filename().string()).Run(progress);
+        return CentralSync(db, connection, "bench-" + dir.path().filename().string(), std::move(local))
+            .Run(progress);
+    }
+    // Changes the machine in its file, as the windows do.
+    template <typename Edit> void edit(std::uint32_t serial, Edit change) {
+        MachineEntry& entry = *db.FindBySerial(serial);
+        std::vector<std::string> log;
+        ASSERT_TRUE(db.Open(entry, log));
+        change(entry.machine());
+        ASSERT_TRUE(db.Save(entry, log));
+    }
+    std::string commentOf(std::uint32_t serial, const FXULogTime& time) {
+        std::vector<std::string> log;
+        MachineEntry& entry = *db.FindBySerial(serial);
+        return db.Open(entry, log) ? entry.machine().Find(time).comment() : "(not opened)";
     }
     std::string blockOf(std::uint32_t serial, const FXULogTime& time) {
         MachineEntry* entry = db.FindBySerial(serial);
@@ -153,11 +172,7 @@ TEST(CentralSync, OwnerEditsFollowTheVersionAndClashesAreChosen) {
     ASSERT_TRUE(a.sync(store).ok);
     ASSERT_TRUE(b.sync(store).ok);
     auto rename = [](Folder& folder, const std::string& name) {
-        MachineEntry& entry = *folder.db.FindBySerial(serial);
-        std::vector<std::string> log;
-        ASSERT_TRUE(folder.db.Open(entry, log));
-        entry.machine().SetName(name);
-        ASSERT_TRUE(folder.db.Save(entry, log));
+        folder.edit(serial, [&](FXUMowerLog& machine) { machine.SetName(name); });
     };
 
     rename(a, "Moved");
@@ -250,11 +265,152 @@ TEST(CentralSchema, CreatesOnceAndRefusesANewerSchema) {
     ASSERT_TRUE(schema.Prepare(connection)) << schema.error();
     EXPECT_EQ(schema.found(), 0);
     ASSERT_TRUE(schema.Prepare(connection)) << schema.error();
+    EXPECT_EQ(schema.found(), CentralSchema::kVersion);
+
+    // A store of the first version gains the comment versions, its records kept.
+    ASSERT_TRUE(connection.Run("ALTER TABLE records DROP COLUMN comment_version; DELETE FROM schema_version "
+                               "WHERE version > 1"));
+    ASSERT_TRUE(schema.Prepare(connection)) << schema.error();
     EXPECT_EQ(schema.found(), 1);
-    ASSERT_TRUE(connection.Run("UPDATE schema_version SET version = 2"));
+    EXPECT_EQ(countIn(store, "SELECT count(comment_version) FROM records"), 0);
+    EXPECT_EQ(countIn(store, "SELECT max(version) FROM schema_version"), CentralSchema::kVersion);
+
+    ASSERT_TRUE(connection.Run("INSERT INTO schema_version VALUES (" +
+                               std::to_string(CentralSchema::kVersion + 1) + ")"));
     EXPECT_FALSE(schema.Prepare(connection));
-    EXPECT_NE(schema.error().find("schema version 2"), std::string::npos) << schema.error();
-    EXPECT_EQ(countIn(store, "SELECT count(*) FROM schema_version"), 1);
+    EXPECT_NE(schema.error().find("schema version " + std::to_string(CentralSchema::kVersion + 1)),
+              std::string::npos)
+        << schema.error();
+}
+
+TEST(CentralSync, CommentEditsFollowTheirVersionAndClashesAreChosen) {
+    const std::string store = freshStore("comments");
+    Folder a, b;
+    const std::uint32_t serial = 0x3C;
+    const FXULogTime time = timeOf(1);
+    ASSERT_TRUE(a.db.Create(makeMachine({serial})).entry);
+    ASSERT_TRUE(a.sync(store).ok);
+    ASSERT_TRUE(b.sync(store).ok);
+    ASSERT_TRUE(b.sync(store).ok); // b's file now matches and is skipped unless the store moves on
+    auto comment = [&](Folder& folder, const std::string& text) {
+        folder.edit(serial, [&](FXUMowerLog& machine) { machine.Find(time).SetComment(text); });
+    };
+
+    comment(a, "Blade changed");
+    EXPECT_EQ(a.sync(store).commentsPushed, 1u);
+    EXPECT_EQ(b.sync(store).commentsPulled, 1u); // though b's file did not change
+    EXPECT_EQ(b.commentOf(serial, time), "Blade changed");
+    b.reload();
+    EXPECT_EQ(b.commentOf(serial, time), "Blade changed");
+    EXPECT_EQ(a.sync(store).commentsPulled + a.sync(store).commentsPushed, 0u);
+
+    comment(a, "From A");
+    comment(b, "From B");
+    EXPECT_EQ(a.sync(store).commentsPushed, 1u);
+    const auto clash = b.sync(store);
+    ASSERT_EQ(clash.conflicts.size(), 1u);
+    EXPECT_EQ(clash.conflicts[0].record, CentralSync::TimeKey(time));
+    EXPECT_EQ(clash.conflicts[0].localComment, "From B");
+    EXPECT_EQ(clash.conflicts[0].storeComment, "From A");
+    EXPECT_EQ(b.commentOf(serial, time), "From B");
+    PgConnection connection;
+    ASSERT_TRUE(connection.Connect(store));
+    CentralSync onB(b.db, connection, "b");
+    std::string error;
+    ASSERT_TRUE(onB.Resolve(clash.conflicts[0], false, error)) << error;
+    EXPECT_EQ(b.commentOf(serial, time), "From A");
+    EXPECT_TRUE(b.sync(store).conflicts.empty());
+
+    // A record that comes down brings its latest comment, not the one it was filed with.
+    auto record = makeRecord(serial, timeOf(5));
+    record->SetComment("Filed");
+    ASSERT_EQ(a.db.File(*a.db.FindBySerial(serial), record).filing, Filing::Saved);
+    ASSERT_EQ(a.sync(store).pushedRecords, 1u);
+    ASSERT_TRUE(connection.Run("UPDATE records SET comment = 'Later', comment_version = 2 WHERE time = " +
+                               std::to_string(CentralSync::TimeKey(timeOf(5)))));
+    EXPECT_EQ(b.sync(store).pulledRecords, 1u);
+    EXPECT_EQ(b.commentOf(serial, timeOf(5)), "Later");
+    EXPECT_EQ(a.sync(store).commentsPulled, 1u);
+}
+
+// As the windows run it: the store on a thread of its own, every touch of the database handed back.
+TEST(CentralSync, TheDatabaseIsTouchedOnlyWhereItLives) {
+    const std::string store = freshStore("threads");
+    Folder a, b;
+    for (std::uint32_t serial : {0x50u, 0x51u})
+        ASSERT_TRUE(a.db.Create(makeMachine({serial})).entry);
+    ASSERT_TRUE(a.sync(store).ok);
+    ASSERT_TRUE(b.db.Create(makeMachine({0x52})).entry);
+
+    std::mutex mutex;
+    std::condition_variable wake;
+    const std::function<void()>* task = nullptr;
+    bool ran = false, refuse = false, finished = false;
+    std::size_t tasks = 0;
+    std::vector<std::uint32_t> changed;
+    CentralSync::Local local;
+    local.run = [&](const std::function<void()>& job) {
+        std::unique_lock lock(mutex);
+        if (refuse)
+            return false;
+        task = &job;
+        ran = false;
+        wake.notify_all();
+        wake.wait(lock, [&] { return ran; });
+        return true;
+    };
+    local.inUse = [](std::uint32_t serial) { return serial == 0x51; };
+    local.changed = [&](MachineEntry& entry, const std::vector<FXULogTime>&) {
+        changed.push_back(entry.serialNumber());
+    };
+    auto runOnWorker = [&](std::size_t refuseAfter) {
+        CentralSync::Report report;
+        finished = false;
+        tasks = 0;
+        refuse = false;
+        std::thread worker([&] {
+            report = b.sync(store, {}, local);
+            const std::lock_guard lock(mutex);
+            finished = true;
+            wake.notify_all();
+        });
+        std::unique_lock lock(mutex);
+        while (!finished) {
+            wake.wait(lock, [&] { return finished || (task && !ran); });
+            if (task && !ran) {
+                (*task)(); // here, on the thread that owns the database
+                task = nullptr;
+                ran = true;
+                refuse = ++tasks >= refuseAfter;
+                wake.notify_all();
+            }
+        }
+        lock.unlock();
+        worker.join();
+        return report;
+    };
+
+    const auto stopped = runOnWorker(2); // the program closes while the synchronisation runs
+    EXPECT_FALSE(stopped.ok);
+    EXPECT_NE(stopped.error.find("closing"), std::string::npos);
+    const auto resumed = runOnWorker(1000);
+    ASSERT_TRUE(resumed.ok) << resumed.error;
+    EXPECT_EQ(b.db.entries().size(), 3u);
+    EXPECT_EQ(countIn(store, "SELECT count(*) FROM records"), 6);
+
+    // A machine whose window is open takes records but not owner data, until it is closed.
+    a.edit(0x51, [](FXUMowerLog& machine) { machine.SetName("Elsewhere"); });
+    auto record = makeRecord(0x51, timeOf(8));
+    ASSERT_EQ(a.db.File(*a.db.FindBySerial(0x51), record).filing, Filing::Saved);
+    ASSERT_EQ(a.sync(store).ownerPushed, 1u);
+    changed.clear();
+    const auto open = runOnWorker(1000);
+    EXPECT_EQ(open.pulledRecords, 1u);
+    EXPECT_EQ(open.ownerPulled, 0u);
+    EXPECT_EQ(changed, std::vector<std::uint32_t>{0x51});
+    local.inUse = {};
+    EXPECT_EQ(runOnWorker(1000).ownerPulled, 1u);
+    EXPECT_EQ(b.db.FindBySerial(0x51)->machine().name(), "Elsewhere");
 }
 
 TEST(CentralSync, BlocksThatAreNoRecordsAreRefused) {
