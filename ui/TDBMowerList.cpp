@@ -5,6 +5,7 @@
 #include "core/i18n/FXUStringTable.h"
 #include "core/i18n/ProgramTexts.h"
 #include "ui/DatabaseImport.h"
+#include "ui/TChildForm.h"
 #include "ui/TDBMower.h"
 #include "ui/WinText.h"
 
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QTimer>
 #include <QUrl>
 #include <algorithm>
 #include <cstdlib>
@@ -294,6 +296,23 @@ void TDBMowerList::AddNewTiles() {
     }
     if (added)
         Arrange();
+}
+
+void TDBMowerList::MachineChanged(MachineEntry& entry, const std::vector<FXULogTime>& added) {
+    if (TDBMower* tile = tileOf(&entry)) {
+        tile->BuildTile();
+        if (TChildForm* window = tile->window())
+            for (const FXULogTime& time : added)
+                window->ShowRecord(time);
+        tile->update();
+        return;
+    }
+    addTile(entry);
+    if (!std::exchange(arrangePending_, true))
+        QTimer::singleShot(0, this, [this] {
+            arrangePending_ = false;
+            Arrange();
+        });
 }
 
 bool TDBMowerList::CreateMachine(std::unique_ptr<FXUMowerLog> machine) {

@@ -72,6 +72,10 @@ public:
     bool SaveAll();
     // Tiles for the machines the database gained without this list (a synchronisation brought them).
     void AddNewTiles();
+    // The machine changed without this list (a synchronisation wrote it): its tile is drawn again, records
+    // that came are shown in its open window, and a machine new to the list gets its tile (placed soon, once
+    // for many).
+    void MachineChanged(MachineEntry& entry, const std::vector<FXULogTime>& added);
 
     const std::vector<TDBMower*>& entries() const { return entries_; } // display order
     MachineDatabase& database() { return database_; }
@@ -125,4 +129,5 @@ private:
     std::vector<std::string> searchKeys_; // of entries_, in their order; made again by Arrange
     int shown_ = 0;
     QLabel* noneFound_; // over the viewport while the filter leaves no machine
+    bool arrangePending_ = false;
 };
