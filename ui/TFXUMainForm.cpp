@@ -128,9 +128,9 @@ TFXUMainForm::TFXUMainForm(const std::string& programPath, std::unique_ptr<Port>
         return;
     }
     machineList->LoadDatabase(databaseDirectory);
-    central_ =
-        std::make_unique<CentralStoreLink>(*machineList, *statusBar(), *this, settings_->CentralStore(),
-                                           settings_->Workshop(), [this] { return operationRunning_; });
+    central_ = std::make_unique<CentralStoreLink>(*machineList, *statusBar(), *this,
+                                                  settings_->CentralStore(), settings_->Workshop(),
+                                                  [this] { return operationRunning_ || closing_; });
     SynchroniseMenuItem->setEnabled(central_->configured());
     central_->synchronise(false);
 
@@ -680,6 +680,7 @@ bool TFXUMainForm::FormClose() {
     if (!saved)
         return false;
     closed_ = true;
+    central_.reset(); // nothing of a synchronisation touches the machines once they are saved
     session_->close();
     logger_ = nullptr;
     settings_ = nullptr;

@@ -72,6 +72,19 @@ TEST(CentralStoreLink, BringsMachinesInAndWorksLocallyWhenTheStoreIsAway) {
     EXPECT_EQ(list.entries().size(), 1u);
     const auto lines = eventLogTexts();
     EXPECT_NE(testing::PrintToString(lines).find("Central store unreachable: "), std::string::npos);
+
+    // Closed while the synchronisation waits for the database: the close does not wait for it.
+    cluster.Start();
+    {
+        CentralStoreLink closing(list, status, window, cluster.conninfo(), "here", [] { return true; });
+        closing.synchronise(false);
+        QElapsedTimer waiting;
+        waiting.start();
+        while (waiting.elapsed() < 1500)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        EXPECT_TRUE(closing.running());
+    }
+    EXPECT_EQ(list.entries().size(), 1u);
     releaseSharedState();
 }
 
