@@ -83,13 +83,14 @@ std::vector<std::string> FXUCheckDir::GetFileList() {
     return fileList_;
 }
 
-bool FXUCheckDir::ReadCheckFile() {
+bool FXUCheckDir::ReadCheckFile(bool probeFiles) {
     fileList_.clear();
     entriesRead_.clear();
+    unprobedContent_.clear();
     refused_ = true;
     std::error_code error;
     present_ = std::filesystem::exists(std::filesystem::symlink_status(checkPath(), error));
-    const std::optional<std::string> read = InputFile::Read(checkPath(), kMaxCheckFileSize);
+    std::optional<std::string> read = InputFile::Read(checkPath(), kMaxCheckFileSize);
     if (!read || read->size() % kEntrySize != 0)
         return false;
     refused_ = false;
@@ -104,27 +105,48 @@ bool FXUCheckDir::ReadCheckFile() {
         // A second entry for the same machine would give two tiles that overwrite each other's file.
         if (!listed.insert(serial).second)
             continue;
-        const std::string path = Join(dataDir_, MachineFileName(serial));
-        if (::access(path.c_str(), R_OK) == 0)
-            fileList_.push_back(path);
+        std::string path = Join(dataDir_, MachineFileName(serial));
+        if (!probeFiles || ::access(path.c_str(), R_OK) == 0)
+            fileList_.push_back(std::move(path));
     }
     droppedEntries_ = content.size() / kEntrySize - fileList_.size();
     droppedKeptAs_.clear();
-    if (readOnly_)
+    if (!probeFiles)
+        unprobedContent_ = std::move(*read);
+    else
+        rewriteDropped(content);
+    return true;
+}
+
+void FXUCheckDir::DropUnreadable(const std::vector<std::string>& paths) {
+    if (refused_)
+        return;
+    auto unreadable = paths.begin();
+    std::erase_if(fileList_, [&](const std::string& path) {
+        if (unreadable == paths.end() || *unreadable != path)
+            return false;
+        ++unreadable;
         return true;
+    });
+    droppedEntries_ += paths.size();
+    rewriteDropped(unprobedContent_);
+    std::string().swap(unprobedContent_);
+}
+
+void FXUCheckDir::rewriteDropped(const std::string& content) {
+    // Nothing dropped: a rewrite would write the same bytes, and its flush to disk would cost every start.
+    if (readOnly_ || droppedEntries_ == 0)
+        return;
     // The rewrite forgets what it drops; a check file full of unknown entries may still be worth a look.
-    if (droppedEntries_ > 0) {
-        const std::string aside = DBMowerFile::FreeAsideName(checkPath());
-        try {
-            AtomicFile::write(aside, content);
-            droppedKeptAs_ = aside;
-        } catch (const std::ios_base::failure& failure) {
-            lastError_ = failure.what();
-            return true; // not rewritten either: nothing is lost
-        }
+    const std::string aside = DBMowerFile::FreeAsideName(checkPath());
+    try {
+        AtomicFile::write(aside, content);
+        droppedKeptAs_ = aside;
+    } catch (const std::ios_base::failure& failure) {
+        lastError_ = failure.what();
+        return; // not rewritten either: nothing is lost
     }
     WriteCheckFile();
-    return true;
 }
 
 std::string FXUCheckDir::contentToWrite() const {

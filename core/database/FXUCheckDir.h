@@ -6,8 +6,8 @@
 #include <vector>
 
 // The database directory's table of contents, "dbtisl.chk": 6-byte entries of a serial number and the sum
-// of its bytes, little-endian. Start-up loads exactly the machines it names whose files exist; every start
-// rewrites it with those, and each new machine is appended.
+// of its bytes, little-endian. Start-up loads exactly the machines it names whose files exist; a start that
+// drops entries rewrites it with those, and each new machine is appended.
 class FXUCheckDir {
 public:
     static constexpr const char* kCheckFileName = "dbtisl.chk";
@@ -24,7 +24,13 @@ public:
     // The machine files to load, in check-file order. FXUDBFC_error when the check file is missing or its
     // length is not a whole number of entries (also when it is no regular file or too long to be one).
     std::vector<std::string> GetFileList();
-    bool ReadCheckFile();
+    // probeFiles false: the machine files are not looked at (a start reads them anyway); the caller then
+    // hands the entries whose file it could not read to DropUnreadable, which ends the read as this would.
+    bool ReadCheckFile(bool probeFiles = true);
+    // Takes these paths, in file-list order, out of the file list as entries without a readable machine
+    // file, then keeps aside and rewrites the check file as ReadCheckFile does. Once after each
+    // ReadCheckFile(false).
+    void DropUnreadable(const std::vector<std::string>& paths);
     bool WriteCheckFile();
     // serialText: 8 hexadecimal digits. Appends and syncs one entry, creating the file if needed; false, with
     // the file as it was and lastError() saying why, when any step of that fails.
@@ -70,6 +76,8 @@ public:
 
 private:
     std::string checkPath() const { return Join(checkDir_, checkFileName_); }
+    // Keeps aside and rewrites the check file read as content when entries were dropped.
+    void rewriteDropped(const std::string& content);
 
     std::string dataDir_;
     std::string checkDir_;
@@ -83,4 +91,5 @@ private:
     std::string keptAside_;
     std::size_t droppedEntries_ = 0;
     std::string droppedKeptAs_;
+    std::string unprobedContent_; // the check file as ReadCheckFile(false) read it, until DropUnreadable
 };

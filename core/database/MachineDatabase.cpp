@@ -15,6 +15,7 @@
 #endif
 #include <new>
 #include <thread>
+#include <unistd.h>
 #include <utility>
 
 std::string MachineEntry::serialText() const {
@@ -23,7 +24,8 @@ std::string MachineEntry::serialText() const {
     return text;
 }
 
-MachineDatabase::LoadReport MachineDatabase::Load(const std::string& directory, Access access) {
+MachineDatabase::LoadReport MachineDatabase::Load(const std::string& directory, Access access,
+                                                  const Accepted& accepted) {
     directory_ = directory;
     order_.clear();
     owned_.clear();
@@ -35,24 +37,38 @@ MachineDatabase::LoadReport MachineDatabase::Load(const std::string& directory, 
     checker_.SetReadOnly(access == Access::ReadOnly);
 
     LoadReport report;
-    const bool listed = checker_.ReadCheckFile();
+    // The machine files are not probed here: reading them tells which are missing, at no extra cost.
+    const bool listed = checker_.ReadCheckFile(false);
     report.checkFileRefused = !listed;
-    if (checker_.droppedEntries() > 0)
-        report.log.push_back(
-            "Check file: " + std::to_string(checker_.droppedEntries()) +
-            " entries dropped (wrong sum, repeated machine or no machine file); " +
-            (access == Access::ReadOnly ? std::string("read only, so neither kept nor rewritten")
-             : checker_.droppedKeptAs().empty()
-                 ? "the previous file could not be kept, so it is not rewritten: " + checker_.lastError()
-                 : "the previous file is kept as " + checker_.droppedKeptAs()));
-    // Loading only reads files (the check file was rewritten, atomically, before), so stopping on running
-    // out of memory cannot leave a half-written one.
+    // Loading only reads files (the check file is rewritten atomically, when the files are read), so
+    // stopping on running out of memory cannot leave a half-written one.
     try {
         const std::vector<std::string>& paths = checker_.fileList();
-        std::vector<std::unique_ptr<MachineEntry>> entries = readEntries(paths);
-        owned_.reserve(entries.size());
-        for (std::size_t i = 0; i < entries.size(); ++i)
-            acceptEntry(std::move(entries[i]), paths[i], report, nullptr);
+        owned_.reserve(paths.size());
+        order_.reserve(paths.size());
+        std::vector<std::string> unreadable;
+        readEntries(paths, [&](std::size_t index, std::unique_ptr<MachineEntry> entry) {
+            // An entry without a readable machine file is dropped from the check file, not reported.
+            if (entry->file().failure() == DBMowerFile::Failure::CannotOpen &&
+                ::access(paths[index].c_str(), R_OK) != 0) {
+                unreadable.push_back(paths[index]);
+                return;
+            }
+            MachineEntry* taken = acceptEntry(std::move(entry), paths[index], report, nullptr);
+            if (taken && accepted)
+                accepted(*taken);
+        });
+        checker_.DropUnreadable(unreadable);
+        if (checker_.droppedEntries() > 0)
+            report.log.insert(report.log.begin(),
+                              "Check file: " + std::to_string(checker_.droppedEntries()) +
+                                  " entries dropped (wrong sum, repeated machine or no machine file); " +
+                                  (access == Access::ReadOnly
+                                       ? std::string("read only, so neither kept nor rewritten")
+                                   : checker_.droppedKeptAs().empty()
+                                       ? "the previous file could not be kept, so it is not rewritten: " +
+                                             checker_.lastError()
+                                       : "the previous file is kept as " + checker_.droppedKeptAs()));
         addUnlisted(report);
     } catch (const std::bad_alloc&) {
         report.outOfMemory = true;
@@ -73,38 +89,59 @@ bool MachineDatabase::readEntry(MachineEntry& entry) {
     return entry.file().LoadSummary();
 }
 
-std::vector<std::unique_ptr<MachineEntry>>
-MachineDatabase::readEntries(const std::vector<std::string>& paths) {
-    std::vector<std::unique_ptr<MachineEntry>> entries(paths.size());
-    for (std::size_t i = 0; i < paths.size(); ++i)
+void MachineDatabase::readEntries(
+    const std::vector<std::string>& paths,
+    const std::function<void(std::size_t index, std::unique_ptr<MachineEntry>)>& take) {
+    const std::size_t count = paths.size();
+    std::vector<std::unique_ptr<MachineEntry>> entries(count);
+    for (std::size_t i = 0; i < count; ++i)
         entries[i] = std::make_unique<MachineEntry>(paths[i]);
-    // Reading and checking the files is nearly all of a start, and each file stands alone: the other cores
-    // take their share. A small folder is not worth a thread.
+    // Reading and checking the files is most of a start, and each file stands alone: the other cores take
+    // their share, and this thread hands over what is read between its own runs, so that what the caller
+    // makes of each machine overlaps the reading. A small folder is not worth a thread.
     constexpr std::size_t kFilesPerThread = 64;
     const std::size_t threads = std::min<std::size_t>(
-        {std::max(1u, std::thread::hardware_concurrency()), 4, paths.size() / kFilesPerThread + 1});
+        {std::max(1u, std::thread::hardware_concurrency()), 4, count / kFilesPerThread + 1});
+    const auto read = std::make_unique<std::atomic<bool>[]>(count);
     std::atomic<std::size_t> next{0};
+    std::atomic<bool> stop{false};
     std::atomic<bool> outOfMemory{false};
-    const auto work = [&] {
+    std::size_t taken = 0;
+    const auto handOver = [&] {
+        for (; taken < count && read[taken].load(std::memory_order_acquire); ++taken)
+            take(taken, std::move(entries[taken]));
+    };
+    const auto work = [&](bool here) {
         // Files are handed out in small runs so that a slow file does not leave one thread the last to end.
         constexpr std::size_t kRun = 16;
         try {
-            for (std::size_t begin; (begin = next.fetch_add(kRun)) < entries.size() && !outOfMemory;)
-                for (std::size_t i = begin; i < std::min(begin + kRun, entries.size()); ++i)
+            for (std::size_t begin; !stop && (begin = next.fetch_add(kRun)) < count;) {
+                for (std::size_t i = begin; i < std::min(begin + kRun, count); ++i) {
                     readEntry(*entries[i]);
+                    read[i].store(true, std::memory_order_release);
+                }
+                if (here)
+                    handOver();
+            }
         } catch (const std::bad_alloc&) {
             outOfMemory = true;
+            stop = true;
         }
     };
     {
         std::vector<std::jthread> helpers;
+        // Whatever take throws (it runs here, between runs) ends the helpers' reading too.
+        struct StopOnLeave {
+            std::atomic<bool>& stop;
+            ~StopOnLeave() { stop = true; }
+        } stopOnLeave{stop};
         for (std::size_t t = 1; t < threads; ++t)
-            helpers.emplace_back(work);
-        work();
-    }
+            helpers.emplace_back(work, false);
+        work(true);
+    } // the helpers end here
     if (outOfMemory)
         throw std::bad_alloc();
-    return entries;
+    handOver(); // the helpers' last runs
 }
 
 MachineEntry* MachineDatabase::loadEntry(const std::string& path, LoadReport& report, const char* unlisted) {

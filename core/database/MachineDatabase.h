@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,10 +63,14 @@ public:
     MachineDatabase(const MachineDatabase&) = delete;
     MachineDatabase& operator=(const MachineDatabase&) = delete;
 
+    // Called on the loading thread for each machine the check file names, in its order, as soon as that
+    // machine and those before it are read: what the caller makes of it overlaps the reading of the rest.
+    using Accepted = std::function<void(MachineEntry& entry)>;
     // Loads every machine the check file names, then every valid machine file of the folder it does not
-    // name (entering those in it again, as Start). An empty directory is the current one. The entries of an
-    // earlier load are gone.
-    LoadReport Load(const std::string& directory, Access access = Access::Start);
+    // name (entering those in it again, as Start; these are not passed to accepted). An empty directory is
+    // the current one. The entries of an earlier load are gone.
+    LoadReport Load(const std::string& directory, Access access = Access::Start,
+                    const Accepted& accepted = {});
 
     // In list order: load order until Reorder.
     const std::vector<MachineEntry*>& entries() const { return order_; }
@@ -118,7 +123,10 @@ public:
 private:
     void addUnlisted(LoadReport& report);
     static bool readEntry(MachineEntry& entry);
-    static std::vector<std::unique_ptr<MachineEntry>> readEntries(const std::vector<std::string>& paths);
+    // Reads the files on every core and hands each entry to take, in the order of paths, on this thread.
+    static void
+    readEntries(const std::vector<std::string>& paths,
+                const std::function<void(std::size_t index, std::unique_ptr<MachineEntry>)>& take);
     MachineEntry* loadEntry(const std::string& path, LoadReport& report, const char* unlisted);
     MachineEntry* acceptEntry(std::unique_ptr<MachineEntry> entry, const std::string& path,
                               LoadReport& report, const char* unlisted);

@@ -115,12 +115,16 @@ TEST_F(MachineDatabaseTest, LoadsWhatTheCheckFileNamesAndSaysWhyItRefusedTheRest
 }
 
 TEST_F(MachineDatabaseTest, AFolderReadOnSeveralThreadsLoadsInCheckFileOrder) {
-    // Enough machines for the files to be shared out among threads, damaged ones all through the list.
-    std::string listed;
+    // Enough machines for the files to be shared out among threads, damaged and missing ones all through
+    // the list.
+    std::string listed, kept;
     std::vector<std::string> expected, refused;
     for (std::uint32_t serial = 0x500; serial > 0x100; serial -= 3) {
-        store({serial, "M" + std::to_string(serial)});
         listed += checkEntry(serial);
+        if (serial % 11 == 0)
+            continue; // no machine file
+        kept += checkEntry(serial);
+        store({serial, "M" + std::to_string(serial)});
         if (serial % 7 == 0) {
             std::string bytes = TempDir::read(fileOf(serial));
             bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 1);
@@ -131,14 +135,27 @@ TEST_F(MachineDatabaseTest, AFolderReadOnSeveralThreadsLoadsInCheckFileOrder) {
         }
     }
     checkFile(listed);
-    const MachineDatabase::LoadReport report = load();
+    std::vector<std::string> accepted; // as they came, while the rest was still being read
+    const MachineDatabase::LoadReport report =
+        database.Load(dir.path().string(), MachineDatabase::Access::Start,
+                      [&](MachineEntry& entry) { accepted.push_back(entry.machine().name()); });
     EXPECT_EQ(names(), expected);
+    EXPECT_EQ(accepted, expected);
     std::vector<std::string> refusedFiles;
     for (const MachineDatabase::Refused& r : report.refused)
         refusedFiles.push_back(r.file);
     EXPECT_EQ(refusedFiles, refused);
-    EXPECT_EQ(report.log.size(), refused.size());
-    EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")), listed) << "a refused file keeps its entry";
+    ASSERT_EQ(report.log.size(), refused.size() + 1);
+    EXPECT_EQ(report.log.front().rfind("Check file: 31 entries dropped", 0), 0u) << report.log.front();
+    EXPECT_EQ(TempDir::read(dir.file("dbtisl.chk")), kept) << "a refused file keeps its entry";
+
+    // Nothing to drop: the check file is left as it is, not written again.
+    struct stat before {
+    }, after{};
+    ASSERT_EQ(::stat(dir.file("dbtisl.chk").c_str(), &before), 0);
+    EXPECT_EQ(load().log.size(), refused.size());
+    ASSERT_EQ(::stat(dir.file("dbtisl.chk").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
 }
 
 TEST_F(MachineDatabaseTest, DamageToTheCheckFileHidesNoMachineForGood) {
