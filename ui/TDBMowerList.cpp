@@ -125,19 +125,20 @@ TDBMower* TDBMowerList::tileOf(const MachineEntry* entry) const {
 
 MachineDatabase::LoadReport TDBMowerList::LoadDatabase(const std::string& directory) {
     clear();
-    MachineDatabase::LoadReport report = database_.Load(directory);
+    // The tiles are made while the files are still being read.
+    MachineDatabase::LoadReport report = database_.Load(directory, MachineDatabase::Access::Start,
+                                                        [this](MachineEntry& entry) { addTile(entry); });
     Log(report.log);
     if (report.outOfMemory)
         outOfMemory();
     try {
-        entries_.reserve(database_.entries().size());
-        tiles_.reserve(database_.entries().size());
-        for (MachineEntry* entry : database_.entries())
-            addTile(*entry);
+        for (MachineEntry* entry : database_.entries()) // those found outside the check file
+            if (!tileOf(entry))
+                addTile(*entry);
     } catch (const std::bad_alloc&) {
         outOfMemory();
     }
-    Arrange();
+    arrange(false); // the tiles were drawn just now
     return report;
 }
 
@@ -166,6 +167,10 @@ void TDBMowerList::SortByMachineId() {
 }
 
 void TDBMowerList::Arrange() {
+    arrange(true);
+}
+
+void TDBMowerList::arrange(bool repaint) {
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
     if (!entries_.empty()) {
@@ -185,12 +190,9 @@ void TDBMowerList::Arrange() {
             order.push_back(&entry->entry());
         database_.Reorder(std::move(order));
     }
-    // Owner edits and new machines come through here: the keys follow them.
+    // Owner edits and new machines come through here: the keys follow them, made when a filter needs them.
     searchKeys_.clear();
-    searchKeys_.reserve(entries_.size());
-    for (TDBMower* entry : entries_)
-        searchKeys_.push_back(MachineFilter::SearchKey(entry->GetMowerLog()));
-    placeTiles(true);
+    placeTiles(repaint);
 }
 
 void TDBMowerList::setFilter(MachineFilter filter) {
@@ -207,11 +209,15 @@ void TDBMowerList::placeTiles(bool repaint) {
     int right = 0;
     int bottom = 0;
     shown_ = 0;
-    const bool keyed = searchKeys_.size() == entries_.size();
+    if (filter_.active() && searchKeys_.size() != entries_.size()) {
+        searchKeys_.clear();
+        searchKeys_.reserve(entries_.size());
+        for (TDBMower* entry : entries_)
+            searchKeys_.push_back(MachineFilter::SearchKey(entry->GetMowerLog()));
+    }
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         TDBMower* entry = entries_[i];
-        if (filter_.active() && !(keyed ? filter_.Matches(entry->GetMowerLog(), searchKeys_[i])
-                                        : filter_.Matches(entry->GetMowerLog()))) {
+        if (filter_.active() && !filter_.Matches(entry->GetMowerLog(), searchKeys_[i])) {
             entry->hide();
             continue;
         }

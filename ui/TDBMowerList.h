@@ -110,6 +110,8 @@ private:
     void clear();
     TDBMower* addTile(MachineEntry& entry);
     TDBMower* tileOf(const MachineEntry* entry) const;
+    // repaint: the tiles' texts are taken again (an owner edit may have changed them).
+    void arrange(bool repaint);
     void placeTiles(bool repaint);
     [[noreturn]] void outOfMemory();
 
@@ -126,7 +128,7 @@ private:
     int placedWidth_ = -1; // the visible width the tiles were last placed for
     bool sortByName_ = true;
     MachineFilter filter_;
-    std::vector<std::string> searchKeys_; // of entries_, in their order; made again by Arrange
+    std::vector<std::string> searchKeys_; // of entries_, in their order; made while a filter is set
     int shown_ = 0;
     QLabel* noneFound_; // over the viewport while the filter leaves no machine
     bool arrangePending_ = false;
