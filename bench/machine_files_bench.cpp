@@ -4,7 +4,7 @@
 //
 //   machine_files_bench [machines]     (default 400 machines of 5 records each)
 
-#include "core/database/Crc32.h"
+#include "ReadFloor.h"
 #include "core/database/DBMowerFile.h"
 #include "tools/gen/HistoryGenerator.h"
 
@@ -18,7 +18,6 @@
 #include <stdexcept>
 #include <unistd.h>
 #include <vector>
-#include <zlib.h>
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -44,20 +43,6 @@ std::vector<std::string> writeMachines(const fs::path& dir, int count, int recor
 
 double seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
-}
-
-// The floor: every byte read once and CRC-ed once, nothing decoded.
-std::uint32_t readAndCrc(const std::vector<std::string>& files, bool withZlib) {
-    std::uint32_t sum = 0;
-    for (const std::string& file : files) {
-        std::ifstream in(file, std::ios::binary);
-        std::string bytes(fs::file_size(file), '\0');
-        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        sum ^= withZlib ? static_cast<std::uint32_t>(::crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()),
-                                                             static_cast<uInt>(bytes.size())))
-                        : Crc32::Compute(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-    }
-    return sum;
 }
 
 std::size_t loadAll(const std::vector<std::string>& files, std::vector<std::unique_ptr<DBMowerFile>>* keep,

@@ -7,8 +7,8 @@
 // OSK_BENCH_ROUNDS (default 3) sets how many rounds are timed; many rounds let a profiler see the load
 // rather than the generation of the database.
 
+#include "ReadFloor.h"
 #include "core/base/CLogger.h"
-#include "core/database/Crc32.h"
 #include "core/database/DBMowerFile.h"
 #include "core/database/FXUCheckDir.h"
 #include "support/ScriptedPrompts.h"
@@ -24,7 +24,6 @@
 #include <malloc.h>
 #include <set>
 #include <unistd.h>
-#include <zlib.h>
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -64,20 +63,10 @@ std::vector<std::string> makeDatabase(const fs::path& dir, int machines) {
     return files;
 }
 
-// Reading every file and taking its CRC, with the program's CRC (withZlib false) or zlib's.
 Clock::duration floorRun(const std::vector<std::string>& files, bool withZlib = false) {
     const auto start = Clock::now();
-    volatile std::uint32_t sink = 0;
-    for (const std::string& file : files) {
-        std::ifstream in(file, std::ios::binary);
-        std::string bytes(fs::file_size(file), '\0');
-        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        sink =
-            sink ^
-            (withZlib ? static_cast<std::uint32_t>(::crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()),
-                                                           static_cast<uInt>(bytes.size())))
-                      : Crc32::Compute(bytes));
-    }
+    volatile std::uint32_t sink = readAndCrc(files, withZlib);
+    (void)sink;
     return Clock::now() - start;
 }
 
