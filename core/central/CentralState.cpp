@@ -1,12 +1,12 @@
 #include "core/central/CentralState.h"
 
 #include "core/base/AtomicFile.h"
+#include "core/base/InputFile.h"
 
 #include <charconv>
 #include <cstring>
-#include <fstream>
 #include <ios>
-#include <iterator>
+#include <optional>
 #include <sstream>
 
 namespace {
@@ -34,8 +34,12 @@ void CentralState::Load(const std::string& directory, const std::string& storeId
     comments_.clear();
     storeId_ = storeId;
     changed_ = true;
-    std::ifstream in(pathIn(directory), std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // Whatever stands there (a FIFO, a huge file) must not hold the synchronisation: without a readable
+    // file everything is compared.
+    const std::optional<std::string> read = InputFile::Read(pathIn(directory), kMaxFileSize);
+    if (!read)
+        return;
+    const std::string& text = *read;
     const std::string header = "store " + storeId + "\n";
     if (!text.starts_with(header))
         return;

@@ -17,6 +17,8 @@
 class CentralState {
 public:
     static constexpr const char* kFileName = "central-store.state";
+    // Far more than a million machines with their comments take; a longer file is not this one.
+    static constexpr std::uint64_t kMaxFileSize = std::uint64_t{1} << 30;
     struct Agreed {
         std::int64_t version = 0; // owner data
         std::uint64_t digest = 0;

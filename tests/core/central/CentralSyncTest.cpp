@@ -1,6 +1,7 @@
 #include "core/central/CentralSync.h"
 
 #include "core/central/CentralSchema.h"
+#include "core/central/CentralState.h"
 #include "core/central/PgConnection.h"
 #include "core/database/MachineDatabase.h"
 #include "support/PgCluster.h"
@@ -13,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <utility>
@@ -126,6 +128,20 @@ TEST(CentralSync, RecordsAndNewMachinesTravelByteForByte) {
     EXPECT_EQ(
         idle.pushedRecords + idle.pulledRecords + idle.newMachines + idle.ownerPushed + idle.ownerPulled, 0u);
     EXPECT_EQ(countIn(store, "SELECT count(*) FROM records"), 3);
+
+    // A damaged state file, or a FIFO in its place, costs a full comparison: no hang, no wrong move.
+    const std::string statePath = a.dir.file(CentralState::kFileName);
+    const std::string state = TempDir::read(statePath);
+    TempDir::write(statePath, state.substr(0, state.find('\n') + 1) + "12 x\n\x01\x02 3 4\nc 1 2\n" +
+                                  std::string(100, '9') + "\n");
+    const auto damaged = a.sync(store);
+    EXPECT_TRUE(damaged.ok) << damaged.error;
+    EXPECT_EQ(damaged.pushedRecords + damaged.pulledRecords + damaged.ownerPushed + damaged.ownerPulled, 0u);
+    std::filesystem::remove(statePath);
+    ASSERT_EQ(::mkfifo(statePath.c_str(), 0600), 0);
+    const auto fifo = a.sync(store);
+    EXPECT_TRUE(fifo.ok) << fifo.error;
+    EXPECT_EQ(fifo.pushedRecords + fifo.pulledRecords, 0u);
 
     // A machine file changed behind the program's back (and the state of another store) is compared again.
     {
