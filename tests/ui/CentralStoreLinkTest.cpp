@@ -9,6 +9,7 @@
 #include "support/SharedState.h"
 #include "support/TempDir.h"
 #include "support/TestMachines.h"
+#include "ui/TChildForm.h"
 #include "ui/TDBMower.h"
 #include "ui/TDBMowerList.h"
 #include "ui/WinText.h"
@@ -17,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QMdiArea>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <gtest/gtest.h>
 
 using namespace testmachines;
@@ -85,6 +87,52 @@ TEST(CentralStoreLink, BringsMachinesInAndWorksLocallyWhenTheStoreIsAway) {
         EXPECT_TRUE(closing.running());
     }
     EXPECT_EQ(list.entries().size(), 1u);
+    releaseSharedState();
+}
+
+TEST(CentralStoreLink, AnOpenWindowShowsRecordsThatComeAndKeepsItsOwnerData) {
+    PgCluster cluster;
+    TempDir elsewhere, dir;
+    MachineDatabase other;
+    other.Load(elsewhere.path().string());
+    MachineEntry* there = other.Create(makeMachine({0x4343, "Before"})).entry;
+    ASSERT_TRUE(there);
+    auto push = [&] {
+        PgConnection connection;
+        CentralSchema schema;
+        return connection.Connect(cluster.conninfo()) && schema.Prepare(connection) &&
+               CentralSync(other, connection, "other").Run().ok;
+    };
+    ASSERT_TRUE(push());
+
+    QMdiArea area;
+    QWidget window;
+    QStatusBar status(&window);
+    ScriptedPrompts prompts;
+    TDBMowerList list(&area, prompts);
+    list.LoadDatabase(dir.path().string());
+    CentralStoreLink link(list, status, window, cluster.conninfo(), "here", [] { return false; });
+    link.synchronise(false);
+    ASSERT_TRUE(waitFor([&] { return list.entries().size() == 1 && !link.running(); }));
+    TDBMower* machine = list.entries()[0];
+    machine->OpenWindow();
+    ASSERT_TRUE(machine->window());
+    ASSERT_EQ(machine->window()->MainLogPageControl()->count(), 2);
+
+    // The other workshop files a record and renames the owner while the window is open here.
+    std::vector<std::string> log;
+    ASSERT_TRUE(other.Open(*there, log));
+    auto record = makeRecord(0x4343, timeOf(5));
+    ASSERT_EQ(other.File(*there, record).filing, Filing::Saved);
+    there->machine().SetName("After");
+    ASSERT_TRUE(other.Save(*there, log));
+    ASSERT_TRUE(push());
+
+    link.synchronise(false);
+    ASSERT_TRUE(waitFor([&] { return !link.running(); }));
+    EXPECT_EQ(machine->window()->MainLogPageControl()->count(), 3);
+    EXPECT_EQ(machine->GetMowerLog().name(), "Before"); // the window may hold edits of its own
+    EXPECT_EQ(readBack(list.database().PathFor(0x4343))->Count(), 3u);
     releaseSharedState();
 }
 
