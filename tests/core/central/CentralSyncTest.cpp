@@ -9,10 +9,13 @@
 #include "support/TestMachines.h"
 
 #include <condition_variable>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <memory>
 #include <mutex>
+#include <regex>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -297,6 +300,56 @@ TEST(CentralSchema, CreatesOnceAndRefusesANewerSchema) {
     EXPECT_NE(schema.error().find("schema version " + std::to_string(CentralSchema::kVersion + 1)),
               std::string::npos)
         << schema.error();
+}
+
+// The roles the README gives workshops are enough to synchronise, and not enough to delete.
+TEST(CentralSchema, TheReadmeRolesSynchroniseButCannotDelete) {
+    std::ifstream readme(OSK_README);
+    const std::string text{std::istreambuf_iterator<char>(readme), std::istreambuf_iterator<char>()};
+    const std::size_t begin = text.find("```sql\n");
+    ASSERT_NE(begin, std::string::npos);
+    const std::string sql = std::regex_replace(
+        text.substr(begin + 7, text.find("```", begin + 7) - begin - 7), std::regex("\\borvane\\b"), "roles");
+    const std::size_t ownerStep = sql.find("-- connect once");
+    ASSERT_NE(ownerStep, std::string::npos);
+    const std::string store = freshStore("roles");
+    PgConnection admin;
+    ASSERT_TRUE(admin.Connect(store));
+    admin.Run("DROP ROLE IF EXISTS north; DROP ROLE IF EXISTS south; DROP ROLE IF EXISTS workshop; "
+              "DROP ROLE IF EXISTS orvane_owner");
+    ASSERT_TRUE(admin.Run(sql.substr(0, ownerStep))) << admin.lastError();
+    const std::string host = "host=" + cluster->dir() + " dbname=roles user=";
+    {
+        PgConnection owner;
+        ASSERT_TRUE(owner.Connect(host + "orvane_owner")) << owner.lastError();
+        CentralSchema schema;
+        ASSERT_TRUE(schema.Prepare(owner)) << schema.error();
+    }
+    ASSERT_TRUE(admin.Run(sql.substr(sql.find('\n', ownerStep) + 1))) << admin.lastError();
+
+    Folder a, b;
+    ASSERT_TRUE(a.db.Create(makeMachine({0x77, "Owner"})).entry);
+    const auto up = a.sync(host + "north");
+    ASSERT_TRUE(up.ok) << up.error;
+    EXPECT_EQ(up.pushedRecords, 2u);
+    ASSERT_TRUE(b.sync(host + "south").ok);
+    a.edit(0x77, [](FXUMowerLog& machine) {
+        machine.SetName("Renamed");
+        machine.Find(timeOf(0)).SetComment("Checked");
+    });
+    const auto edits = a.sync(host + "north");
+    ASSERT_TRUE(edits.ok) << edits.error;
+    EXPECT_EQ(edits.ownerPushed, 1u);
+    EXPECT_EQ(edits.commentsPushed, 1u);
+    const auto down = b.sync(host + "south");
+    EXPECT_EQ(down.ownerPulled + down.commentsPulled, 2u) << down.error;
+
+    PgConnection workshop;
+    ASSERT_TRUE(workshop.Connect(host + "north"));
+    EXPECT_FALSE(workshop.Run("DELETE FROM records"));
+    EXPECT_FALSE(workshop.Run("DELETE FROM machines"));
+    EXPECT_FALSE(workshop.Run("UPDATE records SET block = ''::bytea"));
+    EXPECT_EQ(countIn(store, "SELECT count(*) FROM records"), 2);
 }
 
 TEST(CentralSync, CommentEditsFollowTheirVersionAndClashesAreChosen) {
