@@ -7,3 +7,8 @@ add_test(NAME sanitized.core_tests COMMAND ${OSK_SANITIZE_DIR}/tests/osk_core_te
 set_tests_properties(sanitized.core_tests PROPERTIES
     ENVIRONMENT "${sanitizerEnvironment}" LABELS sanitized TIMEOUT 600 COST 1000
     WORKING_DIRECTORY ${OSK_SANITIZE_DIR}/tests)
+# The central store's tests, against their own throwaway server.
+add_test(NAME sanitized.central_tests COMMAND ${OSK_SANITIZE_DIR}/tests/osk_central_tests)
+set_tests_properties(sanitized.central_tests PROPERTIES
+    ENVIRONMENT "${sanitizerEnvironment}" LABELS "sanitized;central" TIMEOUT 300
+    WORKING_DIRECTORY ${OSK_SANITIZE_DIR}/tests)
