@@ -44,7 +44,18 @@ PgConnection::~PgConnection() {
 bool PgConnection::Connect(const std::string& conninfo) {
     if (connection_)
         PQfinish(connection_);
-    connection_ = PQconnectdb(conninfo.c_str());
+    // A store that vanishes mid-statement (a pulled cable, a sleeping router) must end in an error within
+    // seconds, not after the system's TCP timeouts of many minutes: keepalives while a result is awaited,
+    // a bound on unacknowledged sends. They come before the caller's string, which may set them otherwise.
+    const char* const keywords[] = {"keepalives",
+                                    "keepalives_idle",
+                                    "keepalives_interval",
+                                    "keepalives_count",
+                                    "tcp_user_timeout",
+                                    "dbname",
+                                    nullptr};
+    const char* const values[] = {"1", "10", "5", "3", "30000", conninfo.c_str(), nullptr};
+    connection_ = PQconnectdbParams(keywords, values, 1);
     if (connection_ && PQstatus(connection_) == CONNECTION_OK) {
         // Owner texts travel as UTF-8 whatever the server's default is.
         PQsetClientEncoding(connection_, "UTF8");
@@ -54,6 +65,18 @@ bool PgConnection::Connect(const std::string& conninfo) {
     while (!lastError_.empty() && (lastError_.back() == '\n' || lastError_.back() == ' '))
         lastError_.pop_back();
     return false;
+}
+
+std::string PgConnection::option(const std::string& keyword) const {
+    if (!connection_)
+        return {};
+    std::string value;
+    PQconninfoOption* options = PQconninfo(connection_);
+    for (PQconninfoOption* option = options; option && option->keyword; ++option)
+        if (keyword == option->keyword && option->val)
+            value = option->val;
+    PQconninfoFree(options);
+    return value;
 }
 
 bool PgConnection::connected() const {

@@ -45,6 +45,8 @@ public:
     // A libpq connection string or URI; passwords come from ~/.pgpass or PGPASSFILE, TLS as sslmode says.
     bool Connect(const std::string& conninfo);
     bool connected() const;
+    // The value of a connection option in effect ("keepalives_idle"); empty when unset or not connected.
+    std::string option(const std::string& keyword) const;
     // Runs one statement; binaryResult asks for every column in binary (bytea as raw bytes). nullopt on
     // failure, with lastError().
     std::optional<PgResult> Exec(const std::string& sql, const std::vector<Param>& params = {},

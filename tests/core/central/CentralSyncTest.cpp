@@ -253,6 +253,19 @@ TEST(CentralSync, OwnerEditsFollowTheVersionAndClashesAreChosen) {
 
 TEST(CentralSync, AServerThatStopsMidwayLosesNothing) {
     const std::string store = freshStore("outage");
+    // A store that vanishes mid-statement must end in an error within seconds: keepalives and a send
+    // timeout are on unless the connection string, in either form, says otherwise.
+    PgConnection bounded, chosen, uri;
+    ASSERT_TRUE(bounded.Connect(store));
+    EXPECT_EQ(bounded.option("keepalives_idle"), "10");
+    EXPECT_EQ(bounded.option("tcp_user_timeout"), "30000");
+    ASSERT_TRUE(chosen.Connect(store + " keepalives_idle=99"));
+    EXPECT_EQ(chosen.option("keepalives_idle"), "99");
+    EXPECT_EQ(chosen.option("dbname"), "outage");
+    ASSERT_TRUE(uri.Connect("postgresql:///outage?host=" + cluster->dir() + "&user=osk&keepalives_idle=42"))
+        << uri.lastError();
+    EXPECT_EQ(uri.option("keepalives_idle"), "42");
+
     Folder a, b;
     for (std::uint32_t serial : {0x10u, 0x11u, 0x12u})
         ASSERT_TRUE(a.db.Create(makeMachine({serial})).entry);
