@@ -33,6 +33,25 @@ template <typename Done> bool waitFor(Done done) {
     return done();
 }
 
+// Another workshop's folder sending what it has to the store.
+bool push(MachineDatabase& other, const PgCluster& cluster) {
+    PgConnection connection;
+    CentralSchema schema;
+    return connection.Connect(cluster.conninfo()) && schema.Prepare(connection) &&
+           CentralSync(other, connection, "other").Run().ok;
+}
+
+// This workshop's main window, as far as the link needs it, on an empty folder.
+struct Workshop {
+    TempDir dir;
+    QMdiArea area;
+    QWidget window;
+    QStatusBar status{&window};
+    ScriptedPrompts prompts;
+    TDBMowerList list{&area, prompts};
+    Workshop() { list.LoadDatabase(dir.path().string()); }
+};
+
 TEST(CentralStoreLink, BringsMachinesInAndWorksLocallyWhenTheStoreIsAway) {
     PgCluster cluster;
     {
@@ -41,19 +60,12 @@ TEST(CentralStoreLink, BringsMachinesInAndWorksLocallyWhenTheStoreIsAway) {
         MachineDatabase other;
         other.Load(elsewhere.path().string());
         ASSERT_TRUE(other.Create(makeMachine({0x4242})).entry);
-        PgConnection connection;
-        ASSERT_TRUE(connection.Connect(cluster.conninfo()));
-        CentralSchema schema;
-        ASSERT_TRUE(schema.Prepare(connection));
-        ASSERT_TRUE(CentralSync(other, connection, "other").Run().ok);
+        ASSERT_TRUE(push(other, cluster));
     }
-    TempDir dir;
-    QMdiArea area;
-    QWidget window;
-    QStatusBar status(&window);
-    ScriptedPrompts prompts;
-    TDBMowerList list(&area, prompts);
-    list.LoadDatabase(dir.path().string());
+    Workshop here;
+    TDBMowerList& list = here.list;
+    QStatusBar& status = here.status;
+    QWidget& window = here.window;
     bool busy = true;
     CentralStoreLink link(list, status, window, cluster.conninfo(), "here", [&] { return busy; });
     link.synchronise(false);
@@ -92,26 +104,16 @@ TEST(CentralStoreLink, BringsMachinesInAndWorksLocallyWhenTheStoreIsAway) {
 
 TEST(CentralStoreLink, AnOpenWindowShowsRecordsThatComeAndKeepsItsOwnerData) {
     PgCluster cluster;
-    TempDir elsewhere, dir;
+    TempDir elsewhere;
     MachineDatabase other;
     other.Load(elsewhere.path().string());
     MachineEntry* there = other.Create(makeMachine({0x4343, "Before"})).entry;
     ASSERT_TRUE(there);
-    auto push = [&] {
-        PgConnection connection;
-        CentralSchema schema;
-        return connection.Connect(cluster.conninfo()) && schema.Prepare(connection) &&
-               CentralSync(other, connection, "other").Run().ok;
-    };
-    ASSERT_TRUE(push());
+    ASSERT_TRUE(push(other, cluster));
 
-    QMdiArea area;
-    QWidget window;
-    QStatusBar status(&window);
-    ScriptedPrompts prompts;
-    TDBMowerList list(&area, prompts);
-    list.LoadDatabase(dir.path().string());
-    CentralStoreLink link(list, status, window, cluster.conninfo(), "here", [] { return false; });
+    Workshop here;
+    TDBMowerList& list = here.list;
+    CentralStoreLink link(list, here.status, here.window, cluster.conninfo(), "here", [] { return false; });
     link.synchronise(false);
     ASSERT_TRUE(waitFor([&] { return list.entries().size() == 1 && !link.running(); }));
     TDBMower* machine = list.entries()[0];
@@ -126,7 +128,7 @@ TEST(CentralStoreLink, AnOpenWindowShowsRecordsThatComeAndKeepsItsOwnerData) {
     ASSERT_EQ(other.File(*there, record).filing, Filing::Saved);
     there->machine().SetName("After");
     ASSERT_TRUE(other.Save(*there, log));
-    ASSERT_TRUE(push());
+    ASSERT_TRUE(push(other, cluster));
 
     link.synchronise(false);
     ASSERT_TRUE(waitFor([&] { return !link.running(); }));
