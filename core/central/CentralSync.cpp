@@ -70,6 +70,10 @@ CentralSync::Owner ownerOf(const FXUMowerLog& machine) {
 
 const char* const kClosing = "The synchronisation was stopped: the program is closing";
 
+std::string recordText(std::uint32_t serial, std::int64_t time) {
+    return "Comment of record " + std::to_string(time) + " of machine " + serialText(serial);
+}
+
 } // namespace
 
 CentralSync::CentralSync(MachineDatabase& database, PgConnection& store, std::string workshop, Local local)
@@ -306,7 +310,7 @@ CentralSync::Report CentralSync::Run(const ProgressFn& progress) {
         if (!wanted.empty() && !pullRecords(serial, *known, &wanted, report))
             return report;
         if (here.inUse) {
-            clean_ = false; // compared again once its window is closed
+            clean_ = false; // compared again when no window holds it: at the next start
         } else if (!reconcileOwner(here, *known, report) || !reconcileComments(here, *known, report)) {
             return report;
         }
@@ -379,11 +383,15 @@ bool CentralSync::pushMachine(const LocalMachine& machine, StoreMachine& counts,
         const auto inserted = store_.Exec(sql, params);
         if (!inserted)
             return fail("Records not sent to the central store for machine");
+        // The blocks are in ascending time, as the machine holds its records.
         for (int row = 0; row < inserted->rows(); ++row) {
             const std::int64_t time = inserted->number(row, 0);
-            for (std::size_t i = first; i < end; ++i)
-                if (records[i].time == time)
-                    pushed.push_back(i);
+            const auto at = std::lower_bound(
+                records.begin() + static_cast<std::ptrdiff_t>(first),
+                records.begin() + static_cast<std::ptrdiff_t>(end), time,
+                [](const LocalMachine::Block& block, std::int64_t t) { return block.time < t; });
+            if (at != records.end() && at->time == time)
+                pushed.push_back(static_cast<std::size_t>(at - records.begin()));
         }
     }
     if (!store_.Run("COMMIT"))
@@ -583,8 +591,7 @@ bool CentralSync::reconcileComments(const LocalMachine& machine, StoreMachine& s
         const std::int64_t version = store.commentVersions[i];
         if (!there) {
             clean_ = false;
-            report.log.push_back("Comment of record " + std::to_string(time) + " of machine " +
-                                 serialText(serial) +
+            report.log.push_back(recordText(serial, time) +
                                  " in the central store has letters this program cannot hold: left as it is");
             continue;
         }
@@ -609,8 +616,8 @@ bool CentralSync::reconcileComments(const LocalMachine& machine, StoreMachine& s
             bool updated = false;
             if (!updateStoreComment(serial, time, here, version, updated)) {
                 report.ok = false;
-                report.error = "Comment of record " + std::to_string(time) + " of machine " +
-                               serialText(serial) + " not sent to the central store: " + store_.lastError();
+                report.error =
+                    recordText(serial, time) + " not sent to the central store: " + store_.lastError();
                 report.log.push_back(report.error);
                 return false;
             }
@@ -622,46 +629,56 @@ bool CentralSync::reconcileComments(const LocalMachine& machine, StoreMachine& s
             }
         }
         report.conflicts.push_back({serial, time, {}, {}, here, *there, version});
-        report.log.push_back("Comment of record " + std::to_string(time) + " of machine " +
-                             serialText(serial) +
+        report.log.push_back(recordText(serial, time) +
                              " was changed here and in the central store: the dealer chooses");
     }
     return true;
 }
 
-bool CentralSync::setLocalOwner(std::uint32_t serial, const Owner& owner, const Owner* expected,
-                                std::vector<std::string>& log) {
+bool CentralSync::editLocal(std::uint32_t serial, const std::function<bool(FXUMowerLog&)>& edit,
+                            std::vector<std::string>& log) {
     MachineEntry* entry = database_.FindBySerial(serial);
     if (!entry || (local_.inUse && local_.inUse(serial)) || !database_.Open(*entry, log))
         return false;
-    if (expected && !(ownerOf(entry->machine()) == *expected))
+    if (!edit(entry->machine()))
         return false; // edited here meanwhile: compared anew next time
-    entry->machine().SetName(owner.name);
-    entry->machine().SetFirstName(owner.firstName);
-    entry->machine().SetAddress(owner.address);
     const bool saved = database_.Save(*entry, log);
     if (local_.changed)
         local_.changed(*entry, {});
     return saved;
 }
 
+bool CentralSync::setLocalOwner(std::uint32_t serial, const Owner& owner, const Owner* expected,
+                                std::vector<std::string>& log) {
+    return editLocal(
+        serial,
+        [&](FXUMowerLog& machine) {
+            if (expected && !(ownerOf(machine) == *expected))
+                return false;
+            machine.SetName(owner.name);
+            machine.SetFirstName(owner.firstName);
+            machine.SetAddress(owner.address);
+            return true;
+        },
+        log);
+}
+
 bool CentralSync::setLocalComment(std::uint32_t serial, std::int64_t time, const std::string& comment,
                                   const std::string* expected, std::vector<std::string>& log) {
-    MachineEntry* entry = database_.FindBySerial(serial);
-    if (!entry || (local_.inUse && local_.inUse(serial)) || !database_.Open(*entry, log))
-        return false;
-    for (const auto& [when, record] : entry->machine().records()) {
-        if (TimeKey(when) != time)
-            continue;
-        if (expected && record->comment() != *expected)
+    return editLocal(
+        serial,
+        [&](FXUMowerLog& machine) {
+            for (const auto& [when, record] : machine.records()) {
+                if (TimeKey(when) != time)
+                    continue;
+                if (expected && record->comment() != *expected)
+                    return false;
+                record->SetComment(comment);
+                return true;
+            }
             return false;
-        record->SetComment(comment);
-        const bool saved = database_.Save(*entry, log);
-        if (local_.changed)
-            local_.changed(*entry, {});
-        return saved;
-    }
-    return false;
+        },
+        log);
 }
 
 bool CentralSync::Resolve(const Conflict& conflict, bool keepLocal, std::string& error) {

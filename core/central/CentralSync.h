@@ -12,6 +12,7 @@
 #include <vector>
 
 class FXULog;
+class FXUMowerLog;
 class MachineDatabase;
 class MachineEntry;
 class PgConnection;
@@ -96,6 +97,10 @@ private:
                        std::vector<std::string>& log);
     bool setLocalComment(std::uint32_t serial, std::int64_t time, const std::string& comment,
                          const std::string* expected, std::vector<std::string>& log);
+    // Opens the machine (unless in use), applies edit and saves it; false when edit declines or the file
+    // cannot be opened or written.
+    bool editLocal(std::uint32_t serial, const std::function<bool(FXUMowerLog&)>& edit,
+                   std::vector<std::string>& log);
     bool loadState();
     // The machine file and the store's records of it are as they were when they last matched.
     bool unchanged(const std::string& fileName, std::uint32_t serial, const StoreMachine& store) const;
