@@ -63,6 +63,18 @@ CentralStoreLink::~CentralStoreLink() {
         worker_.join();
 }
 
+CentralSync::Local CentralStoreLink::here() {
+    CentralSync::Local local; // run: none, on this thread
+    local.inUse = [this](std::uint32_t serial) {
+        const TDBMower* machine = list_.FindBySerial(serial);
+        return machine && machine->window();
+    };
+    local.changed = [this](MachineEntry& entry, const std::vector<FXULogTime>& added) {
+        list_.MachineChanged(entry, added);
+    };
+    return local;
+}
+
 bool CentralStoreLink::runHere(const std::function<void()>& task) {
     if (QThread::currentThread() == thread()) {
         task(); // settling a conflict, after the store's thread has ended
@@ -116,15 +128,8 @@ void CentralStoreLink::synchronise(bool withProgress) {
         progress_->show();
     }
     auto attempt = std::make_shared<Attempt>();
-    CentralSync::Local local;
+    CentralSync::Local local = here();
     local.run = [this](const std::function<void()>& task) { return runHere(task); };
-    local.inUse = [this](std::uint32_t serial) {
-        const TDBMower* machine = list_.FindBySerial(serial);
-        return machine && machine->window();
-    };
-    local.changed = [this](MachineEntry& entry, const std::vector<FXULogTime>& added) {
-        list_.MachineChanged(entry, added);
-    };
     worker_ = std::thread([this, attempt, local, store = store_, workshop = workshop_, withProgress] {
         CentralSync::Report& report = attempt->report;
         if (!attempt->connection->Connect(store)) {
@@ -184,15 +189,7 @@ void CentralStoreLink::finish(std::shared_ptr<Attempt> attempt) {
         CLogger::getInstance()->log(summary);
     }
     if (!report.conflicts.empty()) {
-        CentralSync::Local local;
-        local.inUse = [this](std::uint32_t serial) {
-            const TDBMower* machine = list_.FindBySerial(serial);
-            return machine && machine->window();
-        };
-        local.changed = [this](MachineEntry& entry, const std::vector<FXULogTime>& added) {
-            list_.MachineChanged(entry, added);
-        };
-        CentralSync sync(list_.database(), *attempt->connection, workshop_, local);
+        CentralSync sync(list_.database(), *attempt->connection, workshop_, here());
         for (const CentralSync::Conflict& conflict : report.conflicts) {
             char serial[16];
             std::snprintf(serial, sizeof serial, "%08X", conflict.serial);

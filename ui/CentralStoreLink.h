@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/central/CentralSync.h"
+
 #include <QObject>
 #include <functional>
 #include <future>
@@ -37,6 +39,8 @@ public:
 
 private:
     struct Attempt;
+    // How a synchronisation reaches the list's machines from this thread: in use while its window is open.
+    CentralSync::Local here();
     // On the store's thread: runs the task on the user-interface thread and waits; false when refused.
     bool runHere(const std::function<void()>& task);
     void runWhenFree(std::shared_ptr<std::promise<bool>> done, std::function<void()> task);
